@@ -1,0 +1,53 @@
+#include "Platform.h"
+
+namespace platform {
+
+QString defaultEmuExePath() {
+    return QStringLiteral(".") + kSeparator;
+}
+
+QString batchFileName() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("batch.bat");
+#else
+    return QStringLiteral("batch.sh");
+#endif
+}
+
+QString scriptInterpreter() {
+#ifdef Q_OS_WIN
+    return {};
+#else
+    return QStringLiteral("/bin/sh");
+#endif
+}
+
+QString emuExeName() {
+    return QStringLiteral("kalto.exe");
+}
+
+QString emuConfigRelative() {
+    return QStringLiteral("Config") + kSeparator + QStringLiteral("Kalto.cfg");
+}
+
+QString emuCheatsRelative() {
+    return QStringLiteral("Config") + kSeparator + QStringLiteral("Cheats.cfg");
+}
+
+QString withTrailingSeparator(const QString& dir) {
+    return dir.endsWith(kSeparator) ? dir : dir + kSeparator;
+}
+
+QString directoryPart(const QString& path) {
+    return path.left(path.lastIndexOf(kSeparator) + 1);
+}
+
+QString toNativeSeparators(QString path) {
+#ifdef Q_OS_WIN
+    return path.replace(u'/', u'\\');
+#else
+    return path.replace(u'\\', u'/');
+#endif
+}
+
+} // namespace platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// The few things that differ between Windows and POSIX systems: separators, the
+// launch script and its interpreter, default paths. Everything else builds on these.
+namespace platform {
+
+enum class ScriptDialect { Cmd, Shell };
+
+#ifdef Q_OS_WIN
+inline constexpr QChar kSeparator = u'\\';
+inline constexpr ScriptDialect kScriptDialect = ScriptDialect::Cmd;
+#else
+inline constexpr QChar kSeparator = u'/';
+inline constexpr ScriptDialect kScriptDialect = ScriptDialect::Shell;
+#endif
+
+QString defaultEmuExePath(); // "./"
+QString batchFileName();     // "batch.sh"
+QString scriptInterpreter(); // "/bin/sh"; empty where the system runs the script itself
+QString emuExeName();        // "kalto.exe"
+QString emuConfigRelative(); // "Config/Kalto.cfg"
+QString emuCheatsRelative(); // "Config/Cheats.cfg"
+
+// dir with exactly one trailing separator added when it has none.
+QString withTrailingSeparator(const QString& dir);
+// Everything up to and including the last separator (empty when there is none).
+QString directoryPart(const QString& path);
+// Rom paths as the emulator writes them use the other system's separator now and then.
+QString toNativeSeparators(QString path);
+
+} // namespace platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "shell/Prompter.h"
+
+#include <QList>
+#include <QStringList>
+
+// A prompter for tests: records every text shown and answers from a script. An
+// unscripted question gets its cancelling answer and is counted, so a test sees it.
+class ScriptedPrompter final : public Prompter {
+public:
+    struct Shown {
+        Icon icon;
+        Buttons buttons;
+        QString text;
+    };
+
+    Answer message(Icon icon, Buttons buttons, const QString& text) override;
+    void beep() override { ++beeps; }
+    std::optional<QString> openFile(const OpenFileRequest& request) override;
+
+    QStringList texts() const;
+
+    QList<Shown> shown;
+    QList<Answer> answers;
+    QList<std::optional<QString>> openFileAnswers;
+    QList<OpenFileRequest> openFileRequests;
+    int beeps = 0;
+    int unscripted = 0;
+};
+
+class RecordingOpener final : public DesktopOpener {
+public:
+    void open(const QString& pathOrUrl) override { opened.append(pathOrUrl); }
+    QStringList opened;
+};

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <optional>
+
+namespace testsupport {
+
+// Path of the stand-in emulator built with the project.
+QString kaltoSimPath();
+
+// Sets an environment variable for the lifetime of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    QByteArray m_name;
+    std::optional<QByteArray> m_old;
+};
+
+// A front-end directory in a temporary directory, made the working directory for the
+// object's lifetime. The stand-in emulator logs its runs to runLog().
+class FrontEndDir {
+public:
+    FrontEndDir();
+    ~FrontEndDir();
+    FrontEndDir(const FrontEndDir&) = delete;
+    FrontEndDir& operator=(const FrontEndDir&) = delete;
+
+    bool isValid() const { return m_dir.isValid(); }
+    // The directory with a trailing separator, as the program's paths hold it.
+    QString path() const;
+    QString file(const QString& relative) const { return path() + relative; }
+
+    // Copies the stand-in as <subdir>kalto.exe (subdir empty or ending in "/").
+    void installEmulator(const QString& subdir = {});
+    // Writes the emulator's default configuration under <subdir>Config/.
+    void installConfig(const QString& subdir = {});
+
+    void writeFile(const QString& relative, const QByteArray& bytes);
+    QByteArray readFile(const QString& relative) const;
+    bool exists(const QString& relative) const;
+    void makeDir(const QString& relative);
+
+    // One entry per run of the stand-in: its arguments joined by blanks.
+    QStringList runs() const;
+    QString runLog() const { return file(QStringLiteral("sim-runs.log")); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_oldCwd;
+    ScopedEnv m_log;
+};
+
+// Makes a directory refuse new files for the object's lifetime: by its mode, and where
+// that does not bind (running as root) by the file system's immutable flag. isActive()
+// is false when neither works here.
+class UnwritableDir {
+public:
+    explicit UnwritableDir(const QString& path);
+    ~UnwritableDir();
+    UnwritableDir(const UnwritableDir&) = delete;
+    UnwritableDir& operator=(const UnwritableDir&) = delete;
+
+    bool isActive() const { return m_active; }
+
+private:
+    bool probeWritable() const;
+
+    QString m_path;
+    bool m_immutable = false;
+    bool m_active = false;
+};
+
+} // namespace testsupport

@@ -1,0 +1,190 @@
+#include "TestSupport.h"
+#include "shell/FileError.h"
+#include "shell/IniDocument.h"
+
+#include <QFileInfo>
+#include <QtTest>
+
+using testsupport::FrontEndDir;
+
+class TestIniDocument : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { m_dir = std::make_unique<FrontEndDir>(); }
+    void cleanup() { m_dir.reset(); }
+
+    void keysKeepTheirBlanks() {
+        IniDocument ini = load("[Display]\r\nscreen_type = VGA\r\n");
+        QCOMPARE(ini.readString(u"Display", u"screen_type ", QStringLiteral("x")),
+                 QStringLiteral(" VGA"));
+        QCOMPARE(ini.readString(u"Display", u"screen_type", QStringLiteral("x")),
+                 QStringLiteral("x"));
+        QVERIFY(ini.keyExists(u"display", u"SCREEN_TYPE "));
+        QVERIFY(!ini.keyExists(u"Display", u"screen_type"));
+    }
+
+    void writeReplacesTheLineInPlace() {
+        IniDocument ini = load("[Display]\r\na = 1\r\nscreen_type = VGA\r\nb = 2\r\n");
+        ini.writeString(u"Display", u"screen_type ", QStringLiteral("VBE1"));
+        QCOMPARE(ini.serialize(),
+                 QByteArray("[Display]\r\na = 1\r\nscreen_type =VBE1\r\nb = 2\r\n\r\n"));
+    }
+
+    void writeAppendsMissingKeysAndSections() {
+        IniDocument ini = load("[One]\r\nx=1\r\n[Two]\r\ny=2\r\n");
+        ini.writeString(u"one", u"z", QStringLiteral("3"));
+        ini.writeInteger(u"Three", u"n", -4);
+        ini.writeBool(u"Three", u"f", true);
+        QCOMPARE(ini.serialize(), QByteArray("[One]\r\nx=1\r\nz=3\r\n\r\n[Two]\r\ny=2\r\n\r\n"
+                                             "[Three]\r\nn=-4\r\nf=1\r\n\r\n"));
+    }
+
+    void firstMatchWins() {
+        IniDocument ini = load("[S]\nk=first\nK=second\n[s]\nk=third\nother=4\n");
+        QCOMPARE(ini.readString(u"s", u"k", {}), QStringLiteral("first"));
+        // The second section of the same name is never reached.
+        QCOMPARE(ini.readString(u"S", u"other", QStringLiteral("none")), QStringLiteral("none"));
+        ini.writeString(u"S", u"k", QStringLiteral("new"));
+        QCOMPARE(ini.serialize(), QByteArray("[S]\r\nk=new\r\nK=second\r\n\r\n"
+                                             "[s]\r\nk=third\r\nother=4\r\n\r\n"));
+        ini.eraseSection(u"s");
+        QCOMPARE(ini.readString(u"S", u"other", {}), QStringLiteral("4"));
+    }
+
+    void loadDropsCommentsAndStrayLines() {
+        const QByteArray text = "stray=1\r\n; comment\r\n\r\n[A]\r\n;c\r\nk=v\r\nno equals\r\n";
+        m_dir->writeFile(QStringLiteral("a.ini"), text);
+        const QDateTime before = QFileInfo(m_dir->file(QStringLiteral("a.ini"))).lastModified();
+        IniDocument ini(m_dir->file(QStringLiteral("a.ini")));
+        QCOMPARE(ini.readString(u"A", u"k", {}), QStringLiteral("v"));
+        QVERIFY(!ini.keyExists(u"A", u"no equals"));
+        // Reading never writes.
+        QCOMPARE(m_dir->readFile(QStringLiteral("a.ini")), text);
+        QCOMPARE(QFileInfo(m_dir->file(QStringLiteral("a.ini"))).lastModified(), before);
+        ini.save();
+        QCOMPARE(m_dir->readFile(QStringLiteral("a.ini")),
+                 QByteArray("[A]\r\nk=v\r\nno equals\r\n\r\n"));
+    }
+
+    void everyLineBreakSplits() {
+        IniDocument ini = load("[A]\rk1=a\nk2=b\r\nk3=c\n\r[B]\rk=d");
+        QCOMPARE(ini.readString(u"A", u"k1", {}), QStringLiteral("a"));
+        QCOMPARE(ini.readString(u"A", u"k2", {}), QStringLiteral("b"));
+        QCOMPARE(ini.readString(u"A", u"k3", {}), QStringLiteral("c"));
+        QCOMPARE(ini.readString(u"B", u"k", {}), QStringLiteral("d"));
+    }
+
+    void sectionExistsNeedsALine() {
+        IniDocument ini = load("[Empty]\r\n\r\n[Full]\r\nline without key\r\n[]\r\nk=v\r\n[");
+        QVERIFY(!ini.sectionExists(u"Empty"));
+        QVERIFY(ini.sectionExists(u"full"));
+        QVERIFY(ini.sectionExists(u""));
+        QVERIFY(!ini.sectionExists(u"Missing"));
+    }
+
+    void integers_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("decimal") << "42" << 42;
+        QTest::newRow("negative") << "-17" << -17;
+        QTest::newRow("0x") << "0x1F" << 31;
+        QTest::newRow("0X") << "0X1f" << 31;
+        QTest::newRow("dollar") << "$1F" << 31;
+        QTest::newRow("0x alone") << "0x" << -99;
+        QTest::newRow("dollar alone") << "$" << -99;
+        QTest::newRow("full 32 bits") << "$FFFFFFFF" << -1;
+        QTest::newRow("too wide hex") << "$100000000" << -99;
+        QTest::newRow("too large") << "2147483648" << -99;
+        QTest::newRow("smallest") << "-2147483648" << int(INT_MIN);
+        QTest::newRow("leading blank") << " 7" << 7;
+        QTest::newRow("trailing blank") << "7 " << -99;
+        QTest::newRow("junk") << "12abc" << -99;
+        QTest::newRow("empty") << "" << -99;
+    }
+    void integers() {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        IniDocument ini;
+        ini.writeString(u"S", u"k", text);
+        QCOMPARE(ini.readInteger(u"S", u"k", -99), expected);
+        QCOMPARE(ini.readInteger(u"S", u"missing", -99), -99);
+    }
+
+    void flags() {
+        IniDocument ini = load("[F]\na=1\nb=0\nc=2\nd=yes\n");
+        QVERIFY(ini.readBool(u"F", u"a", false));
+        QVERIFY(!ini.readBool(u"F", u"b", true));
+        QVERIFY(ini.readBool(u"F", u"c", false));
+        QVERIFY(ini.readBool(u"F", u"d", true));
+        QVERIFY(!ini.readBool(u"F", u"d", false));
+        QVERIFY(ini.readBool(u"F", u"missing", true));
+    }
+
+    void dateTimesReadBackToTheSecond() {
+        const QDateTime when(QDate(2024, 2, 29), QTime(23, 59, 58));
+        IniDocument ini;
+        ini.writeDateTime(u"S", u"when", when);
+        ini.writeString(u"S", u"bad", QStringLiteral("29.02.2024 23:59"));
+        const QDateTime fallback(QDate(1900, 1, 9), QTime(0, 0));
+        QCOMPARE(ini.readDateTime(u"S", u"when", fallback), when);
+        QCOMPARE(ini.readDateTime(u"S", u"bad", fallback), fallback);
+        QCOMPARE(ini.readDateTime(u"S", u"missing", fallback), fallback);
+    }
+
+    void eightBitFilesStayEightBit() {
+        const QByteArray latin1 = "[Caf\xe9]\r\nk=\xe9t\xe9\r\n\r\n";
+        m_dir->writeFile(QStringLiteral("l.ini"), latin1);
+        IniDocument ini(m_dir->file(QStringLiteral("l.ini")));
+        QCOMPARE(ini.readString(u"Caf\u00e9", u"k", {}), QStringLiteral("\u00e9t\u00e9"));
+        ini.save();
+        QCOMPARE(m_dir->readFile(QStringLiteral("l.ini")), latin1);
+
+        m_dir->writeFile(QStringLiteral("u.ini"), "[S]\r\nk=\xc3\xa9\r\n");
+        QCOMPARE(IniDocument(m_dir->file(QStringLiteral("u.ini"))).readString(u"S", u"k", {}),
+                 QStringLiteral("\u00e9"));
+    }
+
+    void failedSaveKeepsTheOldFile() {
+        m_dir->makeDir(QStringLiteral("locked"));
+        const QString file = m_dir->file(QStringLiteral("locked/settings.ini"));
+        m_dir->writeFile(QStringLiteral("locked/settings.ini"), "[Old]\r\nk=v\r\n\r\n");
+        IniDocument ini(file);
+        ini.writeString(u"New", u"k", QStringLiteral("v"));
+        {
+            testsupport::UnwritableDir locked(m_dir->file(QStringLiteral("locked")));
+            if (!locked.isActive())
+                QSKIP("no way to make a directory unwritable here");
+            bool thrown = false;
+            try {
+                ini.save();
+            } catch (const FileError& error) {
+                thrown = true;
+                QVERIFY2(error.message().contains(file), qPrintable(error.message()));
+            }
+            QVERIFY(thrown);
+        }
+        QCOMPARE(m_dir->readFile(QStringLiteral("locked/settings.ini")),
+                 QByteArray("[Old]\r\nk=v\r\n\r\n"));
+        QCOMPARE(QDir(m_dir->file(QStringLiteral("locked"))).entryList(QDir::Files),
+                 QStringList{QStringLiteral("settings.ini")});
+    }
+
+    void unreadableFileRaises() {
+        m_dir->makeDir(QStringLiteral("adir.ini"));
+        QVERIFY_THROWS_EXCEPTION(FileError, IniDocument(m_dir->file(QStringLiteral("adir.ini"))));
+        // A missing file is an empty document, not an error.
+        QVERIFY(!IniDocument(m_dir->file(QStringLiteral("none.ini"))).sectionExists(u"x"));
+    }
+
+private:
+    IniDocument load(const QByteArray& text) {
+        m_dir->writeFile(QStringLiteral("t.ini"), text);
+        return IniDocument(m_dir->file(QStringLiteral("t.ini")));
+    }
+
+    std::unique_ptr<FrontEndDir> m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestIniDocument)
+#include "tst_inidocument.moc"
