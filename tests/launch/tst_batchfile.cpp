@@ -1,0 +1,88 @@
+#include "TestSupport.h"
+#include "launch/BatchFile.h"
+#include "launch/Execfile.h"
+#include "shell/PathSet.h"
+
+#include <QtTest>
+
+using platform::ScriptDialect;
+using testsupport::FrontEndDir;
+
+class TestBatchFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void commandInterpreterLines() {
+        const QString withCapture = RenderBatchFile(ScriptDialect::Cmd, QStringLiteral("KALTO"),
+                                                    QStringLiteral("C:\\Kalto\\kalto.exe"),
+                                                    QStringLiteral("C:\\Front\\KALTOStart.txt"));
+        QCOMPARE(withCapture.split(QStringLiteral("\r\n")),
+                 (QStringList{
+                     QStringLiteral("@echo off"), QStringLiteral("echo Starting KALTO"),
+                     QStringLiteral("\"C:\\Kalto\\kalto.exe\" %1 %2 %3 %4 %5 %6 %7 %8 %9  > "
+                                    "\"C:\\Front\\KALTOStart.txt\""),
+                     QStringLiteral("cls"), QStringLiteral("echo KALTO has finished."),
+                     QStringLiteral("echo If this window does not disappear:"),
+                     QStringLiteral("echo 1. Right-click on the title-bar"),
+                     QStringLiteral("echo 2. Click properties"),
+                     QStringLiteral("echo 3. Check \"close on exit\""),
+                     QString(), // the last line ends with CR LF too
+                 }));
+        const QString withoutCapture =
+            RenderBatchFile(ScriptDialect::Cmd, QStringLiteral("NConvert"),
+                            QStringLiteral("C:\\nconvert.exe"), std::nullopt);
+        QCOMPARE(withoutCapture.split(QStringLiteral("\r\n")).at(2),
+                 QStringLiteral("\"C:\\nconvert.exe\" %1 %2 %3 %4 %5 %6 %7 %8 %9 "));
+        QCOMPARE(withoutCapture.split(QStringLiteral("\r\n")).at(4),
+                 QStringLiteral("echo NConvert has finished."));
+    }
+
+    void shellLines() {
+        QCOMPARE(RenderBatchFile(ScriptDialect::Shell, QStringLiteral("KALTO"),
+                                 QStringLiteral("/opt/kalto/kalto.exe"),
+                                 QStringLiteral("/home/u/KALTOStart.txt")),
+                 QStringLiteral("#!/bin/sh\n"
+                                "echo \"Starting KALTO\"\n"
+                                "'/opt/kalto/kalto.exe' \"$@\" > '/home/u/KALTOStart.txt'\n"
+                                "echo \"KALTO has finished.\"\n"));
+        QCOMPARE(RenderBatchFile(ScriptDialect::Shell, QStringLiteral("$x"),
+                                 QStringLiteral("/it's"), std::nullopt),
+                 QStringLiteral("#!/bin/sh\n"
+                                "echo \"Starting \\$x\"\n"
+                                "'/it'\\''s' \"$@\"\n"
+                                "echo \"\\$x has finished.\"\n"));
+    }
+
+    // The script runs the program with the runner's arguments untouched, and paths
+    // with blanks, quotes and dollar signs reach the file system as they are.
+    void awkwardPathsRunForReal() {
+        FrontEndDir dir;
+        const QString awkward = QStringLiteral("it's a $HOME `x` \"dir\"/");
+        dir.installEmulator(awkward);
+        PathSet paths;
+        paths.setFrontEndDir(dir.file(awkward));
+        WriteBatchFile(paths, QStringLiteral("KALTO"),
+                       dir.file(awkward + QStringLiteral("kalto.exe")), paths.CaptureFile);
+        QVERIFY(QFileInfo(paths.BatchFile).fileName() == QStringLiteral("batch.sh"));
+
+        TExecFile runner;
+        runner.setInterpreter(QStringLiteral("/bin/sh"));
+        runner.setCommandLine(paths.BatchFile);
+        runner.setParameters(QStringLiteral("-listinfo  $HOME;rm *"));
+        runner.setWait(true);
+        QVERIFY(runner.Execute());
+
+        QCOMPARE(dir.runs(), QStringList{QStringLiteral("-listinfo $HOME;rm *")});
+        const QByteArray captured = dir.readFile(awkward + QStringLiteral("KALTOStart.txt"));
+        QVERIFY2(captured.contains("game ("), captured.left(200).constData());
+        QVERIFY(dir.exists(awkward + QStringLiteral("kalto.exe")));
+
+        DeleteWorkFiles(paths);
+        QVERIFY(!QFileInfo::exists(paths.BatchFile));
+        QVERIFY(!QFileInfo::exists(paths.CaptureFile));
+        DeleteWorkFiles(paths); // already gone: no error
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBatchFile)
+#include "tst_batchfile.moc"
