@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// Every message box, question, beep and file dialog goes through this seam, so the
+// program's conversation with the user can be scripted and checked in tests.
+class Prompter {
+public:
+    enum class Icon { Error, Warning, Information, Question };
+    enum class Buttons { Ok, Cancel, YesNo, YesNoCancel };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    struct OpenFileRequest {
+        QString title;
+        QString initialDir;
+        QString filterName;      // "Kalto Executable"
+        QString filterPattern;   // "kalto.exe"
+        QString defaultFileName; // preselected name
+        QString defaultSuffix;   // added when the typed name has none
+    };
+
+    virtual ~Prompter() = default;
+
+    // Shows a modal message; "\r" in the text starts a new line.
+    virtual Answer message(Icon icon, Buttons buttons, const QString& text) = 0;
+    virtual void beep() = 0;
+    // An existing file chosen by the user, or nothing on Cancel.
+    virtual std::optional<QString> openFile(const OpenFileRequest& request) = 0;
+
+    void error(const QString& text) { message(Icon::Error, Buttons::Ok, text); }
+    // The error box whose only button is Cancel.
+    void errorCancel(const QString& text) { message(Icon::Error, Buttons::Cancel, text); }
+    void warning(const QString& text) { message(Icon::Warning, Buttons::Ok, text); }
+    void information(const QString& text) { message(Icon::Information, Buttons::Ok, text); }
+    bool confirm(const QString& text) {
+        return message(Icon::Question, Buttons::YesNo, text) == Answer::Yes;
+    }
+
+    // The text as shown: the program's messages break lines with a lone CR.
+    static QString displayText(QString text);
+};
+
+// Opens a document or a web address with the desktop's default handler.
+class DesktopOpener {
+public:
+    virtual ~DesktopOpener() = default;
+    virtual void open(const QString& pathOrUrl) = 0;
+};

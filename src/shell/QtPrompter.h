@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Prompter.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The prompts as real dialogs and message boxes.
+class QtPrompter final : public Prompter {
+public:
+    void setParentWidget(QWidget* parent) { m_parent = parent; }
+
+    Answer message(Icon icon, Buttons buttons, const QString& text) override;
+    void beep() override;
+    std::optional<QString> openFile(const OpenFileRequest& request) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+class QtDesktopOpener final : public DesktopOpener {
+public:
+    void open(const QString& pathOrUrl) override;
+};

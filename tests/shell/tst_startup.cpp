@@ -1,0 +1,301 @@
+#include "ScriptedPrompter.h"
+#include "TestSupport.h"
+#include "launch/Execfile.h"
+#include "shell/IniDocument.h"
+#include "shell/PathSet.h"
+#include "shell/StartUp.h"
+
+#include <QDir>
+#include <QtTest>
+
+using testsupport::FrontEndDir;
+using testsupport::ScopedEnv;
+
+namespace {
+
+class RecordedSteps final : public StartUp::Steps {
+public:
+    void ImportOldGameSettings() override { calls.append(QStringLiteral("ImportOldGameSettings")); }
+    bool ImportGameList() override {
+        calls.append(QStringLiteral("ImportGameList"));
+        return importSucceeds;
+    }
+    void LoadFrontEndSettings() override { calls.append(QStringLiteral("LoadFrontEndSettings")); }
+    void UpdateFlags() override { calls.append(QStringLiteral("UpdateFlags")); }
+
+    QStringList calls;
+    bool importSucceeds = true;
+};
+
+const QStringList kDataDirs = {QStringLiteral("IniFiles"), QStringLiteral("Gameplay"),
+                               QStringLiteral("Titles"),   QStringLiteral("Cabinets"),
+                               QStringLiteral("Marquees"), QStringLiteral("Flyers"),
+                               QStringLiteral("Sound")};
+
+void setModified(const QString& path, const QDateTime& when) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+} // namespace
+
+class TestStartUp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<FrontEndDir>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_runner = std::make_unique<TExecFile>();
+        m_runner->setInterpreter(QStringLiteral("/bin/sh"));
+        m_runner->setWait(true);
+        m_runner->OnFail = [this](QObject*) { ++m_failedStarts; };
+        m_failedStarts = 0;
+        m_paths = PathSet();
+        m_startUp = std::make_unique<StartUp>(m_paths, *m_prompter, *m_runner);
+    }
+    void cleanup() {
+        m_startUp.reset();
+        m_runner.reset();
+        m_prompter.reset();
+        m_dir.reset();
+    }
+
+    void firstStart() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+
+        QCOMPARE(m_prompter->shown.size(), 0);
+        QCOMPARE(m_prompter->openFileRequests.size(), 0);
+        QCOMPARE(m_paths.FrontEndDir, m_dir->path());
+        QCOMPARE(m_paths.EmuDir, QStringLiteral("./"));
+        QCOMPARE(m_paths.EmuExeFile, QStringLiteral("./kalto.exe"));
+        QCOMPARE(m_paths.EmuCfgFile, QStringLiteral("./Config/Kalto.cfg"));
+        QCOMPARE(m_runner->commandLine(), m_dir->file(QStringLiteral("batch.sh")));
+
+        QCOMPARE(m_dir->runs(), QStringList{QStringLiteral("-listinfo")});
+        QVERIFY(m_dir->readFile(QStringLiteral("listinfo.txt")).contains("game ("));
+        QVERIFY(!m_dir->exists(QStringLiteral("KALTOStart.txt")));
+        QVERIFY(m_dir->readFile(QStringLiteral("batch.sh"))
+                    .contains("> '" +
+                              QFile::encodeName(m_dir->file(QStringLiteral("KALTOStart.txt"))) +
+                              "'"));
+        for (const QString& dir : kDataDirs)
+            QVERIFY2(QFileInfo(m_dir->file(dir)).isDir(), qPrintable(dir));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoTemp")));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKALTO.ini")));
+        QCOMPARE(
+            steps.calls,
+            (QStringList{QStringLiteral("ImportOldGameSettings"), QStringLiteral("ImportGameList"),
+                         QStringLiteral("LoadFrontEndSettings"), QStringLiteral("UpdateFlags")}));
+    }
+
+    void storedEmulatorDirectory() {
+        m_dir->installEmulator(QStringLiteral("emu/"));
+        m_dir->installConfig(QStringLiteral("emu/"));
+        m_dir->writeFile(
+            QStringLiteral("StartKALTO.ini"),
+            "[StartKALTO]\r\nEmuExePath=" + m_dir->file(QStringLiteral("emu/")).toUtf8() + "\r\n");
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_paths.EmuExeFile, m_dir->file(QStringLiteral("emu/kalto.exe")));
+        QCOMPARE(m_prompter->openFileRequests.size(), 0);
+        // Front-end files stay in the working directory.
+        QVERIFY(m_dir->exists(QStringLiteral("listinfo.txt")));
+        QVERIFY(m_dir->exists(QStringLiteral("IniFiles")));
+    }
+
+    void dialogFindsTheEmulator() {
+        m_dir->installEmulator(QStringLiteral("elsewhere/"));
+        m_dir->installConfig(QStringLiteral("elsewhere/"));
+        m_prompter->openFileAnswers.append(m_dir->file(QStringLiteral("elsewhere/other-name.exe")));
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_prompter->openFileRequests.size(), 1);
+        const auto& request = m_prompter->openFileRequests.first();
+        QCOMPARE(request.title, QStringLiteral("Please point to kalto.exe"));
+        QCOMPARE(request.initialDir, QStringLiteral("./"));
+        QCOMPARE(request.filterName, QStringLiteral("Kalto Executable"));
+        QCOMPARE(request.filterPattern, QStringLiteral("kalto.exe"));
+        QCOMPARE(request.defaultFileName, QStringLiteral("kalto.exe"));
+        QCOMPARE(request.defaultSuffix, QStringLiteral("exe"));
+        // Whatever name was picked, the executable is kalto.exe in that directory.
+        QCOMPARE(m_paths.EmuDir, m_dir->file(QStringLiteral("elsewhere/")));
+        QCOMPARE(m_paths.EmuExeFile, m_dir->file(QStringLiteral("elsewhere/kalto.exe")));
+        QCOMPARE(m_dir->runs(), QStringList{QStringLiteral("-listinfo")});
+    }
+
+    void missingExecutableEndsTheProgram() {
+        m_dir->installConfig();
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::NeededFileMissing);
+        QCOMPARE(m_prompter->openFileRequests.size(), 1);
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QCOMPARE(m_prompter->shown[0].text,
+                 QStringLiteral("File not found: ./kalto.exe\rThis file is needed by StartKALTO."));
+        QCOMPARE(m_prompter->shown[0].buttons, Prompter::Buttons::Cancel);
+        QCOMPARE(m_prompter->shown[0].icon, Prompter::Icon::Error);
+        QVERIFY(steps.calls.isEmpty());
+        QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKALTO.ini")));
+        QVERIFY(!m_dir->exists(QStringLiteral("IniFiles")));
+        QVERIFY(m_dir->runs().isEmpty());
+    }
+
+    void missingConfiguration_data() {
+        QTest::addColumn<Prompter::Answer>("answer");
+        QTest::addColumn<bool>("generationWorks");
+        QTest::addColumn<QStringList>("runs");
+        QTest::addColumn<bool>("completed");
+        QTest::newRow("yes") << Prompter::Answer::Yes << true
+                             << QStringList{QStringLiteral("-nogui"), QStringLiteral("-listinfo")}
+                             << true;
+        QTest::newRow("no") << Prompter::Answer::No << true << QStringList{} << false;
+        QTest::newRow("yes, still missing")
+            << Prompter::Answer::Yes << false << QStringList{QStringLiteral("-nogui")} << false;
+    }
+    void missingConfiguration() {
+        QFETCH(Prompter::Answer, answer);
+        QFETCH(bool, generationWorks);
+        QFETCH(QStringList, runs);
+        QFETCH(bool, completed);
+        m_dir->installEmulator();
+        std::optional<ScopedEnv> noConfig;
+        if (!generationWorks)
+            noConfig.emplace("KALTO_SIM_NO_CONFIG", "1");
+        m_prompter->answers.append(answer);
+        RecordedSteps steps;
+        const auto result = m_startUp->RunStartup(true, steps);
+        QCOMPARE(m_prompter->shown.first().text,
+                 QStringLiteral("Kalto.cfg file was not found.\rGenerate default Kalto.cfg ?"));
+        QCOMPARE(m_prompter->shown.first().buttons, Prompter::Buttons::YesNo);
+        QCOMPARE(m_dir->runs(), runs);
+        if (completed) {
+            QCOMPARE(result, StartUp::Result::Completed);
+            QCOMPARE(m_prompter->shown.size(), 1);
+            QVERIFY(m_dir->exists(QStringLiteral("Config/Kalto.cfg")));
+            // The script has its capture back for the runs that follow.
+            QVERIFY(m_dir->readFile(QStringLiteral("batch.sh")).contains("KALTOStart.txt"));
+        } else {
+            QCOMPARE(result, StartUp::Result::NeededFileMissing);
+            QCOMPARE(m_prompter->shown.size(), 2);
+            QCOMPARE(m_prompter->shown[1].text,
+                     QStringLiteral(
+                         "File not found: ./Config/Kalto.cfg\rThis file is needed by StartKALTO."));
+            QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
+        }
+    }
+
+    void bothMissingAsksThenReportsTheExecutable() {
+        m_prompter->answers.append(Prompter::Answer::Yes);
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::NeededFileMissing);
+        QCOMPARE(m_prompter->texts(),
+                 (QStringList{
+                     QStringLiteral("Kalto.cfg file was not found.\rGenerate default Kalto.cfg ?"),
+                     QStringLiteral(
+                         "File not found: ./kalto.exe\rThis file is needed by StartKALTO.")}));
+    }
+
+    void executableWithoutExecuteBit() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        QFile::setPermissions(m_dir->file(QStringLiteral("kalto.exe")),
+                              QFile::ReadOwner | QFile::WriteOwner);
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::NeededFileMissing);
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY(m_prompter->shown[0].text.startsWith(
+            QStringLiteral("File is not executable: ./kalto.exe")));
+    }
+
+    void listRefreshFollowsTheExecutableDate() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_dir->runs().size(), 1);
+
+        // What a normal close stores.
+        IniDocument ini = IniDocument::emptyFor(m_paths.FrontEndIniFile);
+        ini.writeDateTime(u"StartKALTO", u"EmuExeDate", StartUp::fileDate(m_paths.EmuExeFile));
+        ini.save();
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_dir->runs().size(), 1);
+
+        // The list file deleted by the user.
+        QVERIFY(QFile::remove(m_dir->file(QStringLiteral("listinfo.txt"))));
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_dir->runs().size(), 2);
+        QVERIFY(m_dir->exists(QStringLiteral("listinfo.txt")));
+
+        // A newer executable.
+        setModified(m_dir->file(QStringLiteral("kalto.exe")),
+                    QDateTime::currentDateTime().addDays(-3));
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_dir->runs().size(), 3);
+
+        // The menu's re-run always asks.
+        ini.writeDateTime(u"StartKALTO", u"EmuExeDate", StartUp::fileDate(m_paths.EmuExeFile));
+        ini.save();
+        QCOMPARE(m_startUp->RunStartup(false, steps), StartUp::Result::Completed);
+        QCOMPARE(m_dir->runs().size(), 4);
+
+        // A date text that does not read back counts as missing.
+        ini.writeString(u"StartKALTO", u"EmuExeDate", QStringLiteral("07/12/2026 10:00:00"));
+        ini.save();
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_dir->runs().size(), 5);
+    }
+
+    void failedStartIsReportedAndTheSequenceGoesOn() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        m_dir->writeFile(QStringLiteral("listinfo.txt"), "old list");
+        m_runner->setInterpreter(QStringLiteral("/no/such/shell"));
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(false, steps), StartUp::Result::Completed);
+        QCOMPARE(m_failedStarts, 1);
+        // No capture to move: the old list file is gone, and the import reports it.
+        QVERIFY(!m_dir->exists(QStringLiteral("listinfo.txt")));
+        QCOMPARE(steps.calls.size(), 4);
+    }
+
+    void existingOrBlockedDataDirectoriesArePassedOver() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        m_dir->makeDir(QStringLiteral("Titles"));
+        m_dir->writeFile(QStringLiteral("Sound"), "a file where a directory belongs");
+        m_dir->writeFile(QStringLiteral("IniFiles/Default.ini"), "[Default]\r\n");
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("Flyers"))).isDir());
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("Sound"))).isFile());
+        QCOMPARE(m_prompter->shown.size(), 0);
+        // Default settings exist: no import of the older layout.
+        QVERIFY(!steps.calls.contains(QStringLiteral("ImportOldGameSettings")));
+    }
+
+    void unreadableGameListSkipsTheRest() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        RecordedSteps steps;
+        steps.importSucceeds = false;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::GameListUnreadable);
+        QCOMPARE(steps.calls.last(), QStringLiteral("ImportGameList"));
+    }
+
+private:
+    std::unique_ptr<FrontEndDir> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    std::unique_ptr<TExecFile> m_runner;
+    std::unique_ptr<StartUp> m_startUp;
+    PathSet m_paths;
+    int m_failedStarts = 0;
+};
+
+QTEST_GUILESS_MAIN(TestStartUp)
+#include "tst_startup.moc"
