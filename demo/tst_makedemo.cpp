@@ -1,4 +1,5 @@
 #include "DemoCatalog.h"
+#include "ToolTestUtil.h"
 #include "ZipReadBack.h"
 
 #include <QDir>
@@ -12,32 +13,12 @@
 
 namespace {
 
+using sk::test::Run;
+using sk::test::run;
+using sk::test::writeAll;
+
 QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    Run r;
-    if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit) {
-        r.exitCode = p.exitCode();
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-    }
-    return r;
+    return sk::test::readBytes(path);
 }
 
 Run makeDemo(const QString& target) {

@@ -1,6 +1,7 @@
 #include "Crc32.h"
 #include "DemoCatalog.h"
 #include "StoredZip.h"
+#include "ToolTestUtil.h"
 #include "ZipReadBack.h"
 
 #include <QDir>
@@ -15,41 +16,12 @@
 
 namespace {
 
+using sk::test::Run;
+using sk::test::run;
+using sk::test::writeAll;
+
 std::string readAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll().toStdString();
-}
-
-bool writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
-}
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString& program, const QStringList& args, const QStringList& env = {},
-        const QString& workDir = {}) {
-    QProcess p;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    for (const QString& kv : env)
-        e.insert(kv.section('=', 0, 0), kv.section('=', 1));
-    p.setProcessEnvironment(e);
-    if (!workDir.isEmpty())
-        p.setWorkingDirectory(workDir);
-    p.start(program, args);
-    Run r;
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return sk::test::readBytes(path).toStdString();
 }
 
 // Places the emulator stand-in as dir/kalto.exe, the way the front-end finds it.
