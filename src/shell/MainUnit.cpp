@@ -5,7 +5,11 @@
 #include "IniDocument.h"
 #include "Prompter.h"
 #include "Version.h"
+#include "games/GameListModel.h"
+#include "games/GameListView.h"
+#include "games/ListInfoImport.h"
 #include "launch/BatchFile.h"
+#include "launch/EmulatorConfig.h"
 #include "launch/Execfile.h"
 
 #include <QAction>
@@ -64,7 +68,13 @@ void TMain::buildLayout() {
 
     GrGames = new QGroupBox(QStringLiteral("Games"), GameListPanel);
     GrGames->setObjectName(QStringLiteral("GrGames"));
-    new QVBoxLayout(GrGames);
+    auto* gamesLayout = new QVBoxLayout(GrGames);
+    gamesLayout->setContentsMargins(2, 2, 2, 2);
+    m_listModel = new GameListModel(m_romsets, this);
+    m_listModel->setObjectName(QStringLiteral("GameListModel"));
+    GameList = new GameListView(GrGames);
+    GameList->setModel(m_listModel);
+    gamesLayout->addWidget(GameList);
     panelLayout->addWidget(GrGames, 1);
 
     StartButtonPanel = new QWidget(GameListPanel);
@@ -78,6 +88,20 @@ void TMain::buildLayout() {
     StartEmuButton->setEnabled(false);
     startLayout->addWidget(StartEmuButton);
     panelLayout->addWidget(StartButtonPanel);
+    connect(StartEmuButton, &QPushButton::clicked, this, &TMain::StartEmuButtonClick);
+    connect(GameList, &GameListView::itemActivated, this, &TMain::GameListDblClick);
+    connect(GameList, &GameListView::columnClicked, this, &TMain::GameListColumnClick);
+    connect(GameList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                if (m_filling)
+                    return;
+                // Losing the selection disables the start button; the current game
+                // stays until the next selection.
+                if (!deselected.isEmpty())
+                    StartEmuButton->setEnabled(false);
+                if (!selected.isEmpty())
+                    GameListSelectItem();
+            });
 
     PageControl = new QTabWidget(Splitter);
     PageControl->setObjectName(QStringLiteral("PageControl"));
@@ -112,6 +136,8 @@ void TMain::buildMenus() {
     MenuExit = FileMenu->addAction(QStringLiteral("E&xit"));
     MenuExit->setObjectName(QStringLiteral("MenuExit"));
     connect(MenuExit, &QAction::triggered, this, &TMain::MenuExitClick);
+    buildViewMenu();
+    buildToolsMenu();
 }
 
 void TMain::setStatusPanel(int panel, const QString& text) {
@@ -121,6 +147,7 @@ void TMain::setStatusPanel(int panel, const QString& text) {
 void TMain::FormCreate() {
     ScaleFormFonts(this);
     runStartup(true);
+    FillGameList();
 }
 
 bool TMain::runStartup(bool checkEmuDate) {
@@ -174,7 +201,44 @@ void TMain::SaveFrontEndSettings() {
     ini.writeString(u"StartKALTO", u"Version", QString(version::kVersionText));
     ini.writeDateTime(u"StartKALTO", u"EmuExeDate", StartUp::fileDate(m_paths.EmuExeFile));
     ini.writeString(u"StartKALTO", u"EmuExePath", m_paths.EmuDir);
+    for (const auto& game : m_games) {
+        ini.writeBool(game->ZipName, u"BadRomcheck", game->BadRomcheck);
+        ini.writeInteger(game->ZipName, u"CurScrShot", game->CurScrShot);
+    }
     ini.save();
+}
+
+bool TMain::ImportGameList() {
+    // The view must never hold records that the import frees.
+    m_listModel->clear();
+    m_currentGame = nullptr;
+    QString error;
+    if (::ImportGameList(m_games, m_paths.ListInfoFile, &error))
+        return true;
+    m_prompter.error(error);
+    return false;
+}
+
+void TMain::LoadFrontEndSettings() {
+    const IniDocument ini(m_paths.FrontEndIniFile);
+    const bool merged = mergedRomsetsSupport();
+    for (const auto& game : m_games) {
+        // A game never romchecked counts as bad while merged romsets are supported.
+        game->BadRomcheck = ini.readBool(game->ZipName, u"BadRomcheck", merged);
+        game->CurScrShot = ini.readInteger(game->ZipName, u"CurScrShot", 0);
+    }
+    m_romDirs = ReadRomDirs(m_paths.EmuCfgFile);
+}
+
+void TMain::UpdateFlags() {
+    m_romsets.setRomDirs(m_romDirs);
+    m_games.UpdateFlags(m_romsets, mergedRomsetsSupport(), m_paths.emuCheatsFile());
+}
+
+void TMain::freeGameList() {
+    m_listModel->clear();
+    m_currentGame = nullptr;
+    m_games.FreeAll();
 }
 
 void TMain::SaveSettingsAndCleanUp() {
@@ -204,15 +268,20 @@ void TMain::closeEvent(QCloseEvent* event) {
 
 void TMain::FormClose() {
     hide();
+    // A list that shows nothing is saved as the installed games, so the next start
+    // shows something.
+    if (m_listModel->rowCount() == 0)
+        MenuViewGamesClick(MSGamesInstalled);
     if (!m_startupCompleted) {
         // The settings were never read completely; writing them now would replace
         // the stored ones with defaults.
         DeleteWorkFiles(m_paths);
-        return;
+    } else {
+        try {
+            SaveSettingsAndCleanUp();
+        } catch (const FileError& error) {
+            m_prompter.error(error.message());
+        }
     }
-    try {
-        SaveSettingsAndCleanUp();
-    } catch (const FileError& error) {
-        m_prompter.error(error.message());
-    }
+    freeGameList();
 }

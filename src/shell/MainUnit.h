@@ -2,13 +2,18 @@
 
 #include "PathSet.h"
 #include "StartUp.h"
+#include "games/GameObject.h"
+#include "games/RomsetFinder.h"
 
 #include <QMainWindow>
 
 class DesktopOpener;
+class GameListModel;
+class GameListView;
 class Prompter;
 class TExecFile;
 class QAction;
+class QActionGroup;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -34,11 +39,40 @@ public:
 
     const PathSet& paths() const { return m_paths; }
     TExecFile* ExecEmu() const { return m_execEmu; }
+    const TGameObjectList& games() const { return m_games; }
+    GameListModel* listModel() const { return m_listModel; }
+    // The game every other part of the window works on, or none.
+    TGameObject* currentGame() const { return m_currentGame; }
+    // The position of the last selected installed game, reselected by every fill.
+    int rememberedIndex() const { return m_rememberedIndex; }
+    void setRememberedIndex(int index) { m_rememberedIndex = index; }
+    int sortColumn() const { return m_sortColumn; }
+    const RomDirs& romDirs() const { return m_romDirs; }
 
     void MenuExitClick();
     void ExecEmuFail();
     void SaveFrontEndSettings();
     void SaveSettingsAndCleanUp();
+
+    // The game list view.
+    void FillGameList();
+    void SortOn(int column);
+    void UpdateSelection();
+    void MenuViewGamesClick(QAction* item);
+    void MenuIconsViewClick(QAction* item);
+    void MSSortMenuClick(QAction* item);
+    void MSOrderClick(QAction* item);
+    void GameListColumnClick(int column);
+    void GameListSelectItem();
+    void GameListDblClick();
+    void StartEmuButtonClick();
+    void MenuMarkBadRomsetsClick();
+
+    // Tools menu commands on the game list.
+    void MenuCheckForInstalledGamesClick();
+    void MenuCheckforSupportedgamesClick();
+    void MenuRenameLongClick();
+    void MenuRenameShortClick();
 
 signals:
     // The program must end now, without the close sequence.
@@ -51,9 +85,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
     void ImportOldGameSettings() override {}
-    bool ImportGameList() override { return true; }
-    void LoadFrontEndSettings() override {}
-    void UpdateFlags() override {}
+    bool ImportGameList() override;
+    void LoadFrontEndSettings() override;
+    void UpdateFlags() override;
 
     // Runs the start-up sequence and handles its outcome; false when the program ends.
     bool runStartup(bool checkEmuDate);
@@ -75,12 +109,50 @@ protected:
     QStatusBar* StatusBar = nullptr;
     QLabel* m_statusPanels[2] = {};
 
+    GameListView* GameList = nullptr;
+
     QMenu* FileMenu = nullptr;
     QAction* MenuExit = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* MSGamesInstalled = nullptr;
+    QAction* MSGamesUninstalled = nullptr;
+    QAction* MSGamesAll = nullptr;
+    QAction* MSIconsLarge = nullptr;
+    QAction* MSIconsSmall = nullptr;
+    QAction* MSIconsList = nullptr;
+    QAction* MSIconsDetails = nullptr;
+    QMenu* MSListSortby = nullptr;
+    QAction* MSSortbyName = nullptr;
+    QAction* MSSortByZipname = nullptr;
+    QAction* MenuSortbyManufacturer = nullptr;
+    QAction* MenuSortByYear = nullptr;
+    QAction* MenuSortByCheat = nullptr;
+    QAction* MenuSortByZipdate = nullptr;
+    QMenu* MSOrder = nullptr;
+    QAction* MSOrderAscending = nullptr;
+    QAction* MSOrderDescending = nullptr;
+    QAction* MenuMarkBadRomsets = nullptr;
+    QMenu* MenuTools = nullptr;
+    QAction* MenuCheckForInstalledGames = nullptr;
+    QAction* MenuCheckforSupportedgames = nullptr;
+    QAction* MenuRenameLong = nullptr;
+    QAction* MenuRenameShort = nullptr;
+
+    TGameObjectList m_games;
+    RomsetFinder m_romsets;
+    RomDirs m_romDirs;
+    GameListModel* m_listModel = nullptr;
 
 private:
     void buildLayout();
     void buildMenus();
+    void buildViewMenu();
+    void buildToolsMenu();
+    QAction* sortAction(int column) const;
+    bool descending() const;
+    // Whether the installed flags come from the romcheck instead of the disk.
+    bool mergedRomsetsSupport() const { return false; }
+    void freeGameList();
     void onWaitStarted(const QString& commandText);
     void onWaitFinished();
     void endProgram();
@@ -89,4 +161,9 @@ private:
     bool m_startupCompleted = false; // settings were read: saving them loses nothing
     bool m_closed = false;
     bool m_closePending = false; // a close asked for while the emulator ran
+
+    TGameObject* m_currentGame = nullptr;
+    int m_rememberedIndex = 0;
+    int m_sortColumn = 0;
+    bool m_filling = false; // selection changes made by a fill are handled by the fill
 };

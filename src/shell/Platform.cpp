@@ -42,6 +42,17 @@ QString directoryPart(const QString& path) {
     return path.left(path.lastIndexOf(kSeparator) + 1);
 }
 
+bool isSafeFileName(QStringView name) {
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u == u'/' || u == u'\\' || u < 0x20 || u == 0x7f)
+            return false;
+    }
+    return true;
+}
+
 QString toNativeSeparators(QString path) {
 #ifdef Q_OS_WIN
     return path.replace(u'/', u'\\');

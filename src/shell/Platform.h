@@ -27,6 +27,10 @@ QString emuCheatsRelative(); // "Config/Cheats.cfg"
 QString withTrailingSeparator(const QString& dir);
 // Everything up to and including the last separator (empty when there is none).
 QString directoryPart(const QString& path);
+// Whether a name that came from outside (the emulator's list) may become a file name:
+// not empty, not "." or "..", no separator of any system, no control character.
+bool isSafeFileName(QStringView name);
+
 // Rom paths as the emulator writes them use the other system's separator now and then.
 QString toNativeSeparators(QString path);
 

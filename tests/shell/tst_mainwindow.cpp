@@ -1,3 +1,4 @@
+#include "DemoCatalog.h"
 #include "ScriptedPrompter.h"
 #include "TestSupport.h"
 #include "launch/Execfile.h"
@@ -49,7 +50,9 @@ private slots:
         {
             TMain1 main(*m_prompter, m_opener);
             QVERIFY(!main.terminating());
-            QCOMPARE(main.windowTitle(), QStringLiteral("StartKALTO"));
+            QCOMPARE(main.windowTitle(),
+                     QStringLiteral("StartKALTO 0.27.1 public beta 1 [%1 of %1 games]")
+                         .arg(sk::demoCatalog().size()));
             QCOMPARE(main.objectName(), QStringLiteral("Main"));
             for (const char* name : {"GameListPanel", "GrGames", "StartEmuButton", "PageControl",
                                      "Splitter", "StatusBar", "ScreenShotTab"})

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QIcon>
+
+// The pictures of the game list: a game cartridge, lit when the game is installed and
+// grey when not, at 16 and 32 pixels; the same with the bad-romset mark; the mark alone.
+class GameIcons final {
+public:
+    GameIcons();
+
+    const QIcon& game(bool installed, bool markedBad) const {
+        return m_icons[installed ? 1 : 0][markedBad ? 1 : 0];
+    }
+    const QIcon& badMark() const { return m_badMark; }
+
+private:
+    QIcon m_icons[2][2];
+    QIcon m_badMark;
+};

@@ -1,0 +1,193 @@
+#include "GameListModel.h"
+
+#include "GameObject.h"
+#include "RomsetFinder.h"
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+const QString kYes = QStringLiteral("Yes");
+const QString kNo = QStringLiteral("No");
+
+inline char16_t upperAscii(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+}
+
+} // namespace
+
+GameListModel::GameListModel(RomsetFinder& romsets, QObject* parent)
+    : QAbstractTableModel(parent), m_romsets(romsets) {}
+
+void GameListModel::setGames(const std::vector<TGameObject*>& games) {
+    beginResetModel();
+    m_rows.clear();
+    m_rows.reserve(games.size());
+    for (TGameObject* game : games)
+        m_rows.push_back(Row{game, 0, {}, false});
+    endResetModel();
+}
+
+void GameListModel::clear() {
+    setGames({});
+}
+
+TGameObject* GameListModel::gameAt(int row) const {
+    return row >= 0 && size_t(row) < m_rows.size() ? m_rows[size_t(row)].game : nullptr;
+}
+
+int GameListModel::compareText(QStringView a, QStringView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t* pa = a.utf16();
+    const char16_t* pb = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] == pb[i])
+            continue;
+        const char16_t ca = upperAscii(pa[i]);
+        const char16_t cb = upperAscii(pb[i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+void GameListModel::ensureDate(const Row& row) const {
+    if (row.dateKnown)
+        return;
+    const QDateTime date = romsetFileDate(m_romsets.locate(*row.game));
+    // No date sorts after every date.
+    row.dateKey = date.isValid() ? date.toSecsSinceEpoch() : std::numeric_limits<qint64>::max();
+    row.dateText = romsetDateText(date);
+    row.dateKnown = true;
+}
+
+QString GameListModel::text(const Row& row, int column) const {
+    const TGameObject& game = *row.game;
+    switch (column) {
+    case NameColumn:
+        return game.Description;
+    case ZipNameColumn:
+        return game.ZipName;
+    case ManufacturerColumn:
+        return game.Manufacturer;
+    case YearColumn:
+        return game.Year;
+    case CheatColumn:
+        return game.HasCheats ? kYes : kNo;
+    case ZipDateColumn:
+        ensureDate(row);
+        return row.dateText;
+    }
+    return {};
+}
+
+int GameListModel::compare(const Row& a, const Row& b, int column) const {
+    const TGameObject& ga = *a.game;
+    const TGameObject& gb = *b.game;
+    switch (column) {
+    case NameColumn:
+        return compareText(ga.Description, gb.Description);
+    case ZipNameColumn:
+        return compareText(ga.ZipName, gb.ZipName);
+    case ManufacturerColumn:
+        return compareText(ga.Manufacturer, gb.Manufacturer);
+    case YearColumn:
+        return compareText(ga.Year, gb.Year);
+    case CheatColumn:
+        return compareText(ga.HasCheats ? kYes : kNo, gb.HasCheats ? kYes : kNo);
+    case ZipDateColumn:
+        return a.dateKey < b.dateKey ? -1 : (a.dateKey > b.dateKey ? 1 : 0);
+    }
+    return 0;
+}
+
+void GameListModel::sortOn(int column, bool descending) {
+    if (column < 0 || column >= ColumnCount)
+        return;
+    if (column == ZipDateColumn) {
+        for (const Row& row : m_rows)
+            ensureDate(row);
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> order(m_rows.size());
+    std::iota(order.begin(), order.end(), 0);
+    const int sign = descending ? -1 : 1;
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return sign * compare(m_rows[size_t(a)], m_rows[size_t(b)], column) < 0;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
+    std::vector<int> newRowOf(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        sorted.push_back(std::move(m_rows[size_t(order[i])]));
+        newRowOf[size_t(order[i])] = int(i);
+    }
+    m_rows = std::move(sorted);
+    const QModelIndexList persistent = persistentIndexList();
+    for (const QModelIndex& from : persistent)
+        changePersistentIndex(from, index(newRowOf[size_t(from.row())], from.column()));
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void GameListModel::setMarkBadRomsets(bool on) {
+    if (m_markBad == on)
+        return;
+    m_markBad = on;
+    if (!m_rows.empty())
+        emit dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn),
+                         {Qt::DecorationRole});
+}
+
+int GameListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int GameListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant GameListModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Row& row = m_rows[size_t(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        return text(row, index.column());
+    case Qt::ToolTipRole:
+        return index.column() == NameColumn ? QVariant(row.game->Description) : QVariant();
+    case Qt::DecorationRole:
+        if (index.column() != NameColumn)
+            return {};
+        return m_icons.game(row.game->Installed, m_markBad && row.game->BadRomcheck);
+    case Qt::TextAlignmentRole:
+        // Other columns follow the view: left in the table, centred under large icons.
+        if (index.column() == YearColumn || index.column() == CheatColumn)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+        return {};
+    case GameRole:
+        return QVariant::fromValue(static_cast<void*>(row.game));
+    }
+    return {};
+}
+
+QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return {};
+    static const char* const captions[ColumnCount] = {"Name", "Zipname", "Manufacturer",
+                                                      "Year", "Cheat",   "Zipfile date/time"};
+    if (role == Qt::DisplayRole)
+        return QString::fromLatin1(captions[section]);
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(Qt::Alignment((section == YearColumn || section == CheatColumn)
+                                                     ? Qt::AlignCenter
+                                                     : (Qt::AlignLeft | Qt::AlignVCenter)));
+    return {};
+}
+
+Qt::ItemFlags GameListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "GameIcons.h"
+
+#include <QAbstractTableModel>
+#include <vector>
+
+class RomsetFinder;
+class TGameObject;
+
+// The rows of the game list view: one per shown game, in view order, over records the
+// game list owns. The model reads each record as it is; only the romset date is worked
+// out (once per fill, when first asked), since it costs a file-system call.
+class GameListModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column {
+        NameColumn,
+        ZipNameColumn,
+        ManufacturerColumn,
+        YearColumn,
+        CheatColumn,
+        ZipDateColumn,
+        ColumnCount
+    };
+    static constexpr int GameRole = Qt::UserRole + 1;
+
+    explicit GameListModel(RomsetFinder& romsets, QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(GameListModel)
+
+    // Replaces every row; the records are not owned and must outlive the rows.
+    void setGames(const std::vector<TGameObject*>& games);
+    void clear();
+    TGameObject* gameAt(int row) const;
+
+    // Sorts every row on one column, stably: rows that tie keep their order.
+    void sortOn(int column, bool descending);
+
+    // While on, games with a bad romset carry the bad-romset mark.
+    void setMarkBadRomsets(bool on);
+    bool markBadRomsets() const { return m_markBad; }
+
+    // The list's text comparison: only the ASCII letters are compared without case,
+    // everything else by character code; on equal common parts the shorter is smaller.
+    static int compareText(QStringView a, QStringView b);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    struct Row {
+        TGameObject* game = nullptr;
+        mutable qint64 dateKey = 0; // seconds since the epoch; largest for no date
+        mutable QString dateText;
+        mutable bool dateKnown = false;
+    };
+
+    void ensureDate(const Row& row) const;
+    int compare(const Row& a, const Row& b, int column) const;
+    QString text(const Row& row, int column) const;
+
+    RomsetFinder& m_romsets;
+    std::vector<Row> m_rows;
+    GameIcons m_icons;
+    bool m_markBad = false;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QListView>
+#include <QWidget>
+
+class GameListModel;
+class QItemSelectionModel;
+class QStackedLayout;
+class QTreeView;
+
+// The game list control: one model shown in one of four styles (large icons, small
+// icons, list, details with columns). The icon styles and the details table share one
+// selection, so switching styles keeps the selected game.
+class GameListView final : public QWidget {
+    Q_OBJECT
+
+public:
+    enum Style { LargeIcons, SmallIcons, ListStyle, Details };
+
+    explicit GameListView(QWidget* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(GameListView)
+
+    void setModel(GameListModel* model);
+    void setViewStyle(Style style);
+    Style viewStyle() const { return m_style; }
+
+    QAbstractItemView* currentView() const;
+    QListView* iconView() const { return m_iconView; }
+    QTreeView* detailsView() const { return m_detailsView; }
+    QItemSelectionModel* selectionModel() const;
+
+    // The selected row, or -1.
+    int selectedRow() const;
+    // Selects the row, makes it current, gives the list the focus and scrolls to it.
+    void selectRow(int row);
+    void clearSelection();
+
+    void setSortIndicator(int column, bool descending);
+    int columnWidth(int column) const;
+    void setColumnWidth(int column, int width);
+
+signals:
+    // A double click or Enter on an item.
+    void itemActivated();
+    void columnClicked(int column);
+
+private:
+    QStackedLayout* m_stack = nullptr;
+    QListView* m_iconView = nullptr;
+    QTreeView* m_detailsView = nullptr;
+    GameListModel* m_model = nullptr;
+    Style m_style = LargeIcons;
+};
