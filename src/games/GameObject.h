@@ -44,7 +44,10 @@ public:
 
     qsizetype count() const { return qsizetype(m_games.size()); }
     bool isEmpty() const { return m_games.empty(); }
-    TGameObject* at(qsizetype index) const { return m_games[size_t(index)].get(); }
+    TGameObject* at(qsizetype index) const {
+        Q_ASSERT(index >= 0 && index < count());
+        return m_games[size_t(index)].get();
+    }
     void reserve(qsizetype n) { m_games.reserve(size_t(n)); }
 
     auto begin() const { return m_games.begin(); }

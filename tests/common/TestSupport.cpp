@@ -20,6 +20,12 @@ QString kaltoSimPath() {
     return QStringLiteral(KALTO_SIM_PATH);
 }
 
+void setModified(const QString& path, const QDateTime& when) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
 ScopedEnv::ScopedEnv(const char* name, const QByteArray& value) : m_name(name) {
     if (qEnvironmentVariableIsSet(name))
         m_old = qgetenv(name);

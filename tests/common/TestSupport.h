@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -10,6 +11,9 @@ namespace testsupport {
 
 // Path of the stand-in emulator built with the project.
 QString kaltoSimPath();
+
+// Gives a file another modification time.
+void setModified(const QString& path, const QDateTime& when);
 
 // Sets an environment variable for the lifetime of the object.
 class ScopedEnv {

@@ -32,12 +32,6 @@ const QStringList kDataDirs = {QStringLiteral("IniFiles"), QStringLiteral("Gamep
                                QStringLiteral("Marquees"), QStringLiteral("Flyers"),
                                QStringLiteral("Sound")};
 
-void setModified(const QString& path, const QDateTime& when) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
-}
-
 } // namespace
 
 class TestStartUp : public QObject {
@@ -233,8 +227,8 @@ private slots:
         QVERIFY(m_dir->exists(QStringLiteral("listinfo.txt")));
 
         // A newer executable.
-        setModified(m_dir->file(QStringLiteral("kalto.exe")),
-                    QDateTime::currentDateTime().addDays(-3));
+        testsupport::setModified(m_dir->file(QStringLiteral("kalto.exe")),
+                                 QDateTime::currentDateTime().addDays(-3));
         QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
         QCOMPARE(m_dir->runs().size(), 3);
 

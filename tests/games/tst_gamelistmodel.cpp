@@ -1,0 +1,183 @@
+#include "TestSupport.h"
+#include "games/GameListModel.h"
+#include "games/GameObject.h"
+#include "games/RomsetFinder.h"
+
+#include <QAbstractItemModelTester>
+#include <QtTest>
+
+using testsupport::FrontEndDir;
+
+namespace {
+
+std::unique_ptr<TGameObject> game(const QString& zip, const QString& title, const QString& year,
+                                  bool cheats = false) {
+    auto g = CreateDefaultGame();
+    g->ZipName = zip;
+    g->Description = title;
+    g->Year = year;
+    g->HasCheats = cheats;
+    g->Archives = {zip};
+    return g;
+}
+
+} // namespace
+
+class TestGameListModel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void textComparison_data() {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("equal") << "abc"
+                               << "abc" << 0;
+        QTest::newRow("ascii case") << "ABC"
+                                    << "abc" << 0;
+        QTest::newRow("shorter first") << "ab"
+                                       << "abc" << -1;
+        QTest::newRow("longer last") << "abcd"
+                                     << "ABC" << 1;
+        QTest::newRow("codes") << "a"
+                               << "b" << -1;
+        QTest::newRow("only ascii folds") << "\u00e9"
+                                          << "\u00c9" << 1;
+        // Letters compare as capitals, so the underscore comes after them.
+        QTest::newRow("underscore after letters") << "a_"
+                                                  << "ab" << 1;
+        QTest::newRow("digits before letters") << "1942"
+                                               << "A" << -1;
+        QTest::newRow("years as text") << "199?"
+                                       << "1990" << 1;
+    }
+    void textComparison() {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, expected);
+        QCOMPARE(GameListModel::compareText(a, b), expected);
+        QCOMPARE(GameListModel::compareText(b, a), -expected);
+    }
+
+    void modelPassesTheTester() {
+        RomsetFinder finder;
+        GameListModel model(finder);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        TGameObjectList games;
+        for (int i = 0; i < 20; ++i)
+            games.AddGame(game(QStringLiteral("z%1").arg(i), QStringLiteral("Title %1").arg(19 - i),
+                               QStringLiteral("19%1").arg(80 + i % 3), i % 2));
+        std::vector<TGameObject*> shown;
+        for (const auto& g : games)
+            shown.push_back(g.get());
+        model.setGames(shown);
+        QPersistentModelIndex kept = model.index(3, 0);
+        for (int column = 0; column < GameListModel::ColumnCount; ++column) {
+            model.sortOn(column, false);
+            model.sortOn(column, true);
+        }
+        QCOMPARE(kept.data(GameListModel::GameRole).value<void*>(),
+                 static_cast<void*>(games.at(3)));
+        model.setMarkBadRomsets(true);
+        model.clear();
+        QCOMPARE(model.rowCount(), 0);
+    }
+
+    void cellsAndIcons() {
+        RomsetFinder finder;
+        GameListModel model(finder);
+        auto g = game(QStringLiteral("zip"), QStringLiteral("Title"), QStringLiteral("1990"), true);
+        g->Manufacturer = QStringLiteral("Maker");
+        model.setGames({g.get()});
+        const auto cell = [&](int column, int role = Qt::DisplayRole) {
+            return model.index(0, column).data(role);
+        };
+        QCOMPARE(cell(0).toString(), QStringLiteral("Title"));
+        QCOMPARE(cell(1).toString(), QStringLiteral("zip"));
+        QCOMPARE(cell(2).toString(), QStringLiteral("Maker"));
+        QCOMPARE(cell(3).toString(), QStringLiteral("1990"));
+        QCOMPARE(cell(4).toString(), QStringLiteral("Yes"));
+        QCOMPARE(cell(5).toString(), QString());
+        QCOMPARE(cell(3, Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                 Qt::Alignment(Qt::AlignCenter));
+        QCOMPARE(model.headerData(5, Qt::Horizontal).toString(),
+                 QStringLiteral("Zipfile date/time"));
+        QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
+
+        const auto iconKey = [&] { return cell(0, Qt::DecorationRole).value<QIcon>().cacheKey(); };
+        const qint64 notInstalled = iconKey();
+        g->Installed = true;
+        const qint64 installed = iconKey();
+        QVERIFY(installed != notInstalled);
+        g->BadRomcheck = true;
+        QCOMPARE(iconKey(), installed); // the mark shows only while marking is on
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        model.setMarkBadRomsets(true);
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(iconKey() != installed);
+    }
+
+    void sortsAreStable() {
+        RomsetFinder finder;
+        GameListModel model(finder);
+        TGameObjectList games;
+        games.AddGame(
+            game(QStringLiteral("c"), QStringLiteral("Gamma"), QStringLiteral("1990"), true));
+        games.AddGame(game(QStringLiteral("a"), QStringLiteral("alpha"), QStringLiteral("1991")));
+        games.AddGame(game(QStringLiteral("b"), QStringLiteral("Beta"), QStringLiteral("1990")));
+        games.AddGame(
+            game(QStringLiteral("d"), QStringLiteral("Alpha"), QStringLiteral("1990"), true));
+        model.setGames({games.at(0), games.at(1), games.at(2), games.at(3)});
+        const auto zips = [&] {
+            QString order;
+            for (int row = 0; row < model.rowCount(); ++row)
+                order += model.gameAt(row)->ZipName;
+            return order;
+        };
+        model.sortOn(GameListModel::NameColumn, false);
+        QCOMPARE(zips(), QStringLiteral("adbc")); // alpha and Alpha tie: list order kept
+        model.sortOn(GameListModel::YearColumn, false);
+        QCOMPARE(zips(), QStringLiteral("dbca"));
+        model.sortOn(GameListModel::CheatColumn, false);
+        QCOMPARE(zips(), QStringLiteral("badc")); // "No" before "Yes"
+        model.sortOn(GameListModel::YearColumn, true);
+        QCOMPARE(zips(), QStringLiteral("abdc")); // descending keeps ties in their order
+    }
+
+    void datesSortAfterAscendingAndBeforeDescending() {
+        FrontEndDir dir;
+        dir.writeFile(QStringLiteral("roms/old.zip"), "");
+        dir.writeFile(QStringLiteral("roms/new.zip"), "");
+        testsupport::setModified(dir.file(QStringLiteral("roms/old.zip")),
+                                 QDateTime(QDate(2001, 1, 1), QTime(10, 0)));
+        testsupport::setModified(dir.file(QStringLiteral("roms/new.zip")),
+                                 QDateTime(QDate(2020, 6, 1), QTime(0, 0)));
+        RomsetFinder finder;
+        finder.setRomDirs({dir.file(QStringLiteral("roms/")), {}, {}, {}});
+        GameListModel model(finder);
+        TGameObjectList games;
+        games.AddGame(game(QStringLiteral("none1"), QStringLiteral("N1"), QString()));
+        games.AddGame(game(QStringLiteral("new"), QStringLiteral("New"), QString()));
+        games.AddGame(game(QStringLiteral("none2"), QStringLiteral("N2"), QString()));
+        games.AddGame(game(QStringLiteral("old"), QStringLiteral("Old"), QString()));
+        model.setGames({games.at(0), games.at(1), games.at(2), games.at(3)});
+        model.sortOn(GameListModel::ZipDateColumn, false);
+        QCOMPARE(order(model), QStringLiteral("old new none1 none2"));
+        model.sortOn(GameListModel::ZipDateColumn, true);
+        QCOMPARE(order(model), QStringLiteral("none1 none2 new old"));
+        QVERIFY(!model.index(2, GameListModel::ZipDateColumn).data().toString().isEmpty());
+        QVERIFY(model.index(0, GameListModel::ZipDateColumn).data().toString().isEmpty());
+    }
+
+private:
+    static QString order(const GameListModel& model) {
+        QStringList zips;
+        for (int row = 0; row < model.rowCount(); ++row)
+            zips.append(model.gameAt(row)->ZipName);
+        return zips.join(u' ');
+    }
+};
+
+QTEST_MAIN(TestGameListModel)
+#include "tst_gamelistmodel.moc"

@@ -1,0 +1,97 @@
+#include "TestSupport.h"
+#include "games/GameObject.h"
+#include "games/RomsetFinder.h"
+
+#include <QtTest>
+
+using testsupport::FrontEndDir;
+
+namespace {
+
+std::unique_ptr<TGameObject> game(const QString& zip, const QStringList& archives = {}) {
+    auto g = CreateDefaultGame();
+    g->ZipName = zip;
+    g->Archives = archives;
+    return g;
+}
+
+} // namespace
+
+class TestGameObject : public QObject {
+    Q_OBJECT
+
+private slots:
+    void newRecordHoldsTheDefaults() {
+        const auto g = CreateDefaultGame();
+        QCOMPARE(g->ZipName, QStringLiteral("Default"));
+        QCOMPARE(g->Description, QStringLiteral("Unknown"));
+        QCOMPARE(g->Manufacturer, QStringLiteral("Unknown"));
+        QCOMPARE(g->Year, QStringLiteral("Unknown"));
+        QCOMPARE(g->ScreenWidth, QStringLiteral("?"));
+        QCOMPARE(g->ScreenHeight, QStringLiteral("?"));
+        QVERIFY(g->Archives.isEmpty());
+        QCOMPARE(g->CurScrShot, 0);
+        QVERIFY(!g->Installed && !g->BadRomcheck && !g->HasCheats);
+    }
+
+    void lookupsIgnoreCaseAndFindTheFirst() {
+        TGameObjectList list;
+        list.AddGame(game(QStringLiteral("Darius")));
+        list.AddGame(game(QStringLiteral("other")));
+        list.AddGame(game(QStringLiteral("DARIUS")));
+        QCOMPARE(list.count(), 3);
+        QCOMPARE(list.at(0)->ZipName, QStringLiteral("Darius"));
+        QCOMPARE(list.at(2)->ZipName, QStringLiteral("DARIUS"));
+        QCOMPARE(list.FindGame(u"darius"), list.at(0));
+        QCOMPARE(list.FindGame(u"DARIUS"), list.at(0));
+        QCOMPARE(list.FindGame(u"Other"), list.at(1));
+        QCOMPARE(list.FindGame(u"missing"), nullptr);
+        list.FreeAll();
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(list.FindGame(u"darius"), nullptr);
+    }
+
+    void updateFlagsSetsCheatsAndInstalled() {
+        FrontEndDir dir;
+        dir.writeFile(QStringLiteral("Config/Cheats.cfg"),
+                      "[Darius:Cheats]\r\nInfinite Lives=0x1:1\r\n"
+                      "[empty:Cheats]\r\n\r\n"
+                      "[nocolon]\r\nk=v\r\n");
+        dir.writeFile(QStringLiteral("roms/darius.zip"), "");
+        TGameObjectList list;
+        list.AddGame(game(QStringLiteral("darius"), {QStringLiteral("darius")}));
+        list.AddGame(game(QStringLiteral("empty"), {QStringLiteral("empty")}));
+        list.AddGame(game(QStringLiteral("nocolon"), {QStringLiteral("nocolon")}));
+        RomsetFinder romsets;
+        romsets.setRomDirs({dir.file(QStringLiteral("roms/")), {}, {}, {}});
+        list.UpdateFlags(romsets, false, dir.file(QStringLiteral("Config/Cheats.cfg")));
+        QVERIFY(list.at(0)->HasCheats);
+        QVERIFY(!list.at(1)->HasCheats);
+        QVERIFY(!list.at(2)->HasCheats);
+        QVERIFY(list.at(0)->Installed);
+        QVERIFY(!list.at(1)->Installed);
+
+        // A zip added since is found by the next check; a missing cheat file means none.
+        dir.writeFile(QStringLiteral("roms/empty.zip"), "");
+        list.UpdateFlags(romsets, false, dir.file(QStringLiteral("Config/none.cfg")));
+        QVERIFY(list.at(1)->Installed);
+        QVERIFY(!list.at(0)->HasCheats);
+    }
+
+    void mergedRomsetsFollowTheRomcheck() {
+        TGameObjectList list;
+        list.AddGame(game(QStringLiteral("good")));
+        list.AddGame(game(QStringLiteral("bad")));
+        list.at(1)->BadRomcheck = true;
+        RomsetFinder romsets;
+        list.UpdateFlags(romsets, true, QString());
+        // Nothing is on disk: with merged romsets the romcheck alone decides.
+        QVERIFY(list.at(0)->Installed);
+        QVERIFY(!list.at(1)->Installed);
+        list.UpdateFlags(romsets, false, QString());
+        QVERIFY(!list.at(0)->Installed);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGameObject)
+#include "tst_gameobject.moc"

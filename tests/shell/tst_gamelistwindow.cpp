@@ -1,0 +1,368 @@
+#include "DemoCatalog.h"
+#include "ScriptedPrompter.h"
+#include "TestSupport.h"
+#include "games/GameListModel.h"
+#include "games/GameListView.h"
+#include "shell/IniDocument.h"
+#include "shell/MainUnit1.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
+#include <QtTest>
+
+using testsupport::FrontEndDir;
+using testsupport::ScopedEnv;
+
+namespace {
+
+struct Entry {
+    const char* zip;
+    const char* title;
+    const char* maker;
+    const char* year;
+    const char* archives; // as the archive line holds them
+};
+
+// Installed: alpha (zip), betaj (through its parent's zip), delta (unpacked), zeta.
+const Entry kCatalog[] = {
+    {"alpha", "Alpha Blaster", "Ace", "1984", "name \"alpha\""},
+    {"betaj", "Beta Quest", "Bolt", "1982", "name \"betaj\" name \"beta\""},
+    {"gamma", "Gamma Run", "Ace", "1984", "name gamma"},
+    {"delta", "delta force", "Cosmo", "1990", "name \"delta\""},
+    {"eps", "Epsilon", "Bolt", "1982", "name \"eps\""},
+    {"zeta", "Zeta", "Ace", "1984", "name \"zeta\""},
+};
+
+QByteArray catalogText(int count = int(std::size(kCatalog))) {
+    QByteArray text = "# test catalog\r\n";
+    for (int i = 0; i < count; ++i) {
+        const Entry& e = kCatalog[i];
+        text += QByteArray("game (\r\n\tname ") + e.zip + "\r\n\tdescription \"" + e.title +
+                "\"\r\n\tmanufacturer \"" + e.maker + "\"\r\n\tyear " + e.year +
+                "\r\n\tarchive ( " + e.archives +
+                " )\r\n\tvideo ( screen raster x 320 y 240 )\r\n)\r\n\r\n";
+    }
+    return text;
+}
+
+} // namespace
+
+class TestGameListWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<FrontEndDir>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_dir->installEmulator();
+        m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"),
+                         QByteArray::fromStdString(sk::kaltoCfgText({"roms0/", "roms1/", "", ""})));
+        m_dir->writeFile(QStringLiteral("Config/Cheats.cfg"), "[eps:Cheats]\r\nLives=1\r\n");
+        m_dir->writeFile(QStringLiteral("roms0/alpha.zip"), "");
+        m_dir->writeFile(QStringLiteral("roms1/beta.zip"), "");
+        m_dir->writeFile(QStringLiteral("roms0/zeta.zip"), "");
+        m_dir->makeDir(QStringLiteral("roms0/delta"));
+        writeCatalog(catalogText());
+    }
+    void cleanup() {
+        m_main.reset();
+        m_catalogEnv.reset();
+        m_prompter.reset();
+        m_dir.reset();
+    }
+
+    void startupShowsTheCatalog() {
+        start();
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [6 of 6 games]"));
+        QCOMPARE(titles(),
+                 QStringLiteral("Alpha Blaster|Beta Quest|delta force|Epsilon|Gamma Run|Zeta"));
+        QCOMPARE(installedZips(), QStringLiteral("alpha betaj delta zeta"));
+        QVERIFY(m_main->games().FindGame(u"eps")->HasCheats);
+        QCOMPARE(m_main->games().FindGame(u"betaj")->Archives,
+                 (QStringList{QStringLiteral("betaj"), QStringLiteral("beta")}));
+        // The remembered index 0 selects the first game.
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("alpha"));
+        QCOMPARE(statusPanel(0), QStringLiteral("alpha"));
+        QVERIFY(button()->isEnabled());
+        // Installed and not installed games look different.
+        const auto icon = [&](int row) {
+            return model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey();
+        };
+        QCOMPARE(icon(0), icon(1));
+        QVERIFY(icon(0) != icon(3));
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    void filtersAndCaptions() {
+        start();
+        action("MSGamesInstalled")->trigger();
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [4 of 6 games]"));
+        QCOMPARE(titles(), QStringLiteral("Alpha Blaster|Beta Quest|delta force|Zeta"));
+        action("MSGamesUninstalled")->trigger();
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [2 of 6 games]"));
+        QCOMPARE(titles(), QStringLiteral("Epsilon|Gamma Run"));
+        // A filter change starts from the first item.
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("eps"));
+        QVERIFY(!button()->isEnabled());
+        action("MSGamesAll")->trigger();
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [6 of 6 games]"));
+    }
+
+    void yearHeaderClickedTwice() {
+        start();
+        action("MSIconsDetails")->trigger();
+        QTreeView* details = view()->detailsView();
+        QVERIFY(view()->currentView() == details);
+        clickHeader(GameListModel::YearColumn);
+        QCOMPARE(titles(),
+                 QStringLiteral("Beta Quest|Epsilon|Alpha Blaster|Gamma Run|Zeta|delta force"));
+        QVERIFY(action("MenuSortByYear")->isChecked());
+        QVERIFY(action("MSOrderAscending")->isChecked());
+        clickHeader(GameListModel::YearColumn);
+        QVERIFY(action("MSOrderDescending")->isChecked());
+        QCOMPARE(titles(),
+                 QStringLiteral("delta force|Zeta|Gamma Run|Alpha Blaster|Epsilon|Beta Quest"));
+        QCOMPARE(details->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(details->header()->sortIndicatorSection(), int(GameListModel::YearColumn));
+        // Another column keeps the direction.
+        clickHeader(GameListModel::ManufacturerColumn);
+        QCOMPARE(titles(),
+                 QStringLiteral("delta force|Epsilon|Beta Quest|Zeta|Gamma Run|Alpha Blaster"));
+    }
+
+    void orderMenuSortsInOnePass() {
+        start();
+        action("MenuSortByYear")->trigger();
+        QCOMPARE(titles(),
+                 QStringLiteral("Beta Quest|Epsilon|Alpha Blaster|Gamma Run|Zeta|delta force"));
+        action("MSOrderDescending")->trigger();
+        // Ties keep their order: no title pass first.
+        QCOMPARE(titles(),
+                 QStringLiteral("delta force|Alpha Blaster|Gamma Run|Zeta|Beta Quest|Epsilon"));
+        action("MSSortbyName")->trigger();
+        QCOMPARE(titles(),
+                 QStringLiteral("Zeta|Gamma Run|Epsilon|delta force|Beta Quest|Alpha Blaster"));
+        QCOMPARE(m_main->sortColumn(), 0);
+    }
+
+    void sortKeepsTheSelectedGame() {
+        start();
+        view()->selectRow(2);
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("delta"));
+        action("MenuSortByYear")->trigger();
+        QCOMPARE(model()->gameAt(view()->selectedRow())->ZipName, QStringLiteral("delta"));
+    }
+
+    void rememberedIndexPastTheEndSelectsNothing() {
+        start();
+        m_main->setRememberedIndex(7);
+        m_main->FillGameList();
+        QCOMPARE(view()->selectedRow(), -1);
+        QCOMPARE(m_main->currentGame(), nullptr);
+        QCOMPARE(statusPanel(0), QStringLiteral("none"));
+        QVERIFY(!button()->isEnabled());
+        QCOMPARE(m_main->rememberedIndex(), 0);
+    }
+
+    void selectionFollowsTheKeyboard() {
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        action("MSIconsDetails")->trigger();
+        QWidget* list = view()->currentView();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("betaj"));
+        QCOMPARE(m_main->rememberedIndex(), 1);
+        QVERIFY(button()->isEnabled());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("eps"));
+        QVERIFY(!button()->isEnabled());
+        QCOMPARE(m_main->rememberedIndex(), 0);
+        QCOMPARE(statusPanel(0), QStringLiteral("eps"));
+        // Switching styles keeps the selection.
+        action("MSIconsSmall")->trigger();
+        QCOMPARE(view()->selectedRow(), 3);
+        QVERIFY(view()->currentView() == view()->iconView());
+        m_main->close();
+    }
+
+    void emptyListAndClose() {
+        writeCatalog("no games here\r\n");
+        start();
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [0 of 0 games]"));
+        QCOMPARE(view()->selectedRow(), -1);
+        QCOMPARE(statusPanel(0), QStringLiteral("none"));
+        action("MSGamesUninstalled")->trigger();
+        m_main->close();
+        // A list that shows nothing closes on the installed games.
+        QVERIFY(action("MSGamesInstalled")->isChecked());
+    }
+
+    void perGameStateSurvivesARestartAndARerun() {
+        m_dir->writeFile(
+            QStringLiteral("StartKALTO.ini"),
+            "[StartKALTO]\r\nEmuExePath=./\r\n[Zeta]\r\nBadRomcheck=1\r\nCurScrShot=4\r\n");
+        start();
+        TGameObject* zeta = m_main->games().FindGame(u"zeta");
+        QVERIFY(zeta->BadRomcheck);
+        QCOMPARE(zeta->CurScrShot, 4);
+        QVERIFY(!m_main->games().FindGame(u"alpha")->BadRomcheck);
+
+        // Marking bad romsets changes the picture of zeta only.
+        const int zetaRow = 5;
+        const auto icon = [&](int row) {
+            return model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey();
+        };
+        QCOMPARE(icon(zetaRow), icon(0));
+        action("MenuMarkBadRomsets")->trigger();
+        QVERIFY(icon(zetaRow) != icon(0));
+
+        zeta->CurScrShot = 9;
+        writeCatalog(catalogText() + "game (\r\nname new\r\ndescription \"A New One\"\r\n"
+                                     "manufacturer \"N\"\r\nyear 2000\r\n)\r\n");
+        const int runsBefore = m_dir->runs().size();
+        action("MenuCheckforSupportedgames")->trigger();
+        QCOMPARE(m_dir->runs().size(), runsBefore + 1);
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [7 of 7 games]"));
+        QCOMPARE(m_main->games().FindGame(u"zeta")->CurScrShot, 9);
+        QVERIFY(m_main->games().FindGame(u"zeta")->BadRomcheck);
+        QVERIFY(m_main->games().FindGame(u"new"));
+        QCOMPARE(m_prompter->shown.size(), 0);
+
+        m_main->close();
+        const IniDocument ini(m_dir->file(QStringLiteral("StartKALTO.ini")));
+        QCOMPARE(ini.readInteger(u"zeta", u"CurScrShot", -1), 9);
+        QCOMPARE(ini.readInteger(u"new", u"CurScrShot", -1), 0);
+        QVERIFY(!ini.readBool(u"alpha", u"BadRomcheck", true));
+    }
+
+    void failedImportLeavesAnEmptyView() {
+        start();
+        // The shell cannot write its capture over a directory: the list file that
+        // replaces the old one cannot be read.
+        m_dir->makeDir(QStringLiteral("KALTOStart.txt"));
+        action("MenuCheckforSupportedgames")->trigger();
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY(m_prompter->shown[0].text.startsWith(QStringLiteral("Cannot read the game list")));
+        QCOMPARE(model()->rowCount(), 0);
+        QCOMPARE(m_main->currentGame(), nullptr);
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [0 of 0 games]"));
+        // The settings saved before the re-run are not replaced by an empty list's.
+        m_main->close();
+        const IniDocument ini(m_dir->file(QStringLiteral("StartKALTO.ini")));
+        QVERIFY(ini.sectionExists(u"alpha"));
+    }
+
+    void checkForInstalledGames() {
+        start();
+        action("MSGamesInstalled")->trigger();
+        QCOMPARE(model()->rowCount(), 4);
+        m_dir->writeFile(QStringLiteral("roms1/gamma.zip"), "");
+        action("MenuCheckForInstalledGames")->trigger();
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [5 of 6 games]"));
+        QVERIFY(m_main->games().FindGame(u"gamma")->Installed);
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    void renamingCommands() {
+        start();
+        action("MenuRenameShort")->trigger();
+        QCOMPARE(m_prompter->texts(),
+                 QStringList{QStringLiteral(
+                     "All installed romsets have been\rrenamed to their short filenames.")});
+        QCOMPARE(m_prompter->shown[0].icon, Prompter::Icon::Information);
+        // The clone was found through its parent's zip, which now has the clone's name.
+        QVERIFY(m_dir->exists(QStringLiteral("roms1/betaj.zip")));
+        QVERIFY(!m_dir->exists(QStringLiteral("roms1/beta.zip")));
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("roms0/delta"))).isDir());
+        action("MenuRenameLong")->trigger();
+        QCOMPARE(
+            m_prompter->texts().last(),
+            QStringLiteral("All installed romsets have been\rrenamed to their long filenames."));
+        QVERIFY(m_dir->exists(QStringLiteral("roms1/betaj.zip")));
+        QVERIFY(m_dir->exists(QStringLiteral("roms0/alpha.zip")));
+    }
+
+    void demoCatalogStartsWithItsInstalledGames() {
+        m_catalogEnv.reset(); // the stand-in's own catalog
+        start();
+        QCOMPARE(m_main->games().count(), qsizetype(sk::demoCatalog().size()));
+        // Only the demo zips that this directory holds count: alpha's and zeta's names are
+        // not in that catalog.
+        QCOMPARE(installedZips(), QString());
+    }
+
+private:
+    void writeCatalog(const QByteArray& text) {
+        m_dir->writeFile(QStringLiteral("catalog.txt"), text);
+        if (!m_catalogEnv)
+            m_catalogEnv.emplace("KALTO_SIM_CATALOG",
+                                 QFile::encodeName(m_dir->file(QStringLiteral("catalog.txt"))));
+    }
+
+    void start() {
+        m_main = std::make_unique<TMain1>(*m_prompter, m_opener);
+        QVERIFY(!m_main->terminating());
+    }
+
+    QAction* action(const char* name) const {
+        auto* found = m_main->findChild<QAction*>(QLatin1StringView(name));
+        if (!found)
+            qFatal("no action %s", name);
+        return found;
+    }
+
+    GameListView* view() const {
+        return m_main->findChild<GameListView*>(QStringLiteral("GameList"));
+    }
+    GameListModel* model() const { return m_main->listModel(); }
+    QPushButton* button() const {
+        return m_main->findChild<QPushButton*>(QStringLiteral("StartEmuButton"));
+    }
+    QString statusPanel(int panel) const {
+        return m_main->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(panel))->text();
+    }
+
+    QString titles() const {
+        QStringList result;
+        for (int row = 0; row < model()->rowCount(); ++row)
+            result.append(model()->gameAt(row)->Description);
+        return result.join(u'|');
+    }
+
+    QString installedZips() const {
+        QStringList result;
+        for (const auto& game : m_main->games())
+            if (game->Installed)
+                result.append(game->ZipName);
+        return result.join(u' ');
+    }
+
+    void clickHeader(int column) {
+        QHeaderView* header = view()->detailsView()->header();
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    std::unique_ptr<FrontEndDir> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    RecordingOpener m_opener;
+    std::optional<ScopedEnv> m_catalogEnv;
+    std::unique_ptr<TMain1> m_main;
+};
+
+QTEST_MAIN(TestGameListWindow)
+#include "tst_gamelistwindow.moc"
