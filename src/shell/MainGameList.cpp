@@ -221,7 +221,7 @@ void TMain::MenuCheckForInstalledGamesClick() {
 }
 
 void TMain::MenuCheckforSupportedgamesClick() {
-    SaveSettingsAndCleanUp();
+    saveSettingsIfRead();
     if (runStartup(false))
         FillGameList();
 }

@@ -47,7 +47,11 @@ TMain::TMain(Prompter& prompter, DesktopOpener& opener, QWidget* parent)
     resize(600, 400);
 }
 
-TMain::~TMain() = default;
+TMain::~TMain() {
+    // The model outlives the records and the finder it reads (it is a child); it
+    // must not be asked for anything once they are gone.
+    freeGameList();
+}
 
 void TMain::buildLayout() {
     auto* central = new QWidget(this);
@@ -251,6 +255,16 @@ void TMain::SaveSettingsAndCleanUp() {
     DeleteWorkFiles(m_paths);
 }
 
+void TMain::saveSettingsIfRead() {
+    if (m_startupCompleted) {
+        SaveSettingsAndCleanUp();
+    } else {
+        // The settings were never read completely; writing them now would replace
+        // the stored ones with defaults and drop every game's marks.
+        DeleteWorkFiles(m_paths);
+    }
+}
+
 void TMain::closeEvent(QCloseEvent* event) {
     if (m_execEmu->isRunning()) {
         // The emulator still runs: close once it has ended, so the settings written
@@ -272,16 +286,10 @@ void TMain::FormClose() {
     // shows something.
     if (m_listModel->rowCount() == 0)
         MenuViewGamesClick(MSGamesInstalled);
-    if (!m_startupCompleted) {
-        // The settings were never read completely; writing them now would replace
-        // the stored ones with defaults.
-        DeleteWorkFiles(m_paths);
-    } else {
-        try {
-            SaveSettingsAndCleanUp();
-        } catch (const FileError& error) {
-            m_prompter.error(error.message());
-        }
+    try {
+        saveSettingsIfRead();
+    } catch (const FileError& error) {
+        m_prompter.error(error.message());
     }
     freeGameList();
 }

@@ -153,6 +153,8 @@ private:
     // Whether the installed flags come from the romcheck instead of the disk.
     bool mergedRomsetsSupport() const { return false; }
     void freeGameList();
+    // Saves at close and before a re-run, unless the start-up never read the settings.
+    void saveSettingsIfRead();
     void onWaitStarted(const QString& commandText);
     void onWaitFinished();
     void endProgram();

@@ -248,6 +248,7 @@ private slots:
 
     void failedImportLeavesAnEmptyView() {
         start();
+        m_main->games().FindGame(u"zeta")->CurScrShot = 5;
         // The shell cannot write its capture over a directory: the list file that
         // replaces the old one cannot be read.
         m_dir->makeDir(QStringLiteral("KALTOStart.txt"));
@@ -258,10 +259,17 @@ private slots:
         QCOMPARE(m_main->currentGame(), nullptr);
         QCOMPARE(m_main->windowTitle(),
                  QStringLiteral("StartKALTO 0.27.1 public beta 1 [0 of 0 games]"));
-        // The settings saved before the re-run are not replaced by an empty list's.
+
+        // Once the list can be read again, the marks saved before the failure are back:
+        // neither the next re-run nor a close writes the empty list's settings.
+        QVERIFY(QDir(m_dir->file(QStringLiteral("listinfo.txt"))).removeRecursively());
+        action("MenuCheckforSupportedgames")->trigger();
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QCOMPARE(model()->rowCount(), 6);
+        QCOMPARE(m_main->games().FindGame(u"zeta")->CurScrShot, 5);
         m_main->close();
         const IniDocument ini(m_dir->file(QStringLiteral("StartKALTO.ini")));
-        QVERIFY(ini.sectionExists(u"alpha"));
+        QCOMPARE(ini.readInteger(u"zeta", u"CurScrShot", -1), 5);
     }
 
     void checkForInstalledGames() {
