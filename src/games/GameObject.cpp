@@ -4,6 +4,8 @@
 #include "shell/FileError.h"
 #include "shell/IniDocument.h"
 
+#include <QSet>
+
 std::unique_ptr<TGameObject> CreateDefaultGame() {
     return std::make_unique<TGameObject>();
 }
@@ -33,11 +35,19 @@ void TGameObjectList::UpdateFlags(RomsetFinder& romsets, bool mergedRomsetsSuppo
         // An unreadable cheat file counts as none, like a missing one.
     }
     romsets.rescan();
-    QString section;
+    // The cheat sections are few: collect their names once, instead of a lookup of a
+    // made-up section name per game.
+    QSet<QString> withCheats;
+    const QLatin1StringView suffix(":cheats");
+    for (const QString& name : cheats.sectionNames()) {
+        const QString key = name.toCaseFolded();
+        if (key.endsWith(suffix) && cheats.sectionExists(name))
+            withCheats.insert(key.chopped(suffix.size()));
+    }
     for (const auto& game : m_games) {
         CheckInstalled(*game, romsets, mergedRomsetsSupport);
-        section = game->ZipName;
-        section += QLatin1StringView(":Cheats");
-        game->HasCheats = cheats.sectionExists(section);
+        // toCaseFolded() shares the text when it is folded already: no copy per game.
+        game->HasCheats =
+            !withCheats.isEmpty() && withCheats.contains(game->ZipName.toCaseFolded());
     }
 }

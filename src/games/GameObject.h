@@ -48,7 +48,10 @@ public:
         Q_ASSERT(index >= 0 && index < count());
         return m_games[size_t(index)].get();
     }
-    void reserve(qsizetype n) { m_games.reserve(size_t(n)); }
+    void reserve(qsizetype n) {
+        m_games.reserve(size_t(n));
+        m_byLowerName.reserve(n);
+    }
 
     auto begin() const { return m_games.begin(); }
     auto end() const { return m_games.end(); }

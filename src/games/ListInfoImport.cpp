@@ -86,14 +86,27 @@ QByteArrayView trimmed(QByteArrayView line) {
     return line.sliced(begin, end - begin);
 }
 
+// Whether the text starts with the literal. Inline, since most lines are rom lines
+// that fail at the first byte.
+template <size_t N> bool begins(QByteArrayView text, const char (&literal)[N]) {
+    return text.size() >= qsizetype(N - 1) && text.front() == literal[0] &&
+           std::memcmp(text.data(), literal, N - 1) == 0;
+}
+
 // Words are separated by single blanks only; a text without a blank has no first word.
+qsizetype blankIn(QByteArrayView text) {
+    const auto* blank =
+        static_cast<const char*>(std::memchr(text.data(), ' ', size_t(text.size())));
+    return blank ? blank - text.data() : -1;
+}
+
 QByteArrayView firstWord(QByteArrayView text) {
-    const qsizetype blank = text.indexOf(' ');
+    const qsizetype blank = blankIn(text);
     return blank < 0 ? QByteArrayView() : text.first(blank);
 }
 
 QByteArrayView dropWord(QByteArrayView text) {
-    const qsizetype blank = text.indexOf(' ');
+    const qsizetype blank = blankIn(text);
     return blank < 0 ? text : text.sliced(blank + 1);
 }
 
@@ -111,12 +124,6 @@ QString decode(QByteArrayView bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
-
-// Copy(s, from, length - from) of the original: the text after a fixed prefix,
-// without the closing quote.
-QString quotedField(const QString& line, qsizetype prefix) {
-    return line.mid(prefix, std::max<qsizetype>(0, line.size() - prefix - 1));
 }
 
 void readArchives(QByteArrayView line, QStringList& archives) {
@@ -145,33 +152,47 @@ void readVideo(QByteArrayView line, TGameObject& game) {
 enum class BlockEnd { Closed, EndOfFile };
 
 BlockEnd readBlock(LineReader& reader, TGameObject& game) {
-    QString fixed[4];
-    for (QString& text : fixed) {
+    // The field after a fixed prefix, and for quoted fields without the closing quote.
+    // Cutting the bytes gives the same text as cutting the decoded line whenever the
+    // prefix and the cut-off end are plain ASCII; other lines are decoded whole first.
+    const auto field = [](QByteArrayView text, qsizetype prefix, qsizetype tail) {
+        const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+        bool fast = text.size() >= prefix + tail;
+        for (qsizetype i = 0; fast && i < prefix; ++i)
+            fast = ascii(text[i]);
+        if (fast && tail)
+            fast = ascii(text.back());
+        if (fast)
+            return decode(text.sliced(prefix, text.size() - prefix - tail));
+        const QString line = decode(text);
+        return line.mid(prefix, std::max<qsizetype>(0, line.size() - prefix - tail));
+    };
+    static constexpr qsizetype kPrefix[4] = {5, 13, 14, 5};
+    static constexpr qsizetype kTail[4] = {0, 1, 1, 0};
+    QString* const targets[4] = {&game.ZipName, &game.Description, &game.Manufacturer, &game.Year};
+    bool closing = false;
+    for (int i = 0; i < 4; ++i) {
         const auto line = reader.next();
         if (!line)
             return BlockEnd::EndOfFile;
-        text = decode(trimmed(*line));
+        const QByteArrayView text = trimmed(*line);
+        *targets[i] = field(text, kPrefix[i], kTail[i]);
+        closing = text == ")";
     }
-    game.ZipName = fixed[0].mid(5);
-    game.Description = quotedField(fixed[1], 13);
-    game.Manufacturer = quotedField(fixed[2], 14);
-    game.Year = fixed[3].mid(5);
-
-    bool closing = fixed[3] == u")";
     while (!closing) {
         const auto line = reader.next();
         if (!line)
             return BlockEnd::EndOfFile;
         const QByteArrayView text = trimmed(*line);
-        const QByteArrayView word = firstWord(text);
-        if (word == "archive") {
+        // The first word is what precedes the first blank: only these prefixes match.
+        if (begins(text, "archive ")) {
             readArchives(text, game.Archives);
             closing = false; // the archive line never closes the block
-        } else if (word == "video") {
+        } else if (begins(text, "video ")) {
             readVideo(text, game);
             closing = false;
         } else {
-            closing = text == ")";
+            closing = text.size() == 1 && text.front() == ')';
         }
     }
     return BlockEnd::Closed;
@@ -186,6 +207,9 @@ bool ImportGameList(TGameObjectList& games, const QString& path, QString* error)
         *error = QStringLiteral("Cannot read the game list %1:\r%2").arg(path, file.errorString());
         return false;
     }
+    // About a kilobyte per game; a good guess saves growing the name index. Capped, so
+    // that a huge file of something else does not reserve memory for nothing.
+    games.reserve(std::min<qsizetype>(file.size() / 1024, 200000) + 16);
     LineReader reader(file);
     while (const auto line = reader.next()) {
         if (trimmed(*line) != "game (")

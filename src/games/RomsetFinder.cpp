@@ -33,6 +33,8 @@ void RomsetFinder::setRomDirs(const RomDirs& dirs) {
 
 void RomsetFinder::rescan() {
     m_listings.clear();
+    m_index.clear();
+    m_indexed = false;
 }
 
 const RomsetFinder::Listing& RomsetFinder::listing(const QString& parent) {
@@ -58,29 +60,71 @@ bool RomsetFinder::has(const QString& parent, const QString& leaf, Kind kind) {
     return it != entries.cend() && *it == kind;
 }
 
-RomsetLocation RomsetFinder::locate(const TGameObject& game) {
+RomsetLocation RomsetFinder::search(const QString& archive) {
     const QString noPrefix;
+    const QString zip = archive + QStringLiteral(".zip");
+    if (has(noPrefix, zip, Kind::File))
+        return {zip, noPrefix, zip, false};
+    for (const Slot& slot : m_slots) {
+        if (!slot.used)
+            continue;
+        const QString leaf = slot.zipLeafPrefix + zip;
+        if (has(slot.zipParent, leaf, Kind::File))
+            return {slot.zipParent + leaf, slot.zipParent, leaf, false};
+    }
+    // An empty rom directory makes this look in the working directory.
+    for (const Slot& slot : m_slots) {
+        const QString leaf = slot.dirLeafPrefix + archive;
+        if (has(slot.dirParent, leaf, Kind::Directory))
+            return {slot.dirParent + leaf, slot.dirParent, leaf, true};
+    }
+    return {};
+}
+
+void RomsetFinder::buildIndex() {
+    m_index.clear();
+    const auto add = [this](const QString& parent, const QString& prefix, Kind kind) {
+        const Listing& entries = listing(parent);
+        for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+            const QString& leaf = it.key();
+            if (*it != kind || !leaf.startsWith(prefix))
+                continue;
+            if (kind == Kind::File && !leaf.endsWith(QLatin1StringView(".zip")))
+                continue;
+            const QString name =
+                leaf.mid(prefix.size(), leaf.size() - prefix.size() - (kind == Kind::File ? 4 : 0));
+            if (name.isEmpty())
+                continue;
+            // Added in the search's order, so the first hit stays.
+            if (!m_index.contains(name))
+                m_index.insert(name, {parent + leaf, parent, leaf, kind == Kind::Directory});
+        }
+    };
+    // The search's order: zip files in the working directory, then in each used rom
+    // directory, then unpacked directories.
+    add(QString(), QString(), Kind::File);
+    for (const Slot& slot : m_slots) {
+        if (slot.used)
+            add(slot.zipParent, slot.zipLeafPrefix, Kind::File);
+    }
+    for (const Slot& slot : m_slots)
+        add(slot.dirParent, slot.dirLeafPrefix, Kind::Directory);
+    m_indexed = true;
+}
+
+RomsetLocation RomsetFinder::locate(const TGameObject& game) {
+    // One index lookup per archive name instead of nine listing lookups: the index
+    // is built from the listings once per rescan.
+    if (!m_indexed)
+        buildIndex();
     for (const QString& archive : game.Archives) {
         // Names with a separator never come from the list import; they could not be
         // answered from a listing of one directory anyway.
         if (archive.contains(platform::kSeparator))
             continue;
-        const QString zip = archive + QStringLiteral(".zip");
-        if (has(noPrefix, zip, Kind::File))
-            return {zip, noPrefix, zip, false};
-        for (const Slot& slot : m_slots) {
-            if (!slot.used)
-                continue;
-            const QString leaf = slot.zipLeafPrefix + zip;
-            if (has(slot.zipParent, leaf, Kind::File))
-                return {slot.zipParent + leaf, slot.zipParent, leaf, false};
-        }
-        // An empty rom directory makes this look in the working directory.
-        for (const Slot& slot : m_slots) {
-            const QString leaf = slot.dirLeafPrefix + archive;
-            if (has(slot.dirParent, leaf, Kind::Directory))
-                return {slot.dirParent + leaf, slot.dirParent, leaf, true};
-        }
+        const auto it = m_index.constFind(archive);
+        if (it != m_index.cend())
+            return *it;
     }
     return {};
 }
@@ -92,6 +136,38 @@ void RomsetFinder::noteRenamed(const RomsetLocation& from, const QString& newLea
     const Kind kind = from.isDirectory ? Kind::Directory : Kind::File;
     it->remove(from.leaf);
     it->insert(newLeaf, kind);
+    if (m_indexed) {
+        reindex(from.parent, from.leaf);
+        reindex(from.parent, newLeaf);
+    }
+}
+
+void RomsetFinder::reindex(const QString& parent, const QString& leaf) {
+    const auto refresh = [&](const QString& prefix, bool zip) {
+        if (!leaf.startsWith(prefix))
+            return;
+        QString name = leaf.mid(prefix.size());
+        if (zip) {
+            if (!name.endsWith(QLatin1StringView(".zip")))
+                return;
+            name.chop(4);
+        }
+        if (name.isEmpty())
+            return;
+        const RomsetLocation found = search(name);
+        if (found.isValid())
+            m_index.insert(name, found);
+        else
+            m_index.remove(name);
+    };
+    if (parent.isEmpty())
+        refresh(QString(), true);
+    for (const Slot& slot : m_slots) {
+        if (slot.used && slot.zipParent == parent)
+            refresh(slot.zipLeafPrefix, true);
+        if (slot.dirParent == parent)
+            refresh(slot.dirLeafPrefix, false);
+    }
 }
 
 void CheckInstalled(TGameObject& game, RomsetFinder& romsets, bool mergedRomsetsSupport) {

@@ -59,10 +59,18 @@ private:
 
     const Listing& listing(const QString& parent);
     bool has(const QString& parent, const QString& leaf, Kind kind);
+    // The search itself, over the listings; the index holds its answers.
+    RomsetLocation search(const QString& archive);
+    void buildIndex();
+    // Asks the search again for every archive name the entry could stand for.
+    void reindex(const QString& parent, const QString& leaf);
 
     RomDirs m_romDirs;
     std::array<Slot, 4> m_slots;
     QHash<QString, Listing> m_listings;
+    // Per archive name, where the search in listing order finds it first.
+    QHash<QString, RomsetLocation> m_index;
+    bool m_indexed = false;
 };
 
 // Sets game.Installed: from the disk, or with merged romsets support from the romcheck.

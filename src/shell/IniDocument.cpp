@@ -238,6 +238,15 @@ bool IniDocument::keyExists(QStringView section, QStringView key) const {
     return s && findLine(*s, key) >= 0;
 }
 
+QStringList IniDocument::sectionNames() const {
+    QStringList names;
+    for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
+        if (m_firstSection.value(folded(m_sections[size_t(i)].name), -1) == i)
+            names.append(m_sections[size_t(i)].name);
+    }
+    return names;
+}
+
 void IniDocument::eraseSection(QStringView section) {
     const auto it = m_firstSection.constFind(folded(section));
     if (it == m_firstSection.cend())

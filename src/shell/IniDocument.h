@@ -37,6 +37,8 @@ public:
     // True when the section is present and holds at least one line.
     bool sectionExists(QStringView section) const;
     bool keyExists(QStringView section, QStringView key) const;
+    // Every section name as first written, duplicates left out, in file order.
+    QStringList sectionNames() const;
     void eraseSection(QStringView section);
     void clear();
 
