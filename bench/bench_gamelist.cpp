@@ -1,0 +1,543 @@
+// Times the game list's heavy paths on a catalog of forty thousand games against simple
+// baselines measured in the same run, and the front-end's peak memory after start-up.
+// It reports; missing a target does not make it fail.
+
+#include "CatalogGenerator.h"
+#include "Measure.h"
+#include "games/GameListModel.h"
+#include "games/GameObject.h"
+#include "games/ListInfoImport.h"
+#include "games/RomsetFinder.h"
+#include "launch/EmulatorConfig.h"
+#include "shell/MainUnit1.h"
+#include "shell/Prompter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSet>
+#include <QThread>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+using skbench::compareMedians;
+using skbench::reportLine;
+using skbench::timeMs;
+using skbench::Timings;
+
+namespace {
+
+struct Options {
+    QString dir = QStringLiteral(BENCH_DATA_DIR);
+    int reps = 7;
+    QSet<QString> only; // empty: every figure
+    bool generateOnly = false;
+
+    bool wants(const char* name) const {
+        return only.isEmpty() || only.contains(QLatin1StringView(name));
+    }
+};
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: bench_gamelist [--dir DIR] [--reps N] [--only import,flags,fill,memory]"
+                 " [--generate-only]\n");
+}
+
+std::optional<Options> parseOptions(const QStringList& args) {
+    Options options;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == u"--dir" && hasValue) {
+            options.dir = QFileInfo(args[++i]).absoluteFilePath();
+        } else if (arg == u"--reps" && hasValue) {
+            bool ok = false;
+            options.reps = args[++i].toInt(&ok);
+            if (!ok || options.reps < 1)
+                return std::nullopt;
+        } else if (arg == u"--only" && hasValue) {
+            for (const QString& name : args[++i].split(u',', Qt::SkipEmptyParts))
+                options.only.insert(name);
+        } else if (arg == u"--generate-only") {
+            options.generateOnly = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+QString fmtMs(double ms) {
+    return QString::number(ms, 'f', ms < 10 ? 2 : 1) + QStringLiteral(" ms");
+}
+
+std::string details(const char* subject, const char* baseline, const Timings& t) {
+    return QStringLiteral("%1 %2, %3 %4")
+        .arg(QLatin1StringView(subject), fmtMs(t.subject), QLatin1StringView(baseline),
+             fmtMs(t.baseline))
+        .toStdString();
+}
+
+// Answers every question with its cancelling answer and shows what was asked, since
+// nothing should be asked on a start with a complete front-end directory.
+class AutoPrompter final : public Prompter {
+public:
+    Answer message(Icon, Buttons buttons, const QString& text) override {
+        ++shown;
+        std::fprintf(stderr, "bench: the front-end said: %s\n",
+                     qPrintable(displayText(text).replace(u'\n', u' ')));
+        switch (buttons) {
+        case Buttons::Ok:
+            return Answer::Ok;
+        case Buttons::YesNo:
+            return Answer::No;
+        case Buttons::Cancel:
+        case Buttons::YesNoCancel:
+            return Answer::Cancel;
+        }
+        return Answer::Cancel;
+    }
+    void beep() override {}
+    std::optional<QString> openFile(const OpenFileRequest&) override {
+        ++shown;
+        return std::nullopt;
+    }
+    int shown = 0;
+};
+
+class NoOpener final : public DesktopOpener {
+public:
+    void open(const QString&) override {}
+};
+
+// The launch script echoes to the standard output it inherits; that would cut into
+// the report.
+class SilencedStdout {
+public:
+    SilencedStdout() {
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            ::dup2(null, STDOUT_FILENO);
+            ::close(null);
+        }
+    }
+    ~SilencedStdout() {
+        std::fflush(stdout);
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDOUT_FILENO);
+            ::close(m_saved);
+        }
+    }
+    SilencedStdout(const SilencedStdout&) = delete;
+    SilencedStdout& operator=(const SilencedStdout&) = delete;
+
+private:
+    int m_saved = -1;
+};
+
+// The fair floor for any parser: the bytes read in large blocks, line ends counted.
+qint64 readAndCountLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    qint64 lines = 0;
+    for (;;) {
+        const qint64 n = file.read(buffer.data(), buffer.size());
+        if (n <= 0)
+            break;
+        const char* p = buffer.constData();
+        const char* const end = p + n;
+        while ((p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p))))) {
+            ++lines;
+            ++p;
+        }
+    }
+    return lines;
+}
+
+qint64 listDirectories(const RomDirs& dirs) {
+    qint64 entries = 0;
+    for (const QString& dir : dirs) {
+        QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        while (it.hasNext()) {
+            it.next();
+            entries += it.fileName().size() > 0;
+        }
+    }
+    return entries;
+}
+
+void benchImport(const Options& options, const skbench::CatalogSummary& summary) {
+    const QString path = options.dir + u'/' + QLatin1StringView(skbench::kCatalogFile);
+    // The start-up imports into an empty list: the previous list is freed untimed.
+    auto games = std::make_unique<TGameObjectList>();
+    QString error;
+    bool ok = true;
+    qint64 lines = 0;
+    qsizetype imported = 0;
+    const Timings t = compareMedians(
+        options.reps,
+        [&] {
+            ok = ImportGameList(*games, path, &error) && ok;
+            imported = games->count();
+        },
+        [&] { lines = readAndCountLines(path); },
+        [&] { games = std::make_unique<TGameObjectList>(); });
+    if (!ok)
+        std::printf("  import failed: %s\n", qPrintable(error));
+    if (imported != summary.games || lines != summary.catalogLines)
+        std::printf("  MISMATCH: imported %lld games (expected %d), counted %lld lines "
+                    "(expected %lld)\n",
+                    (long long)imported, summary.games, (long long)lines, summary.catalogLines);
+
+    // A later import ("check for new supported games") first frees the full list.
+    ImportGameList(*games, path, &error);
+    std::vector<double> again;
+    for (int i = 0; i < options.reps; ++i)
+        again.push_back(timeMs([&] { ImportGameList(*games, path, &error); }));
+    reportLine("import / read+count lines", t.ratio(), 6,
+               details("import", "baseline", t) +
+                   QStringLiteral(", %1 games; import over a full list %2")
+                       .arg(imported)
+                       .arg(fmtMs(skbench::median(again)))
+                       .toStdString());
+}
+
+void benchUpdateFlags(const Options& options, const skbench::CatalogSummary& summary) {
+    TGameObjectList games;
+    QString error;
+    if (!ImportGameList(games, QLatin1StringView(skbench::kCatalogFile), &error)) {
+        std::printf("  import failed: %s\n", qPrintable(error));
+        return;
+    }
+    const RomDirs dirs = ReadRomDirs(QStringLiteral("./Config/Kalto.cfg"));
+    const QString cheats = QStringLiteral("./Config/Cheats.cfg");
+    RomsetFinder finder;
+    finder.setRomDirs(dirs);
+    qint64 entries = 0;
+    // UpdateFlags starts with a rescan: every call lists the directories afresh.
+    const Timings t = compareMedians(
+        options.reps, [&] { games.UpdateFlags(finder, false, cheats); },
+        [&] { entries = listDirectories(dirs); });
+
+    int installed = 0;
+    int withCheats = 0;
+    for (const auto& game : games) {
+        installed += game->Installed;
+        withCheats += game->HasCheats;
+    }
+    if (installed != summary.installed || withCheats != summary.withCheats)
+        std::printf("  MISMATCH: %d installed (expected %d), %d with cheats (expected %d)\n",
+                    installed, summary.installed, withCheats, summary.withCheats);
+    reportLine("UpdateFlags / list 4 rom dirs", t.ratio(), 4,
+               details("UpdateFlags", "baseline", t) +
+                   QStringLiteral(", %1 installed, %2 with cheats, %3 directory entries")
+                       .arg(installed)
+                       .arg(withCheats)
+                       .arg(entries)
+                       .toStdString());
+}
+
+void settle() {
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+void benchFill(const Options& options, const skbench::CatalogSummary& summary) {
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+    AutoPrompter prompter;
+    NoOpener opener;
+    std::unique_ptr<TMain1> main;
+    double startupMs = 0;
+    {
+        SilencedStdout quiet;
+        startupMs = timeMs([&] { main = std::make_unique<TMain1>(prompter, opener); });
+    }
+    if (main->terminating() || main->games().count() != summary.games) {
+        std::printf("  MISMATCH: the window started with %lld games (expected %d)%s\n",
+                    (long long)main->games().count(), summary.games,
+                    main->terminating() ? ", and asked to end" : "");
+        if (main->games().isEmpty()) {
+            main.reset();
+            skbench::resetFrontEndFiles(options.dir.toStdString());
+            return;
+        }
+    }
+    main->show();
+    settle();
+    if (auto* details = main->findChild<QAction*>(QStringLiteral("MSIconsDetails")))
+        details->trigger();
+    if (main->sortColumn() != GameListModel::NameColumn) {
+        if (auto* byName = main->findChild<QAction*>(QStringLiteral("MSSortbyName")))
+            byName->trigger();
+    }
+    settle();
+    const auto* detailsView = main->findChild<QWidget*>(QStringLiteral("GameListDetails"));
+    if (!detailsView || !detailsView->isVisible() ||
+        main->sortColumn() != GameListModel::NameColumn)
+        std::printf("  MISMATCH: the list is not in the Details style sorted by Name\n");
+
+    std::vector<QString> titles; // in list-file order
+    titles.reserve(size_t(main->games().count()));
+    for (const auto& game : main->games())
+        titles.push_back(game->Description);
+    std::vector<QString> sorted;
+    const auto sortTitles = [&] {
+        std::stable_sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
+            return GameListModel::compareText(a, b) < 0;
+        });
+    };
+
+    // Each fill also leaves layout and painting to the event loop; that part is timed
+    // on its own, so the figure stays the fill itself.
+    std::vector<double> pending;
+    bool filled = false;
+    const Timings t = compareMedians(
+        options.reps,
+        [&] {
+            main->FillGameList();
+            filled = true;
+        },
+        sortTitles,
+        [&] {
+            if (filled)
+                pending.push_back(timeMs(settle));
+            filled = false;
+            sorted = titles;
+        });
+    const int rows = main->listModel()->rowCount();
+    if (rows != summary.games)
+        std::printf("  MISMATCH: the list shows %d rows (expected %d)\n", rows, summary.games);
+    const QString extra = QStringLiteral(", then %1 of pending events; start-up in process %2")
+                              .arg(fmtMs(skbench::median(pending)), fmtMs(startupMs));
+    reportLine("FillGameList (Details, by Name) / stable_sort titles", t.ratio(), 5,
+               details("fill", "baseline", t) + extra.toStdString());
+    if (prompter.shown > 0)
+        std::printf("  note: the front-end showed %d message(s) during start-up\n", prompter.shown);
+    main.reset();
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+}
+
+// Reads "<key>: <n> kB" from /proc/<pid>/status.
+qint64 statusKb(qint64 pid, const char* key) {
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(key) + ':';
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// User plus system time in clock ticks, from /proc/<pid>/stat.
+qint64 cpuTicks(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray text = file.readAll();
+    // The command name is in parentheses and may hold blanks: count fields after it.
+    const qsizetype close = text.lastIndexOf(')');
+    if (close < 0)
+        return -1;
+    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+    // fields[0] is field 3 (state); utime and stime are fields 14 and 15.
+    if (fields.size() < 13)
+        return -1;
+    return fields[11].toLongLong() + fields[12].toLongLong();
+}
+
+// Lines of the form "[name]"; 0 when the file cannot be read.
+qint64 countSections(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    qint64 sections = 0;
+    while (!file.atEnd()) {
+        if (file.readLine().startsWith('['))
+            ++sections;
+    }
+    return sections;
+}
+
+QString tail(const QString& path, int maxLines) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromLocal8Bit(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    if (lines.size() > maxLines)
+        lines = lines.mid(lines.size() - maxLines);
+    return lines.join(QStringLiteral("\n    "));
+}
+
+void benchMemory(const Options& options, const skbench::CatalogSummary& summary) {
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+    const QString listFile = options.dir + QStringLiteral("/listinfo.txt");
+    const QString errorLog =
+        QFileInfo(options.dir).absolutePath() + QStringLiteral("/startkalto-stderr.log");
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(QStringLiteral("KALTO_SIM_CATALOG"),
+               options.dir + u'/' + QLatin1StringView(skbench::kCatalogFile));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(options.dir);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(errorLog);
+    process.setProgram(QStringLiteral(STARTKALTO_PATH));
+
+    QElapsedTimer clock;
+    clock.start();
+    process.start();
+    if (!process.waitForStarted(30000)) {
+        std::printf("  cannot start %s: %s\n", STARTKALTO_PATH, qPrintable(process.errorString()));
+        return;
+    }
+    const qint64 pid = process.processId();
+
+    // Idle: the list file exists and the CPU time has stood still for a second.
+    constexpr int kPollMs = 50;
+    constexpr qint64 kQuietMs = 1000;
+    constexpr qint64 kTimeoutMs = 300000;
+    qint64 lastTicks = -1;
+    qint64 quietSince = -1;
+    qint64 hwmKb = -1;
+    qint64 idleAtMs = -1;
+    while (process.state() == QProcess::Running && clock.elapsed() < kTimeoutMs) {
+        const qint64 ticks = cpuTicks(pid);
+        hwmKb = std::max(hwmKb, statusKb(pid, "VmHWM"));
+        if (!QFileInfo::exists(listFile) || ticks != lastTicks) {
+            quietSince = -1;
+        } else if (quietSince < 0) {
+            quietSince = clock.elapsed();
+        } else if (clock.elapsed() - quietSince >= kQuietMs) {
+            idleAtMs = quietSince;
+            break;
+        }
+        lastTicks = ticks;
+        process.waitForFinished(kPollMs);
+    }
+    if (idleAtMs < 0) {
+        std::printf("  StartKALTO %s before it went idle (after %.1f s)\n",
+                    process.state() == QProcess::Running ? "did not settle" : "ended",
+                    double(clock.elapsed()) / 1000);
+        std::printf("    %s\n", qPrintable(tail(errorLog, 10)));
+        process.kill();
+        process.waitForFinished(10000);
+        return;
+    }
+    const qint64 cpuMs = lastTicks * 1000 / ::sysconf(_SC_CLK_TCK);
+
+    process.terminate(); // SIGTERM: the program closes its window the normal way
+    const bool ended = process.waitForFinished(60000);
+    QString exit;
+    if (!ended) {
+        exit = QStringLiteral("did not end within 60 s of SIGTERM");
+        process.kill();
+        process.waitForFinished(10000);
+    } else if (process.exitStatus() != QProcess::NormalExit) {
+        exit = QStringLiteral("crashed after SIGTERM");
+    } else {
+        exit = QStringLiteral("exit code %1 after SIGTERM").arg(process.exitCode());
+        // The settings hold a section per game: proof that the whole list was loaded.
+        const qint64 saved = countSections(options.dir + QStringLiteral("/StartKALTO.ini")) - 1;
+        exit += QStringLiteral(", settings saved for %1 games").arg(saved);
+        if (saved != summary.games)
+            std::printf("  MISMATCH: settings saved for %lld games (expected %d)\n",
+                        (long long)saved, summary.games);
+    }
+    if (!ended || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        std::printf("  StartKALTO %s\n    %s\n", qPrintable(exit), qPrintable(tail(errorLog, 10)));
+
+    const double mb = double(hwmKb) / 1024;
+    reportLine("StartKALTO peak resident memory (MB)", mb, 150,
+               QStringLiteral("VmHWM %1 kB; idle after %2 s, %3 s CPU; %4")
+                   .arg(hwmKb)
+                   .arg(double(idleAtMs) / 1000, 0, 'f', 1)
+                   .arg(double(cpuMs) / 1000, 0, 'f', 1)
+                   .arg(exit)
+                   .toStdString());
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+    QFile::remove(errorLog);
+}
+
+// The offscreen platform warns about every top-level window it cannot size-hint;
+// that says nothing about the program and would clutter the report.
+void filterMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtWarningMsg && text.contains(QLatin1StringView("propagateSizeHints")))
+        return;
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(filterMessages);
+    QApplication app(argc, argv);
+    const std::optional<Options> parsed = parseOptions(QCoreApplication::arguments());
+    if (!parsed) {
+        usage();
+        return 2;
+    }
+    const Options& options = *parsed;
+
+    skbench::CatalogSummary summary;
+    bool reused = false;
+    std::string error;
+    const double generationMs = timeMs([&] {
+        if (!skbench::ensureCatalog(options.dir.toStdString(), skbench::CatalogParams(),
+                                    KALTO_SIM_PATH, summary, reused, error))
+            summary.games = -1;
+    });
+    if (summary.games < 0) {
+        std::fprintf(stderr, "bench_gamelist: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("catalog: %d games (%d clones), %.1f MB list file of %lld lines; %d zip files "
+                "and %d romset directories, %d games installed (%d by parent name only), "
+                "%d with cheats\n",
+                summary.games, summary.clones, double(summary.catalogBytes) / (1024 * 1024),
+                summary.catalogLines, summary.zipFiles, summary.romsetDirectories,
+                summary.installed, summary.byParentOnly, summary.withCheats);
+    std::printf("  %s %s in %.2f s; %d repetitions per side, medians\n",
+                reused ? "reused" : "generated", qPrintable(options.dir), generationMs / 1000,
+                options.reps);
+    std::fflush(stdout);
+    if (options.generateOnly)
+        return 0;
+
+    // The front-end works in its directory: relative rom paths and the list file
+    // are resolved there.
+    if (!QDir::setCurrent(options.dir)) {
+        std::fprintf(stderr, "bench_gamelist: cannot enter %s\n", qPrintable(options.dir));
+        return 1;
+    }
+    qputenv("KALTO_SIM_CATALOG",
+            QFile::encodeName(options.dir + u'/' + QLatin1StringView(skbench::kCatalogFile)));
+
+    if (options.wants("import"))
+        benchImport(options, summary);
+    if (options.wants("flags"))
+        benchUpdateFlags(options, summary);
+    if (options.wants("fill"))
+        benchFill(options, summary);
+    if (options.wants("memory"))
+        benchMemory(options, summary);
+    return 0;
+}
