@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTreeView>
 #include <QtTest>
 
@@ -303,13 +304,27 @@ private slots:
         QVERIFY(m_dir->exists(QStringLiteral("roms0/alpha.zip")));
     }
 
-    void demoCatalogStartsWithItsInstalledGames() {
+    // The demo directory as the demo command lays it out: every game that make-demo
+    // installed, by zip, unpacked directory or parent name, shows as installed.
+    void demoDirectory() {
         m_catalogEnv.reset(); // the stand-in's own catalog
+        QProcess makeDemo;
+        makeDemo.start(QStringLiteral(MAKE_DEMO_PATH),
+                       {m_dir->path(), testsupport::kaltoSimPath()});
+        QVERIFY(makeDemo.waitForFinished(60000));
+        QCOMPARE(makeDemo.exitCode(), 0);
+        const QString report = QString::fromUtf8(makeDemo.readAllStandardOutput());
+        const auto match =
+            QRegularExpression(QStringLiteral("(\\d+) of (\\d+) games installed")).match(report);
+        QVERIFY2(match.hasMatch(), qPrintable(report));
         start();
-        QCOMPARE(m_main->games().count(), qsizetype(sk::demoCatalog().size()));
-        // Only the demo zips that this directory holds count: alpha's and zeta's names are
-        // not in that catalog.
-        QCOMPARE(installedZips(), QString());
+        QCOMPARE(m_main->games().count(), match.captured(2).toInt());
+        QCOMPARE(installedZips().split(u' ', Qt::SkipEmptyParts).size(), match.captured(1).toInt());
+        // An unpacked romset and a clone found through its parent's zip.
+        QVERIFY(m_main->games().FindGame(u"tidecrsh")->Installed);
+        QVERIFY(m_main->games().FindGame(u"lumabol2")->Installed);
+        QVERIFY(m_main->games().FindGame(u"lumabolt")->HasCheats);
+        QVERIFY(!m_main->games().FindGame(u"skyloom")->HasCheats); // an empty cheat section
     }
 
 private:
