@@ -2,6 +2,7 @@
 
 #include "GameObject.h"
 #include "shell/Platform.h"
+#include "shell/Text.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -132,7 +133,7 @@ void readArchives(QByteArrayView line, QStringList& archives) {
         rest = dropWord(rest);
         QString name = decode(firstWord(rest));
         name.replace(u'"', u' ');
-        name = name.trimmed();
+        name = trimmedValue(name);
         // A name that could reach outside a directory never becomes a file name.
         if (platform::isSafeFileName(name))
             archives.append(name);

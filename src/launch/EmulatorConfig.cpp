@@ -2,16 +2,7 @@
 
 #include "shell/IniDocument.h"
 #include "shell/Platform.h"
-
-QString trimmedValue(const QString& value) {
-    qsizetype begin = 0;
-    qsizetype end = value.size();
-    while (begin < end && value[begin].unicode() <= 32)
-        ++begin;
-    while (end > begin && value[end - 1].unicode() <= 32)
-        --end;
-    return value.mid(begin, end - begin);
-}
+#include "shell/Text.h"
 
 RomDirs ReadRomDirs(const QString& emuCfgFile) {
     const IniDocument cfg(emuCfgFile);

@@ -9,6 +9,3 @@
 // and with the other system's separators turned into ours. Throws FileError when the
 // file exists but cannot be read.
 RomDirs ReadRomDirs(const QString& emuCfgFile);
-
-// Text trimmed of every character up to the blank, as the emulator's values are read.
-QString trimmedValue(const QString& value);

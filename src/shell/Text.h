@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// The text without the characters up to the blank (blanks, tabs, control characters)
+// at either end, as the emulator's own files are trimmed.
+inline QString trimmedValue(QStringView text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin).toString();
+}
