@@ -114,36 +114,21 @@ QAbstractItemView* GameListView::currentView() const {
 
 void GameListView::setViewStyle(Style style) {
     m_style = style;
-    auto* icons = static_cast<GameIconView*>(m_iconView);
-    auto* delegate = static_cast<FixedSizeDelegate*>(m_iconView->itemDelegate());
-    const int line = fontMetrics().height();
-    switch (style) {
-    case LargeIcons:
-        icons->setTextUnderIcon(true);
-        m_iconView->setFlow(QListView::LeftToRight);
-        m_iconView->setIconSize(QSize(32, 32));
-        delegate->setItemSize(QSize(100, 32 + 2 * line + 8));
-        m_iconView->setGridSize(QSize(104, 32 + 2 * line + 12));
-        m_iconView->setWordWrap(true);
-        break;
-    case SmallIcons:
-        icons->setTextUnderIcon(false);
-        m_iconView->setFlow(QListView::LeftToRight);
-        m_iconView->setIconSize(QSize(16, 16));
-        delegate->setItemSize(QSize(176, std::max(18, line + 4)));
-        m_iconView->setGridSize(QSize(180, std::max(20, line + 6)));
-        m_iconView->setWordWrap(false);
-        break;
-    case ListStyle:
-        icons->setTextUnderIcon(false);
-        m_iconView->setFlow(QListView::TopToBottom);
-        m_iconView->setIconSize(QSize(16, 16));
-        delegate->setItemSize(QSize(216, std::max(18, line + 4)));
-        m_iconView->setGridSize(QSize(220, std::max(20, line + 6)));
-        m_iconView->setWordWrap(false);
-        break;
-    case Details:
-        break;
+    if (style != Details) {
+        // Large icons put up to two lines of title under a 32-pixel icon; the small
+        // styles put one line beside a 16-pixel icon, in rows or in columns.
+        const bool large = style == LargeIcons;
+        const int line = fontMetrics().height();
+        const int icon = large ? 32 : 16;
+        const int width = style == ListStyle ? 220 : (large ? 104 : 180);
+        const int height = large ? icon + 2 * line + 12 : std::max(20, line + 6);
+        static_cast<GameIconView*>(m_iconView)->setTextUnderIcon(large);
+        static_cast<FixedSizeDelegate*>(m_iconView->itemDelegate())
+            ->setItemSize(QSize(width - 4, height - 4));
+        m_iconView->setFlow(style == ListStyle ? QListView::TopToBottom : QListView::LeftToRight);
+        m_iconView->setIconSize(QSize(icon, icon));
+        m_iconView->setGridSize(QSize(width, height));
+        m_iconView->setWordWrap(large);
     }
     QWidget* shown = currentView();
     const bool hadFocus = m_stack->currentWidget() && m_stack->currentWidget()->hasFocus();
