@@ -1,6 +1,7 @@
 #include "CatalogGenerator.h"
 
 #include "DemoCatalog.h"
+#include "FileUtil.h"
 #include "StoredZip.h"
 
 #include <algorithm>
@@ -444,22 +445,8 @@ bool readStamp(const fs::path& dir, const CatalogParams& params, CatalogSummary&
     return found == 9;
 }
 
-// Copies under a temporary name first: the old copy may still be running.
 bool installEmulator(const fs::path& dir, const std::string& emulatorPath, std::string& error) {
-    const fs::path target = dir / "kalto.exe";
-    const fs::path temp = dir / "kalto.exe.new";
-    std::error_code ec;
-    fs::copy_file(emulatorPath, temp, fs::copy_options::overwrite_existing, ec);
-    if (!ec)
-        fs::permissions(temp, fs::perms(0755), ec);
-    if (!ec)
-        fs::rename(temp, target, ec);
-    if (ec) {
-        error = "cannot install " + emulatorPath + " as " + target.string() + ": " + ec.message();
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    return sk::installExecutable(emulatorPath, (dir / "kalto.exe").string(), &error);
 }
 
 bool generate(const fs::path& dir, const CatalogParams& params, CatalogSummary& summary,

@@ -124,21 +124,9 @@ public:
     }
 
     void copyEmulator(const fs::path& source) {
-        const fs::path target = root_ / "kalto.exe";
-        const fs::path temp = root_ / "kalto.exe.tmp";
-        std::error_code ec;
-        fs::copy_file(source, temp, fs::copy_options::overwrite_existing, ec);
-        if (!ec)
-            fs::permissions(temp, fs::perms(0755), ec);
-        if (!ec)
-            fs::rename(temp, target, ec);
-        if (ec) {
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            return fail("cannot copy " + source.string() + " to " + target.string() + ": " +
-                        ec.message());
-        }
-        report("kalto.exe", "emulator stand-in");
+        std::string error;
+        if (!sk::installExecutable(source.string(), (root_ / "kalto.exe").string(), &error))
+            return fail(error);
     }
 
     void fail(const std::string& message) {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <unistd.h>
 
 namespace sk {
@@ -31,6 +32,25 @@ bool writeFileAtomically(const std::string& path, const std::string& data, std::
         err = errno;
         std::remove(temp.c_str());
         return fail("cannot replace " + path, err);
+    }
+    return true;
+}
+
+bool installExecutable(const std::string& source, const std::string& target, std::string* error) {
+    namespace fs = std::filesystem;
+    const std::string temp = target + ".new";
+    std::error_code ec;
+    fs::copy_file(source, temp, fs::copy_options::overwrite_existing, ec);
+    if (!ec)
+        fs::permissions(temp, fs::perms(0755), ec);
+    if (!ec)
+        fs::rename(temp, target, ec);
+    if (ec) {
+        if (error)
+            *error = "cannot install " + source + " as " + target + ": " + ec.message();
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return false;
     }
     return true;
 }

@@ -9,4 +9,9 @@ namespace sk {
 bool writeFileAtomically(const std::string& path, const std::string& data,
                          std::string* error = nullptr);
 
+// Copies an executable to `target` (mode 0755) under a temporary name first, so a copy
+// that may still be running is replaced, not overwritten in place.
+bool installExecutable(const std::string& source, const std::string& target,
+                       std::string* error = nullptr);
+
 } // namespace sk
