@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <stdexcept>
 
 namespace {
 
@@ -34,6 +35,19 @@ int hexDigit(QChar c) {
 } // namespace
 
 IniDocument::IniDocument(const QString& path) : m_path(path) {
+    readFile();
+}
+
+IniDocument IniDocument::sectionOf(const QString& path, QStringView section) {
+    IniDocument document;
+    document.m_path = path;
+    document.m_onlySection = folded(section);
+    document.readFile();
+    return document;
+}
+
+void IniDocument::readFile() {
+    const QString& path = m_path;
     QFile file(path);
     if (!file.exists())
         return;
@@ -79,7 +93,12 @@ void IniDocument::load(const QByteArray& rawBytes) {
         if (line.isEmpty() || line.front() == u';')
             continue;
         if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
-            m_sections.push_back({line.mid(1, line.size() - 2).toString(), {}});
+            const QStringView name = line.mid(1, line.size() - 2);
+            if (!m_onlySection.isNull() && name.compare(m_onlySection, Qt::CaseInsensitive) != 0) {
+                current = nullptr; // its lines are not wanted
+                continue;
+            }
+            m_sections.push_back({name.toString(), {}});
             current = &m_sections.back();
             continue;
         }
@@ -279,6 +298,9 @@ QByteArray IniDocument::serialize() const {
 }
 
 void IniDocument::save() const {
+    // A partial document would replace the file with one section of it.
+    if (!m_onlySection.isNull())
+        throw std::logic_error("a partial INI document cannot be saved");
     QSaveFile file(m_path);
     const QByteArray bytes = serialize();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())

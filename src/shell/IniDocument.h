@@ -20,6 +20,9 @@ public:
     explicit IniDocument(const QString& path);
     // A document for path that starts empty whatever the file holds; saving replaces it.
     static IniDocument emptyFor(const QString& path);
+    // Only one section of the file, for reading a few keys of a large file; such a
+    // document cannot be saved. Throws FileError as the constructor does.
+    static IniDocument sectionOf(const QString& path, QStringView section);
 
     const QString& path() const { return m_path; }
 
@@ -58,6 +61,7 @@ private:
         QStringList lines;
     };
 
+    void readFile();
     void load(const QByteArray& bytes);
     const Section* findSection(QStringView name) const;
     Section* findSection(QStringView name);
@@ -69,4 +73,5 @@ private:
     std::vector<Section> m_sections;
     QHash<QString, qsizetype> m_firstSection; // case-folded name -> index of its first section
     bool m_latin1 = false;                    // loaded as 8-bit text; saved the same way
+    QString m_onlySection;                    // case-folded; set for a partial document
 };

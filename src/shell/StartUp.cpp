@@ -55,7 +55,7 @@ void StartUp::BuildPaths() {
 }
 
 void StartUp::LocateEmulator() {
-    const IniDocument ini(m_paths.FrontEndIniFile);
+    const auto ini = IniDocument::sectionOf(m_paths.FrontEndIniFile, u"StartKALTO");
     m_paths.EmuDir = ini.readString(u"StartKALTO", u"EmuExePath", platform::defaultEmuExePath());
     if (!QFileInfo(m_paths.EmuDir + platform::emuExeName()).isFile())
         AskForEmulator();
@@ -120,7 +120,7 @@ bool StartUp::CheckNeededFiles() {
 void StartUp::RefreshGameListFile(bool checkEmuDate) {
     bool changed = true;
     if (checkEmuDate) {
-        const IniDocument ini(m_paths.FrontEndIniFile);
+        const auto ini = IniDocument::sectionOf(m_paths.FrontEndIniFile, u"StartKALTO");
         const QDateTime stored =
             ini.readDateTime(u"StartKALTO", u"EmuExeDate", missingEmuExeDate());
         changed = stored != fileDate(m_paths.EmuExeFile);

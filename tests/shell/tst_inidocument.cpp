@@ -170,6 +170,20 @@ private slots:
                  QStringList{QStringLiteral("settings.ini")});
     }
 
+    void oneSectionOfALargeFile() {
+        m_dir->writeFile(QStringLiteral("big.ini"),
+                         "[game1]\r\nk=1\r\n[startkalto]\r\nEmuExePath=/e/\r\n[game2]\r\nk=2\r\n"
+                         "[StartKALTO]\r\nEmuExePath=second\r\n");
+        const auto part =
+            IniDocument::sectionOf(m_dir->file(QStringLiteral("big.ini")), u"StartKALTO");
+        QCOMPARE(part.readString(u"StartKALTO", u"EmuExePath", {}), QStringLiteral("/e/"));
+        QVERIFY(!part.sectionExists(u"game1"));
+        QVERIFY(!part.keyExists(u"game2", u"k"));
+        // Saving it would drop every other section.
+        QVERIFY_THROWS_EXCEPTION(std::logic_error, part.save());
+        QVERIFY(m_dir->readFile(QStringLiteral("big.ini")).contains("[game2]"));
+    }
+
     void unreadableFileRaises() {
         m_dir->makeDir(QStringLiteral("adir.ini"));
         QVERIFY_THROWS_EXCEPTION(FileError, IniDocument(m_dir->file(QStringLiteral("adir.ini"))));
