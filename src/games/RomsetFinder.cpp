@@ -177,13 +177,7 @@ void CheckInstalled(TGameObject& game, RomsetFinder& romsets, bool mergedRomsets
 QDateTime romsetFileDate(const RomsetLocation& location) {
     if (!location.isValid() || location.isDirectory)
         return {};
-    const QFileInfo info(location.path);
-    if (!info.isFile())
-        return {};
-    QDateTime date = info.lastModified();
-    const QTime t = date.time();
-    date.setTime(QTime(t.hour(), t.minute(), t.second())); // shown to the second, compared so
-    return date;
+    return platform::modificationTime(location.path);
 }
 
 QString romsetDateText(const QDateTime& date) {

@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include <QFileInfo>
+
 namespace platform {
 
 QString defaultEmuExePath() {
@@ -51,6 +53,15 @@ bool isSafeFileName(QStringView name) {
             return false;
     }
     return true;
+}
+
+QDateTime modificationTime(const QString& path) {
+    QDateTime date = QFileInfo(path).lastModified();
+    if (date.isValid()) {
+        const QTime t = date.time();
+        date.setTime(QTime(t.hour(), t.minute(), t.second()));
+    }
+    return date;
 }
 
 QString toNativeSeparators(QString path) {

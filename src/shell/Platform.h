@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // The few things that differ between Windows and POSIX systems: separators, the
@@ -30,6 +31,10 @@ QString directoryPart(const QString& path);
 // Whether a name that came from outside (the emulator's list) may become a file name:
 // not empty, not "." or "..", no separator of any system, no control character.
 bool isSafeFileName(QStringView name);
+
+// A file's modification time to the second (invalid when there is no such file): the
+// precision every stored or shown file date has.
+QDateTime modificationTime(const QString& path);
 
 // Rom paths as the emulator writes them use the other system's separator now and then.
 QString toNativeSeparators(QString path);

@@ -22,10 +22,7 @@ QDateTime StartUp::missingEmuExeDate() {
 }
 
 QDateTime StartUp::fileDate(const QString& path) {
-    QDateTime date = QFileInfo(path).lastModified();
-    if (date.isValid())
-        date.setTime(QTime(date.time().hour(), date.time().minute(), date.time().second()));
-    return date;
+    return platform::modificationTime(path);
 }
 
 StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
