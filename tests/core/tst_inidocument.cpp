@@ -1,6 +1,6 @@
 #include "TestSupport.h"
-#include "shell/FileError.h"
-#include "shell/IniDocument.h"
+#include "core/FileError.h"
+#include "core/IniDocument.h"
 
 #include <QFileInfo>
 #include <QtTest>

@@ -1,0 +1,489 @@
+#include "IniDocument.h"
+
+#include "AtomicFile.h"
+#include "FileError.h"
+
+#include <QFile>
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+constexpr auto kDateTimeFormat = "yyyy-MM-ddTHH:mm:ss";
+constexpr qsizetype kBlockSize = 64 * 1024;
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+// Put in front of an 8-bit file whose bytes happen to form UTF-8, so that it is read
+// back as 8-bit text. Lines before the first section are dropped at load, so the mark
+// never becomes part of the document. The last character is not UTF-8 on its own.
+const QByteArray kLatin1Mark("; 8-bit text (ISO 8859-1) \xA4\r\n");
+
+bool hasBreak(QStringView text) {
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
+int hexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+IniDocument::IniDocument() = default;
+IniDocument::IniDocument(IniDocument&& other) noexcept = default;
+IniDocument& IniDocument::operator=(IniDocument&& other) noexcept = default;
+IniDocument::~IniDocument() = default;
+
+IniDocument::IniDocument(const QString& path) : m_path(path) {
+    readFile();
+}
+
+IniDocument IniDocument::emptyFor(const QString& path) {
+    IniDocument document;
+    document.m_path = path;
+    return document;
+}
+
+IniDocument IniDocument::sectionOf(const QString& path, QStringView section) {
+    IniDocument document;
+    document.m_path = path;
+    document.m_partial = true;
+    document.m_onlySection = section.toString();
+    document.readFile();
+    return document;
+}
+
+IniDocument IniDocument::fromBytes(QByteArrayView bytes, const QString& path) {
+    IniDocument document;
+    document.m_path = path;
+    document.load(bytes);
+    return document;
+}
+
+void IniDocument::readFile() {
+    QFile file(m_path);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("Cannot read %1:\r%2").arg(m_path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(QStringLiteral("Cannot read %1:\r%2").arg(m_path, file.errorString()));
+    load(bytes);
+}
+
+void IniDocument::load(QByteArrayView bytes) {
+    m_bom = bytes.startsWith(QByteArrayView(kUtf8Bom));
+    if (m_bom)
+        bytes = bytes.sliced(kUtf8Bom.size());
+    // The emulator's files are 8-bit text; files that carry UTF-8 are read as such.
+    m_latin1 = !bytes.isValidUtf8();
+    m_bom = m_bom && !m_latin1;
+    m_text = m_latin1 ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+
+    const QStringView text(m_text);
+    const char16_t* const data = text.utf16();
+    const qsizetype size = text.size();
+    m_lines.reserve(size_t(size / 24));
+    qint32 current = -1;
+    qsizetype pos = 0;
+    while (pos < size) {
+        qsizetype end = pos;
+        while (end < size && data[end] != u'\r' && data[end] != u'\n')
+            ++end;
+        const QStringView line = text.sliced(pos, end - pos);
+        pos = end;
+        if (pos < size) // one line break: CR LF, a lone LF or a lone CR
+            pos += (data[pos] == u'\r' && pos + 1 < size && data[pos + 1] == u'\n') ? 2 : 1;
+
+        if (line.isEmpty() || line.front() == u';')
+            continue;
+        if (line.size() >= 2 && line.front() == u'[' && line.back() == u']') {
+            const QStringView name = line.sliced(1, line.size() - 2);
+            if (m_partial && !NameIndex::equalIgnoringCase(name, m_onlySection)) {
+                current = -1; // its lines are not wanted
+                continue;
+            }
+            m_sections.push_back({name, -1, -1, false});
+            current = qint32(m_sections.size()) - 1;
+            continue;
+        }
+        if (current >= 0)
+            addLine(m_sections[size_t(current)], line, line.indexOf(u'='));
+    }
+    rebuildIndex();
+}
+
+void IniDocument::addLine(Section& section, QStringView text, qsizetype eq) {
+    const qint32 index = qint32(m_lines.size());
+    m_lines.push_back({text, eq, -1});
+    if (section.last >= 0)
+        m_lines[size_t(section.last)].next = index;
+    else
+        section.first = index;
+    section.last = index;
+}
+
+void IniDocument::rebuildIndex() {
+    m_firstSection.clear();
+    m_lastFound = -1;
+    m_firstSection.reserve(qsizetype(m_sections.size()));
+    for (qint32 i = 0; i < qint32(m_sections.size()); ++i) {
+        Section& section = m_sections[size_t(i)];
+        section.shadowed = !m_firstSection.insert(section.name, i);
+    }
+}
+
+QStringView IniDocument::store(std::initializer_list<QStringView> parts) {
+    qsizetype length = 0;
+    for (QStringView part : parts)
+        length += part.size();
+    if (length > m_blockFree) {
+        const qsizetype size = std::max(length, kBlockSize);
+        m_blocks.push_back(std::make_unique_for_overwrite<char16_t[]>(size_t(size)));
+        m_blockEnd = m_blocks.back().get();
+        m_blockFree = size;
+    }
+    char16_t* const start = m_blockEnd;
+    for (QStringView part : parts) {
+        std::memcpy(m_blockEnd, part.utf16(), size_t(part.size()) * sizeof(char16_t));
+        m_blockEnd += part.size();
+    }
+    m_blockFree -= length;
+    return QStringView(start, length);
+}
+
+qint32 IniDocument::findSectionIndex(QStringView name) const {
+    for (const qint32 guess : {m_lastFound, m_lastFound + 1}) {
+        if (guess >= 0 && guess < qint32(m_sections.size())) {
+            const Section& section = m_sections[size_t(guess)];
+            if (!section.shadowed && NameIndex::equalIgnoringCase(section.name, name))
+                return m_lastFound = guess;
+        }
+    }
+    const qint32 index = m_firstSection.value(name);
+    if (index != NameIndex::kMissing)
+        m_lastFound = index;
+    return index;
+}
+
+const IniDocument::Section* IniDocument::findSection(QStringView name) const {
+    const qint32 index = findSectionIndex(name);
+    return index == NameIndex::kMissing ? nullptr : &m_sections[size_t(index)];
+}
+
+IniDocument::Section& IniDocument::sectionForWrite(QStringView name) {
+    qint32 index = findSectionIndex(name);
+    if (index == NameIndex::kMissing) {
+        index = qint32(m_sections.size());
+        m_sections.push_back({store({name}), -1, -1, false});
+        m_firstSection.insert(m_sections.back().name, index);
+        m_lastFound = index;
+    }
+    return m_sections[size_t(index)];
+}
+
+const IniDocument::Line* IniDocument::findLine(const Section& section, QStringView key) const {
+    for (qint32 i = section.first; i >= 0; i = m_lines[size_t(i)].next) {
+        const Line& line = m_lines[size_t(i)];
+        if (line.eq == key.size() && NameIndex::equalIgnoringCase(line.text.first(line.eq), key))
+            return &line;
+    }
+    return nullptr;
+}
+
+const IniDocument::Line* IniDocument::findLine(QStringView section, QStringView key) const {
+    const Section* s = findSection(section);
+    return s ? findLine(*s, key) : nullptr;
+}
+
+QString IniDocument::readString(QStringView section, QStringView key,
+                                const QString& defaultValue) const {
+    const Line* line = findLine(section, key);
+    return line ? line->text.sliced(line->eq + 1).toString() : defaultValue;
+}
+
+bool IniDocument::parseInteger(QStringView text, int* value) {
+    // Leading blanks are accepted as the emulator's own reader does; anything else
+    // around the number makes it no number.
+    while (!text.isEmpty() && text.front() == u' ')
+        text = text.sliced(1);
+    QStringView hex;
+    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'))
+        hex = text.sliced(2);
+    else if (text.startsWith(u'$'))
+        hex = text.sliced(1);
+    if (!hex.isNull()) {
+        if (hex.isEmpty() || hex.size() > 8)
+            return false;
+        quint32 v = 0;
+        for (QChar c : hex) {
+            const int d = hexDigit(c);
+            if (d < 0)
+                return false;
+            v = v * 16 + quint32(d);
+        }
+        *value = int(v); // eight hex digits cover the whole 32-bit range, sign included
+        return true;
+    }
+    bool negative = false;
+    if (!text.isEmpty() && (text.front() == u'-' || text.front() == u'+')) {
+        negative = text.front() == u'-';
+        text = text.sliced(1);
+    }
+    if (text.isEmpty())
+        return false;
+    qint64 v = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+        v = v * 10 + (c.unicode() - '0');
+        if (v > qint64(INT_MAX) + 1)
+            return false;
+    }
+    v = negative ? -v : v;
+    if (v > INT_MAX)
+        return false;
+    *value = int(v);
+    return true;
+}
+
+int IniDocument::readInteger(QStringView section, QStringView key, int defaultValue) const {
+    const Line* line = findLine(section, key);
+    int value = 0;
+    return line && parseInteger(line->text.sliced(line->eq + 1), &value) ? value : defaultValue;
+}
+
+bool IniDocument::readBool(QStringView section, QStringView key, bool defaultValue) const {
+    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+QString IniDocument::dateTimeText(const QDateTime& value) {
+    return value.isValid()
+               ? value.toUTC().toString(QLatin1StringView(kDateTimeFormat)) + QLatin1Char('Z')
+               : QString();
+}
+
+QDateTime IniDocument::parseDateTime(QStringView text) {
+    const bool utc = text.endsWith(u'Z');
+    const QDateTime local = QDateTime::fromString(
+        utc ? text.chopped(1).toString() : text.toString(), QLatin1StringView(kDateTimeFormat));
+    if (!local.isValid() || !utc)
+        return local;
+    return QDateTime(local.date(), local.time(), Qt::UTC);
+}
+
+QDateTime IniDocument::readDateTime(QStringView section, QStringView key,
+                                    const QDateTime& defaultValue) const {
+    const Line* line = findLine(section, key);
+    const QDateTime value = line ? parseDateTime(line->text.sliced(line->eq + 1)) : QDateTime();
+    return value.isValid() ? value : defaultValue;
+}
+
+void IniDocument::checkWritable(QStringView section, QStringView key, QStringView value) const {
+    // One pass over each text, without branches for the common case: most writes are
+    // short plain texts.
+    const char16_t wide = m_latin1 ? 0x100 : 0;
+    const auto scan = [wide](QStringView text, char16_t also, bool* lineBreak, bool* tooWide) {
+        bool breaks = false, over = false;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            breaks |= (u == u'\r') | (u == u'\n') | (u == also);
+            over |= wide && u >= wide;
+        }
+        *lineBreak |= breaks;
+        *tooWide = over;
+    };
+    bool lineBreak = false, badKey = false;
+    bool wideSection = false, wideKey = false, wideValue = false;
+    scan(section, u'\r', &lineBreak, &wideSection);
+    scan(key, u'=', &badKey, &wideKey);
+    scan(value, u'\r', &lineBreak, &wideValue);
+    if (!lineBreak && !badKey && !wideSection && !wideKey && !wideValue)
+        return;
+    lineBreak |= hasBreak(key);
+    const auto refuse = [&](const QString& why) {
+        throw FileError(QStringLiteral("Cannot write %1:\r%2").arg(m_path, why));
+    };
+    if (lineBreak)
+        refuse(QStringLiteral("the value of \"%1\" in [%2] holds a line break, which would "
+                              "split it into lines of its own.")
+                   .arg(key, section));
+    if (badKey)
+        refuse(QStringLiteral("the key \"%1\" holds \"=\".").arg(key));
+    refuse(QStringLiteral("\"%1\" cannot be written into this file, which holds 8-bit text "
+                          "(ISO 8859-1).")
+               .arg(wideValue ? value : (wideKey ? key : section)));
+}
+
+void IniDocument::writeString(QStringView section, QStringView key, QStringView value) {
+    checkWritable(section, key, value);
+    Section& s = sectionForWrite(section);
+    const QStringView text = store({key, u"=", value});
+    for (qint32 i = s.first; i >= 0; i = m_lines[size_t(i)].next) {
+        Line& line = m_lines[size_t(i)];
+        if (line.eq == key.size() && NameIndex::equalIgnoringCase(line.text.first(line.eq), key)) {
+            line.text = text;
+            return;
+        }
+    }
+    addLine(s, text, key.size());
+}
+
+void IniDocument::writeInteger(QStringView section, QStringView key, int value) {
+    char16_t buffer[16];
+    char16_t* end = buffer + std::size(buffer);
+    char16_t* p = end;
+    qint64 v = value;
+    const bool negative = v < 0;
+    if (negative)
+        v = -v;
+    do {
+        *--p = char16_t(u'0' + v % 10);
+        v /= 10;
+    } while (v);
+    if (negative)
+        *--p = u'-';
+    writeString(section, key, QStringView(p, end - p));
+}
+
+void IniDocument::writeBool(QStringView section, QStringView key, bool value) {
+    writeString(section, key, value ? u"1" : u"0");
+}
+
+void IniDocument::writeDateTime(QStringView section, QStringView key, const QDateTime& value) {
+    writeString(section, key, dateTimeText(value));
+}
+
+bool IniDocument::sectionExists(QStringView section) const {
+    const Section* s = findSection(section);
+    return s && s->first >= 0;
+}
+
+bool IniDocument::keyExists(QStringView section, QStringView key) const {
+    return findLine(section, key) != nullptr;
+}
+
+QStringList IniDocument::sectionNames() const {
+    QStringList names;
+    for (qint32 i = 0; i < qint32(m_sections.size()); ++i) {
+        if (m_firstSection.value(m_sections[size_t(i)].name) == i)
+            names.append(m_sections[size_t(i)].name.toString());
+    }
+    return names;
+}
+
+void IniDocument::eraseSection(QStringView section) {
+    const qint32 index = m_firstSection.value(section);
+    if (index == NameIndex::kMissing)
+        return;
+    m_sections.erase(m_sections.begin() + index);
+    rebuildIndex();
+}
+
+void IniDocument::reserve(qsizetype sections, qsizetype lines) {
+    m_sections.reserve(size_t(sections));
+    m_lines.reserve(size_t(lines));
+    m_firstSection.reserve(sections);
+}
+
+void IniDocument::clear() {
+    m_sections.clear();
+    m_lines.clear();
+    m_firstSection.clear();
+    m_lastFound = -1;
+}
+
+QByteArray IniDocument::serialize() const {
+    // Two passes over the text: the exact size, then the bytes into a buffer of that
+    // size, so that a file of forty thousand sections is written in one piece.
+    const bool latin1 = m_latin1;
+    qsizetype size = m_bom ? kUtf8Bom.size() : 0;
+    const auto measure = [&](QStringView text) {
+        size += text.size();
+        if (latin1)
+            return;
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u >= 0x80)
+                size += u < 0x800 || c.isSurrogate() ? 1 : 2; // a pair's units: 2 + 2 bytes
+        }
+    };
+    for (const Section& s : m_sections) {
+        measure(s.name);
+        size += 6; // "[", "]", CR LF, and the empty line's CR LF
+        for (qint32 i = s.first; i >= 0; i = m_lines[size_t(i)].next) {
+            measure(m_lines[size_t(i)].text);
+            size += 2;
+        }
+    }
+    QByteArray out(size, Qt::Uninitialized);
+    char* dst = out.data();
+    const auto put = [&](QStringView text) {
+        const char16_t* src = text.utf16();
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t u = src[i];
+            if (u < 0x80 || latin1) {
+                *dst++ = char(u);
+            } else if (u < 0x800) {
+                *dst++ = char(0xC0 | (u >> 6));
+                *dst++ = char(0x80 | (u & 0x3F));
+            } else if (QChar::isHighSurrogate(u) && i + 1 < n &&
+                       QChar::isLowSurrogate(src[i + 1])) {
+                const char32_t cp = QChar::surrogateToUcs4(u, src[++i]);
+                *dst++ = char(0xF0 | (cp >> 18));
+                *dst++ = char(0x80 | ((cp >> 12) & 0x3F));
+                *dst++ = char(0x80 | ((cp >> 6) & 0x3F));
+                *dst++ = char(0x80 | (cp & 0x3F));
+            } else if (QChar::isSurrogate(u)) {
+                // A unit without its pair: two bytes were counted for it; "?" and a blank
+                // would change the text's meaning less than invalid UTF-8 does.
+                *dst++ = '?';
+                *dst++ = ' ';
+            } else {
+                *dst++ = char(0xE0 | (u >> 12));
+                *dst++ = char(0x80 | ((u >> 6) & 0x3F));
+                *dst++ = char(0x80 | (u & 0x3F));
+            }
+        }
+    };
+    const auto putBytes = [&](const char* bytes, qsizetype n) {
+        std::memcpy(dst, bytes, size_t(n));
+        dst += n;
+    };
+    if (m_bom)
+        putBytes(kUtf8Bom.constData(), kUtf8Bom.size());
+    for (const Section& s : m_sections) {
+        *dst++ = '[';
+        put(s.name);
+        putBytes("]\r\n", 3);
+        for (qint32 i = s.first; i >= 0; i = m_lines[size_t(i)].next) {
+            put(m_lines[size_t(i)].text);
+            putBytes("\r\n", 2);
+        }
+        putBytes("\r\n", 2);
+    }
+    Q_ASSERT(dst == out.constData() + out.size());
+    if (latin1) {
+        const bool plain =
+            std::all_of(out.cbegin(), out.cend(), [](char c) { return uchar(c) < 0x80; });
+        if (!plain && out.isValidUtf8())
+            out.prepend(kLatin1Mark);
+    }
+    return out;
+}
+
+void IniDocument::save() const {
+    // A partial document would replace the file with one section of it.
+    if (m_partial)
+        throw std::logic_error("a partial INI document cannot be saved");
+    writeFileAtomically(m_path, serialize());
+}

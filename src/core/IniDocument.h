@@ -1,0 +1,121 @@
+#pragma once
+
+#include "NameIndex.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+// An INI-style file held whole in memory. Every read and write works on memory;
+// only save() touches the disk, through a temporary file renamed over the old one.
+//
+// The rules are those of the emulator's own files: nothing is trimmed (blanks are part
+// of keys and values), names compare without regard to case, the first matching section
+// and line win, and a key with a trailing blank matches only keys with that blank.
+//
+// The text is kept as it was read: lines that are not written keep their bytes, and a
+// file read as 8-bit text is saved as 8-bit text. Loading makes no copy per line: lines
+// are views into the decoded file, and written lines are views into a few large blocks.
+class IniDocument final {
+public:
+    IniDocument();
+    // Loads the file when it exists; a missing file gives an empty document.
+    // Throws FileError when an existing file cannot be read.
+    explicit IniDocument(const QString& path);
+    IniDocument(IniDocument&& other) noexcept;
+    IniDocument& operator=(IniDocument&& other) noexcept;
+    IniDocument(const IniDocument&) = delete;
+    IniDocument& operator=(const IniDocument&) = delete;
+    ~IniDocument();
+
+    // A document for path that starts empty whatever the file holds; saving replaces it.
+    static IniDocument emptyFor(const QString& path);
+    // Only one section of the file, for reading a few keys of a large file; such a
+    // document cannot be saved. Throws FileError as the constructor does.
+    static IniDocument sectionOf(const QString& path, QStringView section);
+    // The document the bytes of a file would give; saving it writes to path.
+    static IniDocument fromBytes(QByteArrayView bytes, const QString& path = {});
+
+    const QString& path() const { return m_path; }
+    // Read as 8-bit text: saved as 8-bit text, and texts outside it cannot be written.
+    bool isLatin1() const { return m_latin1; }
+
+    QString readString(QStringView section, QStringView key, const QString& defaultValue) const;
+    int readInteger(QStringView section, QStringView key, int defaultValue) const;
+    bool readBool(QStringView section, QStringView key, bool defaultValue) const;
+    QDateTime readDateTime(QStringView section, QStringView key,
+                           const QDateTime& defaultValue) const;
+
+    // A value holding a line break, a key holding "=", or (in an 8-bit document) a
+    // character that 8-bit text cannot hold would corrupt the file: such a write throws
+    // FileError and changes nothing.
+    void writeString(QStringView section, QStringView key, QStringView value);
+    void writeInteger(QStringView section, QStringView key, int value);
+    void writeBool(QStringView section, QStringView key, bool value);
+    void writeDateTime(QStringView section, QStringView key, const QDateTime& value);
+
+    // True when the section is present and holds at least one line.
+    bool sectionExists(QStringView section) const;
+    bool keyExists(QStringView section, QStringView key) const;
+    // Every section name as first written, duplicates left out, in file order.
+    QStringList sectionNames() const;
+    void eraseSection(QStringView section);
+    void clear();
+    // Room for what a document about to be written will hold.
+    void reserve(qsizetype sections, qsizetype lines);
+
+    // Replaces the file on disk. Throws FileError (the old file stays whole).
+    void save() const;
+    QByteArray serialize() const;
+
+    // The text form of date-times in every file of the program: UTC to the second with
+    // its "Z". The older form without "Z", local time, still reads.
+    static QString dateTimeText(const QDateTime& value);
+    static QDateTime parseDateTime(QStringView text);
+    // Integer text as the files hold it: decimal, "$" or "0x" hexadecimal.
+    static bool parseInteger(QStringView text, int* value);
+
+private:
+    struct Line {
+        QStringView text; // the whole line
+        qsizetype eq;     // position of the first "=", or -1
+        qint32 next;      // the section's next line, or -1
+    };
+    struct Section {
+        QStringView name;
+        qint32 first = -1;
+        qint32 last = -1;
+        bool shadowed = false; // an earlier section has the same name: lookups never land here
+    };
+    void readFile();
+    void load(QByteArrayView bytes);
+    void addLine(Section& section, QStringView text, qsizetype eq);
+    qint32 findSectionIndex(QStringView name) const;
+    const Section* findSection(QStringView name) const;
+    Section& sectionForWrite(QStringView name);
+    const Line* findLine(const Section& section, QStringView key) const;
+    const Line* findLine(QStringView section, QStringView key) const;
+    void rebuildIndex();
+    // Copies the parts, joined, into the document's own storage.
+    QStringView store(std::initializer_list<QStringView> parts);
+    void checkWritable(QStringView section, QStringView key, QStringView value) const;
+
+    QString m_path;
+    QString m_text; // the file as read; loaded lines are views into it
+    std::vector<std::unique_ptr<char16_t[]>> m_blocks;
+    qsizetype m_blockFree = 0;
+    char16_t* m_blockEnd = nullptr;
+    std::vector<Section> m_sections;
+    std::vector<Line> m_lines;
+    NameIndex m_firstSection{Qt::CaseInsensitive}; // name -> index of its first section
+    // The section found last: files are mostly read and written in their own order, so
+    // the next lookup is often for it or the one after it.
+    mutable qint32 m_lastFound = -1;
+    bool m_latin1 = false;  // loaded as 8-bit text; saved the same way
+    bool m_bom = false;     // the UTF-8 file began with a byte order mark
+    bool m_partial = false; // only m_onlySection was kept: cannot be saved
+    QString m_onlySection;
+};
