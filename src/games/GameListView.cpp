@@ -2,9 +2,15 @@
 
 #include "GameListModel.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -29,20 +35,94 @@ private:
     bool m_textUnderIcon = true;
 };
 
+// At most two lines of text that fit width: the title wrapped at word boundaries (or
+// anywhere in a word too long for a line), the second line ending in "…" when the
+// title goes on.
+QStringList twoLines(const QString& text, const QFont& font, int width) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine first = layout.createLine();
+    if (!first.isValid()) {
+        layout.endLayout();
+        return {};
+    }
+    first.setLineWidth(width);
+    const qsizetype rest = first.textStart() + first.textLength();
+    layout.endLayout();
+    QStringList lines{text.left(rest).trimmed()};
+    const QString second = text.mid(rest).trimmed();
+    if (!second.isEmpty())
+        lines.append(QFontMetrics(font).elidedText(second, Qt::ElideRight, width));
+    return lines;
+}
+
 // Every item of the icon styles has the same size, so forty thousand of them lay out
-// without asking each for its size; large icons get room for two lines of title.
-class FixedSizeDelegate final : public QStyledItemDelegate {
+// without asking each for its size. Large icons are drawn here: the icon above at
+// most two lines of title, cut with "…" rather than through the letters of a third.
+class GameItemDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     void setItemSize(QSize size) { m_size = size; }
+    void setLargeIcons(bool on) { m_large = on; }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         return m_size.isValid() ? m_size : QStyledItemDelegate::sizeHint(option, index);
     }
 
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (!m_large) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString title = opt.text;
+        opt.text.clear();
+        // The style draws the background, the selection and the icon; the title is ours.
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+        const int margin = 2;
+        const QRect textRect(opt.rect.left() + margin,
+                             opt.rect.top() + opt.decorationSize.height() + 3 * margin,
+                             opt.rect.width() - 2 * margin,
+                             opt.rect.height() - opt.decorationSize.height() - 4 * margin);
+        const QStringList lines = twoLines(title, opt.font, textRect.width());
+        const bool selected = opt.state & QStyle::State_Selected;
+        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : (opt.state & QStyle::State_Active)
+                                               ? QPalette::Active
+                                               : QPalette::Inactive;
+        painter->save();
+        painter->setFont(opt.font);
+        painter->setPen(
+            opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const int lineHeight = QFontMetrics(opt.font).height();
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            painter->drawText(QRect(textRect.left(), textRect.top() + int(i) * lineHeight,
+                                    textRect.width(), lineHeight),
+                              Qt::AlignHCenter | Qt::AlignTop, lines[i]);
+        painter->restore();
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (m_large) {
+            // The whole item is the selection: icon and title alike.
+            option->showDecorationSelected = true;
+        }
+    }
+
 private:
     QSize m_size;
+    bool m_large = false;
 };
 
 constexpr int kColumnWidths[GameListModel::ColumnCount] = {160, 70, 90, 50, 50, 110};
@@ -57,6 +137,9 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
     m_iconView = new GameIconView(this);
     m_iconView->setObjectName(QStringLiteral("GameListIcons"));
     m_iconView->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Whole rows, as the details table selects them: the two views share one selection,
+    // and a game counts as selected only when its whole row is.
+    m_iconView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_iconView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_iconView->setUniformItemSizes(true);
     m_iconView->setWrapping(true);
@@ -65,7 +148,7 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
     m_iconView->setBatchSize(2000);
     m_iconView->setMovement(QListView::Static);
     m_iconView->setTextElideMode(Qt::ElideRight);
-    m_iconView->setItemDelegate(new FixedSizeDelegate(m_iconView));
+    m_iconView->setItemDelegate(new GameItemDelegate(m_iconView));
     m_stack->addWidget(m_iconView);
 
     m_detailsView = new QTreeView(this);
@@ -85,8 +168,13 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
     m_detailsView->header()->setSectionsMovable(false);
     m_stack->addWidget(m_detailsView);
 
-    connect(m_iconView, &QAbstractItemView::activated, this, &GameListView::itemActivated);
-    connect(m_detailsView, &QAbstractItemView::activated, this, &GameListView::itemActivated);
+    // A real double click or Enter starts a game: "activated" would also come from a
+    // single click on desktops whose style activates items that way.
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_iconView),
+                                    static_cast<QAbstractItemView*>(m_detailsView)}) {
+        connect(view, &QAbstractItemView::doubleClicked, this, &GameListView::itemActivated);
+        view->installEventFilter(this);
+    }
     connect(m_detailsView->header(), &QHeaderView::sectionClicked, this,
             &GameListView::columnClicked);
 
@@ -123,8 +211,9 @@ void GameListView::setViewStyle(Style style) {
         const int width = style == ListStyle ? 220 : (large ? 104 : 180);
         const int height = large ? icon + 2 * line + 12 : std::max(20, line + 6);
         static_cast<GameIconView*>(m_iconView)->setTextUnderIcon(large);
-        static_cast<FixedSizeDelegate*>(m_iconView->itemDelegate())
-            ->setItemSize(QSize(width - 4, height - 4));
+        auto* delegate = static_cast<GameItemDelegate*>(m_iconView->itemDelegate());
+        delegate->setItemSize(QSize(width - 4, height - 4));
+        delegate->setLargeIcons(large);
         m_iconView->setFlow(style == ListStyle ? QListView::TopToBottom : QListView::LeftToRight);
         m_iconView->setIconSize(QSize(icon, icon));
         m_iconView->setGridSize(QSize(width, height));
@@ -135,17 +224,14 @@ void GameListView::setViewStyle(Style style) {
     m_stack->setCurrentWidget(shown);
     if (hadFocus)
         shown->setFocus();
-    if (const QModelIndex current =
-            selectionModel() ? selectionModel()->currentIndex() : QModelIndex();
-        current.isValid())
-        currentView()->scrollTo(current);
+    scrollToCurrent();
 }
 
 int GameListView::selectedRow() const {
     if (!selectionModel())
         return -1;
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    const QModelIndexList indexes = selectionModel()->selectedIndexes();
+    return indexes.isEmpty() ? -1 : indexes.first().row();
 }
 
 void GameListView::selectRow(int row) {
@@ -155,7 +241,54 @@ void GameListView::selectRow(int row) {
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
     currentView()->setFocus();
-    currentView()->scrollTo(index);
+    scrollToCurrent();
+}
+
+void GameListView::scrollToCurrent() {
+    const QModelIndex current = selectionModel() ? selectionModel()->currentIndex() : QModelIndex();
+    if (!current.isValid())
+        return;
+    QAbstractItemView* view = currentView();
+    view->scrollTo(view == m_iconView ? current.siblingAtColumn(GameListModel::NameColumn)
+                                      : current);
+    // The views lay out their items later (in batches, and once they have their size):
+    // a scroll made before that lands where the item is not. It is made again when
+    // the layout is done.
+    m_scrollPending = true;
+    QTimer::singleShot(0, this, [this] { scrollToCurrentAfterLayout(); });
+}
+
+void GameListView::scrollToCurrentAfterLayout() {
+    if (!m_scrollPending)
+        return;
+    QAbstractItemView* view = currentView();
+    // A hidden view has no size yet: it scrolls once it is shown.
+    if (!view->isVisible())
+        return;
+    m_scrollPending = false;
+    const QModelIndex current = selectionModel() ? selectionModel()->currentIndex() : QModelIndex();
+    if (!current.isValid())
+        return;
+    view->doItemsLayout();
+    view->scrollTo(view == m_iconView ? current.siblingAtColumn(GameListModel::NameColumn)
+                                      : current);
+}
+
+bool GameListView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            key->modifiers() == Qt::NoModifier) {
+            if (selectedRow() >= 0)
+                emit itemActivated();
+            return true;
+        }
+    }
+    if (event->type() == QEvent::Show || event->type() == QEvent::Resize) {
+        if (watched == currentView() && m_scrollPending)
+            QTimer::singleShot(0, this, [this] { scrollToCurrentAfterLayout(); });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void GameListView::clearSelection() {

@@ -31,13 +31,18 @@ public:
 
     // The selected row, or -1.
     int selectedRow() const;
-    // Selects the row, makes it current, gives the list the focus and scrolls to it.
+    // Selects the row, makes it current, gives the list the focus and scrolls to it
+    // (again once the view has laid out its items).
     void selectRow(int row);
+    void scrollToCurrent();
     void clearSelection();
 
     void setSortIndicator(int column, bool descending);
     int columnWidth(int column) const;
     void setColumnWidth(int column, int width);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     // A double click or Enter on an item.
@@ -45,9 +50,12 @@ signals:
     void columnClicked(int column);
 
 private:
+    void scrollToCurrentAfterLayout();
+
     QStackedLayout* m_stack = nullptr;
     QListView* m_iconView = nullptr;
     QTreeView* m_detailsView = nullptr;
     GameListModel* m_model = nullptr;
     Style m_style = LargeIcons;
+    bool m_scrollPending = false;
 };

@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QHash>
+#include "core/NameIndex.h"
+
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <vector>
 
+class IniDocument;
 class RomsetFinder;
 
 // One game the emulator supports, keyed by its zip name.
@@ -27,14 +29,19 @@ public:
 std::unique_ptr<TGameObject> CreateDefaultGame();
 
 // Every supported game, in the order of the emulator's list. Duplicate zip names are
-// kept; lookups find the first in list order, by a lower-cased index.
+// kept; lookups find the first in list order, without regard to case.
+//
+// The records live in blocks of a thousand: forty thousand games cost forty
+// allocations, not forty thousand, to make and to free.
 class TGameObjectList final {
 public:
     TGameObjectList() = default;
     TGameObjectList(const TGameObjectList&) = delete;
     TGameObjectList& operator=(const TGameObjectList&) = delete;
 
-    void AddGame(std::unique_ptr<TGameObject> game);
+    void AddGame(std::unique_ptr<TGameObject> game) { AddGame(std::move(*game)); }
+    // Moves the record into the list; returns where it now lives.
+    TGameObject* AddGame(TGameObject&& game);
     TGameObject* FindGame(QStringView zipName) const;
     void FreeAll();
 
@@ -42,21 +49,32 @@ public:
     // file (a section "<zip>:Cheats" holding at least one line).
     void UpdateFlags(RomsetFinder& romsets, bool mergedRomsetsSupport, const QString& cheatsFile);
 
-    qsizetype count() const { return qsizetype(m_games.size()); }
-    bool isEmpty() const { return m_games.empty(); }
+    // Each game's own section of the front-end settings file, named by its zip name:
+    // "BadRomcheck" (missing: badByDefault) and "CurScrShot" (missing: 0).
+    void ReadSettingsSections(const IniDocument& settings, bool badByDefault);
+    // The bytes of the settings file: the document, then every game's section in list
+    // order, written as writeString would write them into it.
+    QByteArray WithSettingsSections(IniDocument& settings) const;
+
+    qsizetype count() const { return qsizetype(m_order.size()); }
+    bool isEmpty() const { return m_order.empty(); }
     TGameObject* at(qsizetype index) const {
         Q_ASSERT(index >= 0 && index < count());
-        return m_games[size_t(index)].get();
+        return m_order[size_t(index)];
     }
-    void reserve(qsizetype n) {
-        m_games.reserve(size_t(n));
-        m_byLowerName.reserve(n);
-    }
+    void reserve(qsizetype n);
 
-    auto begin() const { return m_games.begin(); }
-    auto end() const { return m_games.end(); }
+    // The records in list order, as pointers.
+    auto begin() const { return m_order.begin(); }
+    auto end() const { return m_order.end(); }
 
 private:
-    std::vector<std::unique_ptr<TGameObject>> m_games;
-    QHash<QString, TGameObject*> m_byLowerName;
+    static constexpr qsizetype kBlock = 512;
+
+    std::vector<std::unique_ptr<TGameObject[]>> m_blocks;
+    qsizetype m_usedInLastBlock = kBlock;
+    std::vector<TGameObject*> m_order;
+    std::vector<QString> m_keys; // the zip names the index points into
+    NameIndex m_byName{Qt::CaseInsensitive};
+    bool m_namesPlainAndDistinct = true; // no two alike without case, each a safe file name
 };

@@ -1,44 +1,46 @@
 #include "ListInfoImport.h"
 
 #include "GameObject.h"
-#include "shell/Platform.h"
-#include "shell/Text.h"
+#include "core/Platform.h"
+#include "core/Text.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QStringDecoder>
 #include <cstring>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
-// Reads a file line by line in large blocks. A line ends at CR LF, a lone LF or a lone
-// CR; the view it returns lives until the next call.
+// Reads a device line by line in large blocks. A line ends at LF or CR LF; a lone CR
+// is part of the line. The view it returns lives until the next call. However long a
+// line is, every byte is looked at and moved a bounded number of times.
 class LineReader {
 public:
-    explicit LineReader(QFile& file) : m_file(file) {}
+    LineReader(QIODevice& device, qsizetype block) : m_device(device), m_block(block) {}
 
     std::optional<QByteArrayView> next() {
         for (;;) {
-            const char* begin = m_buffer.constData() + m_pos;
-            const qsizetype available = m_end - m_pos;
-            const auto* lf = static_cast<const char*>(std::memchr(begin, '\n', size_t(available)));
-            const qsizetype scan = lf ? lf - begin : available;
-            const auto* cr = static_cast<const char*>(std::memchr(begin, '\r', size_t(scan)));
-            // A CR at the very end of the block may still pair with an LF in the next one.
-            if (cr && (cr + 1 < begin + scan || lf || m_atEnd)) {
-                const qsizetype length = cr - begin;
-                m_pos += length + (cr + 1 == lf ? 2 : 1);
-                return QByteArrayView(begin, length);
-            }
+            const char* const data = m_buffer.constData();
+            const auto* lf =
+                static_cast<const char*>(std::memchr(data + m_scan, '\n', size_t(m_end - m_scan)));
             if (lf) {
-                m_pos += scan + 1;
-                return QByteArrayView(begin, scan);
+                const qsizetype end = lf - data;
+                QByteArrayView line(data + m_pos, end - m_pos);
+                if (line.endsWith('\r'))
+                    line.chop(1);
+                m_pos = m_scan = end + 1;
+                return line;
             }
+            m_scan = m_end; // the next search starts where this one ended
             if (m_atEnd) {
-                if (available == 0)
+                if (m_pos == m_end)
                     return std::nullopt;
-                m_pos = m_end;
-                return QByteArrayView(begin, available);
+                const QByteArrayView line(data + m_pos, m_end - m_pos);
+                m_pos = m_scan = m_end;
+                return line;
             }
             if (!refill())
                 return std::nullopt;
@@ -48,18 +50,19 @@ public:
     bool failed() const { return m_failed; }
 
 private:
-    static constexpr qsizetype kBlock = 1 << 20;
-
-    // Keeps the unfinished line at the front and reads the next block after it.
+    // Keeps the unfinished line at the front and reads the next block after it. The
+    // buffer doubles when the line fills it, so a file without line breaks costs a
+    // few copies of itself, not one per block.
     bool refill() {
         const qsizetype keep = m_end - m_pos;
         if (keep > 0 && m_pos > 0)
             std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, size_t(keep));
+        m_scan -= m_pos;
         m_pos = 0;
         m_end = keep;
-        if (m_buffer.size() < keep + kBlock)
-            m_buffer.resize(keep + kBlock);
-        const qint64 n = m_file.read(m_buffer.data() + keep, kBlock);
+        if (m_buffer.size() - keep < m_block)
+            m_buffer.resize(std::max(keep + m_block, 2 * m_buffer.size()));
+        const qint64 n = m_device.read(m_buffer.data() + keep, m_buffer.size() - keep);
         if (n < 0) {
             m_failed = true;
             return false;
@@ -69,9 +72,11 @@ private:
         return true;
     }
 
-    QFile& m_file;
+    QIODevice& m_device;
+    const qsizetype m_block;
     QByteArray m_buffer;
-    qsizetype m_pos = 0;
+    qsizetype m_pos = 0;  // start of the current line
+    qsizetype m_scan = 0; // where the search for its end goes on
     qsizetype m_end = 0;
     bool m_atEnd = false;
     bool m_failed = false;
@@ -127,44 +132,121 @@ QString decode(QByteArrayView bytes) {
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
-void readArchives(QByteArrayView line, QStringList& archives) {
+// One shared string per distinct text: makers, years, screen sizes and archive names
+// repeat across forty thousand games, and a shared string costs no allocation to make
+// or to free. Texts are told apart by their bytes and decoded once.
+class TextPool {
+public:
+    struct Text {
+        QString text;
+        bool safeName = false; // may become a file name
+    };
+
+    const Text& operator()(QByteArrayView bytes) {
+        if ((qsizetype(m_texts.size()) + 1) * 2 > qsizetype(m_slots.size()))
+            grow();
+        const quint32 h = hash(bytes);
+        const size_t mask = m_slots.size() - 1;
+        for (size_t i = h & mask;; i = (i + 1) & mask) {
+            Slot& slot = m_slots[i];
+            if (slot.text < 0) {
+                slot = {h, qint32(m_texts.size())};
+                m_spans.emplace_back(qsizetype(m_bytes.size()), bytes.size());
+                m_bytes.append(bytes.data(), size_t(bytes.size()));
+                QString text = decode(bytes);
+                const bool safe = platform::isSafeFileName(text);
+                m_texts.push_back({std::move(text), safe});
+                return m_texts.back();
+            }
+            if (slot.hash == h && bytesOf(slot.text) == bytes)
+                return m_texts[size_t(slot.text)];
+        }
+    }
+
+private:
+    struct Slot {
+        quint32 hash = 0;
+        qint32 text = -1;
+    };
+
+    static quint32 hash(QByteArrayView bytes) {
+        quint64 h = 14695981039346656037ULL;
+        for (const char c : bytes) {
+            h ^= uchar(c);
+            h *= 1099511628211ULL;
+        }
+        return quint32(h ^ (h >> 32));
+    }
+
+    QByteArrayView bytesOf(qint32 text) const {
+        const auto [offset, length] = m_spans[size_t(text)];
+        return QByteArrayView(m_bytes.data() + offset, length);
+    }
+
+    void grow() {
+        std::vector<Slot> table(std::max<size_t>(1024, m_slots.size() * 2));
+        const size_t mask = table.size() - 1;
+        for (const Slot& slot : m_slots) {
+            if (slot.text < 0)
+                continue;
+            size_t i = slot.hash & mask;
+            while (table[i].text >= 0)
+                i = (i + 1) & mask;
+            table[i] = slot;
+        }
+        m_slots = std::move(table);
+    }
+
+    std::vector<Slot> m_slots;
+    std::vector<Text> m_texts; // strings move on growth; their text stays where it is
+    std::vector<std::pair<qsizetype, qsizetype>> m_spans;
+    std::string m_bytes;
+};
+
+void readArchives(QByteArrayView line, QStringList& archives, TextPool& pool) {
     QByteArrayView rest = dropWord(dropWord(line)); // "archive" and "("
+    QByteArray name;
     while (firstWord(rest) == "name") {
         rest = dropWord(rest);
-        QString name = decode(firstWord(rest));
-        name.replace(u'"', u' ');
-        name = trimmedValue(name);
+        // Quotes become blanks and the name is trimmed; both work alike on the bytes
+        // and on the decoded text, since neither touches a byte of a multibyte letter.
+        name = firstWord(rest).toByteArray();
+        name.replace('"', ' ');
+        const TextPool::Text& text = pool(trimmed(name));
         // A name that could reach outside a directory never becomes a file name.
-        if (platform::isSafeFileName(name))
-            archives.append(name);
+        if (text.safeName)
+            archives.append(text.text);
         rest = dropWord(rest);
     }
 }
 
-void readVideo(QByteArrayView line, TGameObject& game) {
+void readVideo(QByteArrayView line, TGameObject& game, TextPool& pool) {
     QByteArrayView rest = line;
     for (int i = 0; i < 5; ++i)
         rest = dropWord(rest);
-    game.ScreenWidth = decode(firstWord(rest));
+    game.ScreenWidth = pool(firstWord(rest)).text;
     rest = dropWord(dropWord(rest));
-    game.ScreenHeight = decode(firstWord(rest));
+    game.ScreenHeight = pool(firstWord(rest)).text;
 }
 
 enum class BlockEnd { Closed, EndOfFile };
 
-BlockEnd readBlock(LineReader& reader, TGameObject& game) {
+BlockEnd readBlock(LineReader& reader, TGameObject& game, TextPool& pool) {
     // The field after a fixed prefix, and for quoted fields without the closing quote.
     // Cutting the bytes gives the same text as cutting the decoded line whenever the
     // prefix and the cut-off end are plain ASCII; other lines are decoded whole first.
-    const auto field = [](QByteArrayView text, qsizetype prefix, qsizetype tail) {
+    // Only the title is unique enough to be kept out of the pool.
+    const auto field = [&pool](QByteArrayView text, qsizetype prefix, qsizetype tail, bool shared) {
         const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
         bool fast = text.size() >= prefix + tail;
         for (qsizetype i = 0; fast && i < prefix; ++i)
             fast = ascii(text[i]);
         if (fast && tail)
             fast = ascii(text.back());
-        if (fast)
-            return decode(text.sliced(prefix, text.size() - prefix - tail));
+        if (fast) {
+            const QByteArrayView value = text.sliced(prefix, text.size() - prefix - tail);
+            return shared ? pool(value).text : decode(value);
+        }
         const QString line = decode(text);
         return line.mid(prefix, std::max<qsizetype>(0, line.size() - prefix - tail));
     };
@@ -177,7 +259,7 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game) {
         if (!line)
             return BlockEnd::EndOfFile;
         const QByteArrayView text = trimmed(*line);
-        *targets[i] = field(text, kPrefix[i], kTail[i]);
+        *targets[i] = field(text, kPrefix[i], kTail[i], i != 1);
         closing = text == ")";
     }
     while (!closing) {
@@ -187,10 +269,10 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game) {
         const QByteArrayView text = trimmed(*line);
         // The first word is what precedes the first blank: only these prefixes match.
         if (begins(text, "archive ")) {
-            readArchives(text, game.Archives);
+            readArchives(text, game.Archives, pool);
             closing = false; // the archive line never closes the block
         } else if (begins(text, "video ")) {
-            readVideo(text, game);
+            readVideo(text, game, pool);
             closing = false;
         } else {
             closing = text.size() == 1 && text.front() == ')';
@@ -201,32 +283,56 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game) {
 
 } // namespace
 
-bool ImportGameList(TGameObjectList& games, const QString& path, QString* error) {
+bool ImportGameList(TGameObjectList& games, QIODevice& device, QString* error,
+                    qsizetype blockSize) {
     games.FreeAll();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Cannot read the game list %1:\r%2").arg(path, file.errorString());
-        return false;
-    }
     // About a kilobyte per game; a good guess saves growing the name index. Capped, so
     // that a huge file of something else does not reserve memory for nothing.
-    games.reserve(std::min<qsizetype>(file.size() / 1024, 200000) + 16);
-    LineReader reader(file);
+    if (!device.isSequential())
+        games.reserve(std::min<qint64>(device.size() / 1024, 200000) + 16);
+    LineReader reader(device, std::max<qsizetype>(blockSize, 1));
+    TextPool pool;
     while (const auto line = reader.next()) {
         if (trimmed(*line) != "game (")
             continue;
-        auto game = CreateDefaultGame();
+        TGameObject game; // as CreateDefaultGame makes it
         // A block cut off by the end of the file may hold half-read fields; it is
         // dropped, and the import ends there.
-        if (readBlock(reader, *game) == BlockEnd::EndOfFile)
+        if (readBlock(reader, game, pool) == BlockEnd::EndOfFile)
             break;
-        if (platform::isSafeFileName(game->ZipName))
+        if (platform::isSafeFileName(game.ZipName))
             games.AddGame(std::move(game));
     }
     if (reader.failed()) {
         games.FreeAll();
-        *error = QStringLiteral("Cannot read the game list %1:\r%2").arg(path, file.errorString());
+        *error = device.errorString();
         return false;
     }
     return true;
+}
+
+bool ImportGameList(TGameObjectList& games, const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        games.FreeAll();
+        *error = QStringLiteral("Cannot read the game list %1:\r%2").arg(path, file.errorString());
+        return false;
+    }
+    QString reason;
+    if (ImportGameList(games, file, &reason, kImportBlockSize))
+        return true;
+    *error = QStringLiteral("Cannot read the game list %1:\r%2").arg(path, reason);
+    return false;
+}
+
+bool HoldsGameBlock(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    LineReader reader(file, kImportBlockSize);
+    while (const auto line = reader.next()) {
+        if (trimmed(*line) == "game (")
+            return true;
+    }
+    return false;
 }

@@ -2,9 +2,21 @@
 
 #include <QString>
 
+class QIODevice;
 class TGameObjectList;
+
+inline constexpr qsizetype kImportBlockSize = 1 << 20;
 
 // Rebuilds the game list from the emulator's list output (the game list file). Every
 // old record is freed first. Returns false, with the system's message in *error, when
 // the file cannot be opened or read; the list is then empty.
 bool ImportGameList(TGameObjectList& games, const QString& path, QString* error);
+
+// The same from an open device, read in blocks of blockSize bytes (the records do not
+// depend on it). Returns false with the device's message in *error on a read error.
+bool ImportGameList(TGameObjectList& games, QIODevice& device, QString* error,
+                    qsizetype blockSize = kImportBlockSize);
+
+// Whether the file holds at least one game block opening ("game (" on a line of its
+// own): the least that a list output worth keeping has.
+bool HoldsGameBlock(const QString& path);

@@ -1,10 +1,8 @@
 #include "RomsetFinder.h"
 
 #include "GameObject.h"
-#include "shell/Platform.h"
+#include "core/Platform.h"
 
-#include <QDirIterator>
-#include <QFile>
 #include <QLocale>
 
 namespace {
@@ -19,14 +17,21 @@ std::pair<QString, QString> splitPath(const QString& path) {
 
 void RomsetFinder::setRomDirs(const RomDirs& dirs) {
     m_romDirs = dirs;
-    for (size_t i = 0; i < dirs.size(); ++i) {
-        const QString& dir = dirs[i];
-        Slot& slot = m_slots[i];
-        slot.used = !dir.isEmpty();
+    m_sources.clear();
+    // Zip files by their bare name in the working directory first, then in each rom
+    // directory that is set, then unpacked directories: rom directory N directly
+    // followed by the name (an empty one is the working directory).
+    m_sources.push_back({QString(), QString(), Kind::File});
+    for (const QString& dir : dirs) {
+        if (dir.isEmpty())
+            continue;
         const bool ends = dir.endsWith(platform::kSeparator) || dir.endsWith(u':');
-        std::tie(slot.zipParent, slot.zipLeafPrefix) =
-            splitPath(ends ? dir : dir + platform::kSeparator);
-        std::tie(slot.dirParent, slot.dirLeafPrefix) = splitPath(dir);
+        const auto [parent, prefix] = splitPath(ends ? dir : dir + platform::kSeparator);
+        m_sources.push_back({parent, prefix, Kind::File});
+    }
+    for (const QString& dir : dirs) {
+        const auto [parent, prefix] = splitPath(dir);
+        m_sources.push_back({parent, prefix, Kind::Directory});
     }
     rescan();
 }
@@ -35,143 +40,139 @@ void RomsetFinder::rescan() {
     m_listings.clear();
     m_index.clear();
     m_indexed = false;
+    m_renamedLeaves.clear();
 }
 
-const RomsetFinder::Listing& RomsetFinder::listing(const QString& parent) {
-    auto it = m_listings.find(parent);
-    if (it != m_listings.end())
-        return *it;
-    Listing entries;
-    QDirIterator dir(parent.isEmpty() ? QStringLiteral(".") : parent,
-                     QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (dir.hasNext()) {
-        const QFileInfo info = dir.nextFileInfo();
-        if (info.isDir())
-            entries.insert(info.fileName(), Kind::Directory);
-        else if (info.exists())
-            entries.insert(info.fileName(), Kind::File);
+RomsetFinder::Listing& RomsetFinder::listing(const QString& parent) {
+    if (const auto it = m_listings.constFind(parent); it != m_listings.cend())
+        return **it;
+    auto entries = std::make_shared<Listing>();
+    std::vector<std::pair<qsizetype, qsizetype>> spans;
+    platform::listDirectory(parent, [&](QStringView name, Kind kind) {
+        spans.emplace_back(entries->text.size(), name.size());
+        entries->text += name;
+        entries->kinds.push_back(kind);
+    });
+    // Views only once the text has stopped growing.
+    entries->leaves.reserve(spans.size());
+    entries->byLeaf.reserve(qsizetype(spans.size()));
+    for (size_t i = 0; i < spans.size(); ++i) {
+        entries->leaves.push_back(
+            QStringView(entries->text).sliced(spans[i].first, spans[i].second));
+        entries->byLeaf.insert(entries->leaves.back(), qint32(i));
     }
-    return *m_listings.insert(parent, std::move(entries));
+    m_listings.insert(parent, entries);
+    return *entries;
 }
 
-bool RomsetFinder::has(const QString& parent, const QString& leaf, Kind kind) {
-    const Listing& entries = listing(parent);
-    const auto it = entries.constFind(leaf);
-    return it != entries.cend() && *it == kind;
-}
-
-RomsetLocation RomsetFinder::search(const QString& archive) {
-    const QString noPrefix;
-    const QString zip = archive + QStringLiteral(".zip");
-    if (has(noPrefix, zip, Kind::File))
-        return {zip, noPrefix, zip, false};
-    for (const Slot& slot : m_slots) {
-        if (!slot.used)
-            continue;
-        const QString leaf = slot.zipLeafPrefix + zip;
-        if (has(slot.zipParent, leaf, Kind::File))
-            return {slot.zipParent + leaf, slot.zipParent, leaf, false};
+qint32 RomsetFinder::search(QStringView archive) {
+    QString leaf;
+    for (qsizetype i = 0; i < qsizetype(m_sources.size()); ++i) {
+        const Source& source = m_sources[size_t(i)];
+        leaf = source.leafPrefix;
+        leaf += archive;
+        if (source.kind == Kind::File)
+            leaf += QLatin1StringView(".zip");
+        const Listing& entries = listing(source.parent);
+        const qint32 entry = entries.byLeaf.value(leaf);
+        if (entry != NameIndex::kMissing && entries.kinds[size_t(entry)] == source.kind)
+            return pack(i, entry);
     }
-    // An empty rom directory makes this look in the working directory.
-    for (const Slot& slot : m_slots) {
-        const QString leaf = slot.dirLeafPrefix + archive;
-        if (has(slot.dirParent, leaf, Kind::Directory))
-            return {slot.dirParent + leaf, slot.dirParent, leaf, true};
-    }
-    return {};
+    return NameIndex::kMissing;
 }
 
 void RomsetFinder::buildIndex() {
     m_index.clear();
-    const auto add = [this](const QString& parent, const QString& prefix, Kind kind) {
-        const Listing& entries = listing(parent);
-        for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
-            const QString& leaf = it.key();
-            if (*it != kind || !leaf.startsWith(prefix))
+    const QLatin1StringView zip(".zip");
+    for (qsizetype i = 0; i < qsizetype(m_sources.size()); ++i) {
+        const Source& source = m_sources[size_t(i)];
+        const Listing& entries = listing(source.parent);
+        m_index.reserve(m_index.size() + qsizetype(entries.leaves.size()));
+        const bool file = source.kind == Kind::File;
+        const qsizetype prefix = source.leafPrefix.size();
+        for (size_t e = 0; e < entries.leaves.size(); ++e) {
+            const QStringView leaf = entries.leaves[e];
+            if (entries.kinds[e] != source.kind || !leaf.startsWith(source.leafPrefix) ||
+                (file && !leaf.endsWith(zip)))
                 continue;
-            if (kind == Kind::File && !leaf.endsWith(QLatin1StringView(".zip")))
-                continue;
-            const QString name =
-                leaf.mid(prefix.size(), leaf.size() - prefix.size() - (kind == Kind::File ? 4 : 0));
-            if (name.isEmpty())
-                continue;
-            // Added in the search's order, so the first hit stays.
-            if (!m_index.contains(name))
-                m_index.insert(name, {parent + leaf, parent, leaf, kind == Kind::Directory});
+            const qsizetype length = leaf.size() - prefix - (file ? 4 : 0);
+            // Sources are visited in the search's order: the first hit stays.
+            if (length > 0)
+                m_index.insert(leaf.sliced(prefix, length), pack(i, qsizetype(e)));
         }
-    };
-    // The search's order: zip files in the working directory, then in each used rom
-    // directory, then unpacked directories.
-    add(QString(), QString(), Kind::File);
-    for (const Slot& slot : m_slots) {
-        if (slot.used)
-            add(slot.zipParent, slot.zipLeafPrefix, Kind::File);
     }
-    for (const Slot& slot : m_slots)
-        add(slot.dirParent, slot.dirLeafPrefix, Kind::Directory);
     m_indexed = true;
 }
 
-RomsetLocation RomsetFinder::locate(const TGameObject& game) {
-    // One index lookup per archive name instead of nine listing lookups: the index
-    // is built from the listings once per rescan.
+qint32 RomsetFinder::find(const TGameObject& game, const QString** archive) {
     if (!m_indexed)
         buildIndex();
-    for (const QString& archive : game.Archives) {
+    for (const QString& name : game.Archives) {
+        const qint32 hit = m_index.value(name);
         // Names with a separator never come from the list import; they could not be
         // answered from a listing of one directory anyway.
-        if (archive.contains(platform::kSeparator))
-            continue;
-        const auto it = m_index.constFind(archive);
-        if (it != m_index.cend())
-            return *it;
+        if (hit != NameIndex::kMissing && !name.contains(platform::kSeparator)) {
+            if (archive)
+                *archive = &name;
+            return hit;
+        }
     }
-    return {};
+    return NameIndex::kMissing;
+}
+
+bool RomsetFinder::isOnDisk(const TGameObject& game) {
+    return find(game, nullptr) != NameIndex::kMissing;
+}
+
+RomsetLocation RomsetFinder::locate(const TGameObject& game) {
+    const QString* archive = nullptr;
+    const qint32 hit = find(game, &archive);
+    if (hit == NameIndex::kMissing)
+        return {};
+    const Source& source = m_sources[size_t(hit % 16)];
+    const QString leaf = listing(source.parent).leaves[size_t(hit / 16)].toString();
+    return {source.parent + leaf, source.parent, leaf, source.kind == Kind::Directory, *archive};
 }
 
 void RomsetFinder::noteRenamed(const RomsetLocation& from, const QString& newLeaf) {
-    const auto it = m_listings.find(from.parent);
-    if (it == m_listings.end())
+    const auto it = m_listings.constFind(from.parent);
+    if (it == m_listings.cend())
         return;
-    const Kind kind = from.isDirectory ? Kind::Directory : Kind::File;
-    it->remove(from.leaf);
-    it->insert(newLeaf, kind);
+    Listing& entries = **it;
+    const qint32 old = entries.byLeaf.value(from.leaf);
+    if (old == NameIndex::kMissing)
+        return;
+    const QStringView oldLeaf = entries.leaves[size_t(old)];
+    entries.byLeaf.set(oldLeaf, NameIndex::kMissing);
+    // The new name needs text that lives as long as the listing.
+    m_renamedLeaves.push_back(std::make_unique<QString>(newLeaf));
+    const QStringView leaf(*m_renamedLeaves.back());
+    entries.leaves.push_back(leaf);
+    entries.kinds.push_back(entries.kinds[size_t(old)]);
+    entries.byLeaf.set(leaf, qint32(entries.leaves.size()) - 1);
     if (m_indexed) {
-        reindex(from.parent, from.leaf);
-        reindex(from.parent, newLeaf);
+        reindex(from.parent, oldLeaf);
+        reindex(from.parent, leaf);
     }
 }
 
-void RomsetFinder::reindex(const QString& parent, const QString& leaf) {
-    const auto refresh = [&](const QString& prefix, bool zip) {
-        if (!leaf.startsWith(prefix))
-            return;
-        QString name = leaf.mid(prefix.size());
-        if (zip) {
+void RomsetFinder::reindex(const QString& parent, QStringView leaf) {
+    for (const Source& source : m_sources) {
+        if (source.parent != parent || !leaf.startsWith(source.leafPrefix))
+            continue;
+        QStringView name = leaf.sliced(source.leafPrefix.size());
+        if (source.kind == Kind::File) {
             if (!name.endsWith(QLatin1StringView(".zip")))
-                return;
+                continue;
             name.chop(4);
         }
-        if (name.isEmpty())
-            return;
-        const RomsetLocation found = search(name);
-        if (found.isValid())
-            m_index.insert(name, found);
-        else
-            m_index.remove(name);
-    };
-    if (parent.isEmpty())
-        refresh(QString(), true);
-    for (const Slot& slot : m_slots) {
-        if (slot.used && slot.zipParent == parent)
-            refresh(slot.zipLeafPrefix, true);
-        if (slot.dirParent == parent)
-            refresh(slot.dirLeafPrefix, false);
+        if (!name.isEmpty())
+            m_index.set(name, search(name));
     }
 }
 
 void CheckInstalled(TGameObject& game, RomsetFinder& romsets, bool mergedRomsetsSupport) {
-    game.Installed = mergedRomsetsSupport ? !game.BadRomcheck : romsets.locate(game).isValid();
+    game.Installed = mergedRomsetsSupport ? !game.BadRomcheck : romsets.isOnDisk(game);
 }
 
 QDateTime romsetFileDate(const RomsetLocation& location) {
@@ -180,9 +181,10 @@ QDateTime romsetFileDate(const RomsetLocation& location) {
     return platform::modificationTime(location.path);
 }
 
-QString romsetDateText(const QDateTime& date) {
-    if (!date.isValid())
+QString romsetDateText(const QDateTime& utc) {
+    if (!utc.isValid())
         return {};
+    const QDateTime date = utc.toLocalTime();
     const QLocale locale;
     QString text = locale.toString(date.date(), QLocale::ShortFormat);
     if (date.time() != QTime(0, 0)) {
@@ -195,6 +197,8 @@ QString romsetDateText(const QDateTime& date) {
 }
 
 int RenameRomsets(const TGameObjectList& games, RomsetFinder& romsets, RomsetNames names) {
+    // Sets may have been moved or renamed since the last check: look at the disk now.
+    romsets.rescan();
     int renamed = 0;
     for (const auto& game : games) {
         if (!game->Installed)
@@ -203,6 +207,11 @@ int RenameRomsets(const TGameObjectList& games, RomsetFinder& romsets, RomsetNam
         // Only zip files are renamed; a game installed through the romcheck alone has
         // nothing on disk.
         if (!old.isValid() || old.isDirectory)
+            continue;
+        // A clone finds its parent's set under a later archive name; renaming that set
+        // to the clone's name would take it away from the parent and its other clones.
+        if (old.archive != game->ZipName &&
+            (game->Archives.isEmpty() || old.archive != game->Archives.first()))
             continue;
         QString name;
         if (names == RomsetNames::Long) {
@@ -218,8 +227,7 @@ int RenameRomsets(const TGameObjectList& games, RomsetFinder& romsets, RomsetNam
         const QString target = platform::directoryPart(old.path) + fileName;
         if (target == old.path)
             continue;
-        // QFile::rename never replaces an existing file.
-        if (QFile::rename(old.path, target)) {
+        if (platform::renameNoReplace(old.path, target)) {
             ++renamed;
             romsets.noteRenamed(old, fileName);
         }

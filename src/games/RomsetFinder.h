@@ -1,13 +1,17 @@
 #pragma once
 
+#include "core/NameIndex.h"
+#include "core/Platform.h"
+#include "core/RomDirs.h"
+
 #include <QDateTime>
 #include <QHash>
 #include <QString>
 #include <array>
+#include <memory>
+#include <vector>
 
 class TGameObject;
-
-using RomDirs = std::array<QString, 4>;
 
 // Where a game's romset lies: a zip file, or an unpacked directory.
 struct RomsetLocation {
@@ -15,6 +19,7 @@ struct RomsetLocation {
     QString parent; // the listed directory the entry was found in ("" = working dir)
     QString leaf;   // the entry's name in that directory
     bool isDirectory = false;
+    QString archive; // the game's archive name it was found under
 
     bool isValid() const { return !path.isEmpty(); }
 };
@@ -41,36 +46,49 @@ public:
     RomsetLocation locate(const TGameObject& game);
     // The romset's path, or empty when the game has none on disk.
     QString FindRomset(const TGameObject& game) { return locate(game).path; }
+    // Whether the game's romset is on disk: locate() without forming its path.
+    bool isOnDisk(const TGameObject& game);
 
     // Keeps the listings true after the program renamed a romset file itself.
     void noteRenamed(const RomsetLocation& from, const QString& newLeaf);
 
 private:
-    enum class Kind : quint8 { File, Directory };
-    using Listing = QHash<QString, Kind>;
+    using Kind = platform::EntryKind;
 
-    struct Slot {
-        QString zipParent;     // where "dir/" + name + ".zip" is listed
-        QString zipLeafPrefix; // what precedes the zip name in that listing
-        QString dirParent;     // where "dir" + name is listed
-        QString dirLeafPrefix;
-        bool used = false;
+    // The entries of one directory, listed once: names in one block of text, found
+    // through an index.
+    struct Listing {
+        QString text;
+        std::vector<QStringView> leaves;
+        std::vector<Kind> kinds; // per leaf; a renamed-away leaf is removed from the index
+        NameIndex byLeaf;
+    };
+    // One place the search looks, in the search's order: entries named leafPrefix +
+    // name (+ ".zip" for files) of the kind, in the listing of parent.
+    struct Source {
+        QString parent;
+        QString leafPrefix;
+        Kind kind;
     };
 
-    const Listing& listing(const QString& parent);
-    bool has(const QString& parent, const QString& leaf, Kind kind);
-    // The search itself, over the listings; the index holds its answers.
-    RomsetLocation search(const QString& archive);
+    Listing& listing(const QString& parent);
+    // The search itself, over the listings: the source and entry of the first hit,
+    // packed as the index holds them, or NameIndex::kMissing.
+    qint32 search(QStringView archive);
     void buildIndex();
+    // The packed hit of the first archive name that has one.
+    qint32 find(const TGameObject& game, const QString** archive);
     // Asks the search again for every archive name the entry could stand for.
-    void reindex(const QString& parent, const QString& leaf);
+    void reindex(const QString& parent, QStringView leaf);
+
+    static qint32 pack(qsizetype source, qsizetype entry) { return qint32(entry * 16 + source); }
 
     RomDirs m_romDirs;
-    std::array<Slot, 4> m_slots;
-    QHash<QString, Listing> m_listings;
-    // Per archive name, where the search in listing order finds it first.
-    QHash<QString, RomsetLocation> m_index;
+    std::vector<Source> m_sources;
+    QHash<QString, std::shared_ptr<Listing>> m_listings;
+    NameIndex m_index; // archive name -> where the search finds it first
     bool m_indexed = false;
+    std::vector<std::unique_ptr<QString>> m_renamedLeaves; // text of leaves made by renames
 };
 
 // Sets game.Installed: from the disk, or with merged romsets support from the romcheck.
@@ -84,7 +102,9 @@ QString romsetDateText(const QDateTime& date);
 enum class RomsetNames { Long, Short };
 
 // Renames every installed game's romset zip to its first archive name (Long) or its
-// zip name (Short), in the directory where it lies. Directories, targets that exist
-// already and games without a name to use are left alone; nothing is reported.
-// Returns how many files were renamed.
+// zip name (Short), in the directory where it lies now. Only a set found under the
+// game's zip name or its first archive name is the game's own: one found under a later
+// archive name is its parent's and stays. Directories, targets that exist in any form
+// and games without a name to use are left alone; nothing is reported, nothing is
+// ever copied or replaced. Returns how many files were renamed.
 int RenameRomsets(const class TGameObjectList& games, RomsetFinder& romsets, RomsetNames names);

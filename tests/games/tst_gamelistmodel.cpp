@@ -70,7 +70,7 @@ private slots:
                                QStringLiteral("19%1").arg(80 + i % 3), i % 2));
         std::vector<TGameObject*> shown;
         for (const auto& g : games)
-            shown.push_back(g.get());
+            shown.push_back(g);
         model.setGames(shown);
         QPersistentModelIndex kept = model.index(3, 0);
         for (int column = 0; column < GameListModel::ColumnCount; ++column) {

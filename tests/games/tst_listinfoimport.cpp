@@ -2,6 +2,7 @@
 #include "games/GameObject.h"
 #include "games/ListInfoImport.h"
 
+#include <QBuffer>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -106,12 +107,33 @@ private slots:
         QCOMPARE(m_games.at(0)->ZipName, QStringLiteral("good"));
     }
 
-    void lineBreaksOfEveryKind() {
-        QVERIFY(import("game (\rname cr\rdescription \"C\"\rmanufacturer \"M\"\ryear 2\r)\r"
+    // Lines end at LF or CR LF; a lone CR is part of its line, so a title holding one
+    // does not shift the maker and year into the wrong fields.
+    void linesEndAtLineFeeds() {
+        QVERIFY(import("game (\r\nname crlf\r\ndescription \"A\rB\"\r\nmanufacturer \"M\"\r\n"
+                       "year 2\r\n)\r\n"
                        "game (\nname lf\ndescription \"L\"\nmanufacturer \"M\"\nyear 3\n)"));
         QCOMPARE(m_games.count(), 2);
+        QCOMPARE(m_games.at(0)->Description, QStringLiteral("A\rB"));
+        QCOMPARE(m_games.at(0)->Manufacturer, QStringLiteral("M"));
         QCOMPARE(m_games.at(0)->Year, QStringLiteral("2"));
         QCOMPARE(m_games.at(1)->ZipName, QStringLiteral("lf"));
+        // Lone CRs break no lines: the whole file is one line, and no block opens.
+        QVERIFY(import("game (\rname cr\rdescription \"C\"\rmanufacturer \"M\"\ryear 2\r)\r"));
+        QCOMPARE(m_games.count(), 0);
+    }
+
+    // Sixteen megabytes without a line break, read in small blocks: every byte is
+    // looked at a bounded number of times, so this takes milliseconds, not minutes.
+    void aFileWithoutLineBreaks() {
+        QByteArray text(16 << 20, '\0');
+        text += "\n" + block("after", "");
+        QBuffer buffer(&text);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QString error;
+        QVERIFY(ImportGameList(m_games, buffer, &error, 4096));
+        QCOMPARE(m_games.count(), 1);
+        QCOMPARE(m_games.at(0)->ZipName, QStringLiteral("after"));
     }
 
     void eightBitAndUtf8Titles() {
@@ -203,9 +225,28 @@ private slots:
             for (const QString& a : g->Archives)
                 QVERIFY(!a.isEmpty() && a != QStringLiteral("..") && !a.contains(u'/'));
         }
+        // The records do not depend on the size of the blocks the file is read in.
+        const QString whole = records(m_games);
+        for (const qsizetype blockSize : {1, 3, 61, 4096}) {
+            QBuffer buffer(&text);
+            QVERIFY(buffer.open(QIODevice::ReadOnly));
+            TGameObjectList games;
+            QString error;
+            QVERIFY(ImportGameList(games, buffer, &error, blockSize));
+            QVERIFY2(records(games) == whole, qPrintable(QString::number(blockSize)));
+        }
     }
 
 private:
+    static QString records(const TGameObjectList& games) {
+        QStringList out;
+        for (const auto& g : games)
+            out.append(QStringList{g->ZipName, g->Description, g->Manufacturer, g->Year,
+                                   g->ScreenWidth, g->ScreenHeight, g->Archives.join(u',')}
+                           .join(u'|'));
+        return out.join(u'\n');
+    }
+
     static QByteArray block(const QByteArray& zip, const QByteArray& extra,
                             const QByteArray& title = "Title") {
         return "game (\r\n\tname " + zip + "\r\n\tdescription \"" + title +

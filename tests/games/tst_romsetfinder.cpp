@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "core/Platform.h"
 #include "games/GameObject.h"
 #include "games/RomsetFinder.h"
 
@@ -245,14 +246,83 @@ private slots:
             QCOMPARE(finder.FindRomset(*g), findOnDisk(*g, dirs()));
     }
 
+    // Renames never take another game's set, never write through a link, never replace
+    // anything, and rename a set where it lies now.
+    void renamingIsSafe() {
+        m_dir->writeFile(QStringLiteral("r0/parent.zip"), "parent");
+        m_dir->writeFile(QStringLiteral("r0/lnk.zip"), "lnk");
+        QVERIFY(QFile::link(m_dir->file(QStringLiteral("outside/stolen.zip")),
+                            m_dir->file(QStringLiteral("r0/lnklong.zip"))));
+        m_dir->writeFile(QStringLiteral("r1/dirt.zip"), "dirt");
+        m_dir->makeDir(QStringLiteral("r1/dirtlong.zip"));
+        m_dir->writeFile(QStringLiteral("r0/moved.zip"), "moved");
+        TGameObjectList games;
+        games.AddGame(
+            game(QStringLiteral("clonej"), {QStringLiteral("clonej"), QStringLiteral("parent")}));
+        games.AddGame(
+            game(QStringLiteral("lnk"), {QStringLiteral("lnklong"), QStringLiteral("lnk")}));
+        games.AddGame(
+            game(QStringLiteral("dirt"), {QStringLiteral("dirtlong"), QStringLiteral("dirt")}));
+        games.AddGame(game(QStringLiteral("moved"), {QStringLiteral("movedlong")}));
+        RomsetFinder finder;
+        finder.setRomDirs(dirs());
+        // The clone and the sets found only under their zip names count as installed.
+        for (TGameObject* g : games)
+            CheckInstalled(*g, finder, false);
+        QVERIFY(games.FindGame(u"clonej")->Installed);
+        QVERIFY(!games.FindGame(u"moved")->Installed); // not under its archive name
+        games.FindGame(u"moved")->Archives.append(QStringLiteral("moved"));
+        CheckInstalled(*games.FindGame(u"moved"), finder, false);
+        QVERIFY(games.FindGame(u"moved")->Installed);
+        // Moved by the user after the check.
+        m_dir->makeDir(QStringLiteral("r2"));
+        QVERIFY(QFile::rename(m_dir->file(QStringLiteral("r0/moved.zip")),
+                              m_dir->file(QStringLiteral("r2/moved.zip"))));
+
+        QCOMPARE(RenameRomsets(games, finder, RomsetNames::Long), 1);
+        QCOMPARE(m_dir->readFile(QStringLiteral("r0/parent.zip")), QByteArray("parent"));
+        QCOMPARE(m_dir->readFile(QStringLiteral("r0/lnk.zip")), QByteArray("lnk"));
+        QVERIFY(!m_dir->exists(QStringLiteral("outside/stolen.zip")));
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("r0/lnklong.zip"))).isSymLink());
+        QCOMPARE(m_dir->readFile(QStringLiteral("r1/dirt.zip")), QByteArray("dirt"));
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("r1/dirtlong.zip"))).isDir());
+        QCOMPARE(m_dir->readFile(QStringLiteral("r2/movedlong.zip")), QByteArray("moved"));
+
+        QCOMPARE(RenameRomsets(games, finder, RomsetNames::Short), 1);
+        QCOMPARE(m_dir->readFile(QStringLiteral("r0/parent.zip")), QByteArray("parent"));
+        QVERIFY(!m_dir->exists(QStringLiteral("r0/clonej.zip")));
+        QCOMPARE(m_dir->readFile(QStringLiteral("r2/moved.zip")), QByteArray("moved"));
+    }
+
+    void renameNeverReplaces() {
+        m_dir->writeFile(QStringLiteral("a"), "a");
+        m_dir->writeFile(QStringLiteral("taken"), "taken");
+        m_dir->makeDir(QStringLiteral("dir"));
+        QVERIFY(QFile::link(m_dir->file(QStringLiteral("nowhere")),
+                            m_dir->file(QStringLiteral("dangling"))));
+        for (const char* target : {"taken", "dir", "dangling"}) {
+            QVERIFY(!platform::renameNoReplace(m_dir->file(QStringLiteral("a")),
+                                               m_dir->file(QLatin1StringView(target))));
+            QCOMPARE(m_dir->readFile(QStringLiteral("a")), QByteArray("a"));
+        }
+        QCOMPARE(m_dir->readFile(QStringLiteral("taken")), QByteArray("taken"));
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("dangling"))).isSymLink());
+        QVERIFY(!m_dir->exists(QStringLiteral("nowhere")));
+        QVERIFY(platform::renameNoReplace(m_dir->file(QStringLiteral("a")),
+                                          m_dir->file(QStringLiteral("b"))));
+        QCOMPARE(m_dir->readFile(QStringLiteral("b")), QByteArray("a"));
+        QVERIFY(!m_dir->exists(QStringLiteral("a")));
+    }
+
     void dateText() {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         // Newer locale data puts a narrow no-break space before AM/PM.
         const auto text = [](const QDateTime& date) {
             return romsetDateText(date).replace(u'\u202f', u' ');
         };
-        QCOMPARE(text(QDateTime(QDate(2024, 3, 5), QTime(0, 0))), QStringLiteral("3/5/24"));
-        QCOMPARE(text(QDateTime(QDate(2024, 3, 5), QTime(14, 3, 9))),
+        // Dates are kept in UTC and shown in local time.
+        QCOMPARE(text(QDateTime(QDate(2024, 3, 5), QTime(0, 0)).toUTC()), QStringLiteral("3/5/24"));
+        QCOMPARE(text(QDateTime(QDate(2024, 3, 5), QTime(14, 3, 9)).toUTC()),
                  QStringLiteral("3/5/24 2:03:09 PM"));
         QCOMPARE(text(QDateTime()), QString());
         QLocale::setDefault(QLocale::system());
