@@ -1,10 +1,9 @@
 #include "BatchFile.h"
 
-#include "shell/FileError.h"
-#include "shell/PathSet.h"
+#include "core/AtomicFile.h"
+#include "core/PathSet.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -13,16 +12,20 @@ QString cmdText(const QString& title, const QString& program,
     QString programLine = u'"' + program + QStringLiteral("\" %1 %2 %3 %4 %5 %6 %7 %8 %9 ");
     if (capture)
         programLine += QStringLiteral(" > \"") + *capture + u'"';
+    // The program's exit status is kept and ends the script, so that the caller can
+    // tell a failed run from a good one.
     const QString lines[] = {
         QStringLiteral("@echo off"),
         QStringLiteral("echo Starting ") + title,
         programLine,
+        QStringLiteral("set StartStatus=%ERRORLEVEL%"),
         QStringLiteral("cls"),
         QStringLiteral("echo ") + title + QStringLiteral(" has finished."),
         QStringLiteral("echo If this window does not disappear:"),
         QStringLiteral("echo 1. Right-click on the title-bar"),
         QStringLiteral("echo 2. Click properties"),
         QStringLiteral("echo 3. Check \"close on exit\""),
+        QStringLiteral("exit /b %StartStatus%"),
     };
     QString text;
     for (const QString& line : lines)
@@ -44,12 +47,18 @@ QString doubleQuoted(const QString& text) {
 
 QString shellText(const QString& title, const QString& program,
                   const std::optional<QString>& capture) {
-    QString programLine = shellQuoted(program) + QStringLiteral(" \"$@\"");
+    // Without a "/" the shell would look the program up along PATH.
+    const QString path = program.contains(u'/') ? program : QStringLiteral("./") + program;
+    QString programLine = shellQuoted(path) + QStringLiteral(" \"$@\"");
     if (capture)
         programLine += QStringLiteral(" > ") + shellQuoted(*capture);
+    // The program's exit status is kept and ends the script, so that the caller can
+    // tell a failed run from a good one.
     return QStringLiteral("#!/bin/sh\n") + QStringLiteral("echo ") +
            doubleQuoted(QStringLiteral("Starting ") + title) + u'\n' + programLine + u'\n' +
-           QStringLiteral("echo ") + doubleQuoted(title + QStringLiteral(" has finished.")) + u'\n';
+           QStringLiteral("status=$?\n") + QStringLiteral("echo ") +
+           doubleQuoted(title + QStringLiteral(" has finished.")) + u'\n' +
+           QStringLiteral("exit $status\n");
 }
 
 } // namespace
@@ -68,12 +77,9 @@ QString RenderBatchFile(platform::ScriptDialect dialect, const QString& title,
 
 void WriteBatchFile(const PathSet& paths, const QString& title, const QString& programPath,
                     const std::optional<QString>& capturePath) {
-    const QByteArray bytes =
-        RenderBatchFile(platform::kScriptDialect, title, programPath, capturePath).toUtf8();
-    QSaveFile file(paths.BatchFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(
-            QStringLiteral("Cannot write %1:\r%2").arg(paths.BatchFile, file.errorString()));
+    writeFileAtomically(
+        paths.BatchFile,
+        RenderBatchFile(platform::kScriptDialect, title, programPath, capturePath).toUtf8());
 }
 
 void DeleteWorkFiles(const PathSet& paths) {

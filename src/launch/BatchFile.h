@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Platform.h"
+#include "core/Platform.h"
 
 #include <QString>
 #include <optional>
@@ -8,8 +8,9 @@
 struct PathSet;
 
 // The launch script through which every run of the emulator and of the picture
-// converter goes. It echoes what runs, passes the runner's arguments on to the program
-// and, when a capture path is given, sends the program's standard output there.
+// converter goes. It echoes what runs, passes the runner's arguments on to the program,
+// when a capture path is given sends the program's standard output there, and ends
+// with the program's exit status.
 
 // The script text in one dialect. Paths are quoted so that the interpreter never
 // expands anything in them.

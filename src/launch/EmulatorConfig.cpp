@@ -1,8 +1,8 @@
 #include "EmulatorConfig.h"
 
-#include "shell/IniDocument.h"
-#include "shell/Platform.h"
-#include "shell/Text.h"
+#include "core/IniDocument.h"
+#include "core/Platform.h"
+#include "core/Text.h"
 
 RomDirs ReadRomDirs(const QString& emuCfgFile) {
     const IniDocument cfg(emuCfgFile);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "games/RomsetFinder.h"
+#include "core/RomDirs.h"
 
 #include <QString>
 

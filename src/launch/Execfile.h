@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -13,7 +16,10 @@ class QProcess;
 //
 // Here CommandLine names the program (or, with an interpreter set, the script the
 // interpreter runs) and Parameters is split at blanks into its arguments; no shell
-// ever sees the parameters. The started program inherits our standard streams.
+// ever sees the parameters. The started program inherits our standard output; its
+// error stream passes through us, so that the last lines of a failed run can be shown.
+// Each run is a process group of its own, so that ending the run ends the emulator
+// that the script started as well.
 class TExecFile final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool Associate READ associate WRITE setAssociate)
@@ -37,6 +43,8 @@ public:
     enum TPriorityClass { pcNormal, pcIdle, pcHigh, pcRealTime };
     Q_ENUM(TPriorityClass)
 
+    // Parameters are cut to this length as a Windows command line would be. The command
+    // line (the script's path) is not: here a path may be as long as the system allows.
     static constexpr qsizetype kMaxTextLength = 255;
 
     explicit TExecFile(QObject* parent = nullptr);
@@ -46,7 +54,7 @@ public:
     bool associate() const { return m_associate; }
     void setAssociate(bool value) { m_associate = value; }
     QString commandLine() const { return m_commandLine; }
-    void setCommandLine(const QString& value) { m_commandLine = value.left(kMaxTextLength); }
+    void setCommandLine(const QString& value) { m_commandLine = value; }
     QString parameters() const { return m_parameters; }
     void setParameters(const QString& value) { m_parameters = value.left(kMaxTextLength); }
     TPriorityClass priority() const { return m_priority; }
@@ -67,13 +75,30 @@ public:
 
     // True when the process was started (and, with Wait, has ended); false when it
     // could not be started. Without Wait it returns as soon as the process runs.
+    // A call made while another one waits (possible with wRegular) runs on its own.
     bool Execute();
+
+    // Ends the runs that are being waited for: their whole process groups are asked to
+    // end, and killed when they have not ended a few seconds later. The waiting calls
+    // return as their processes end; lastRunCancelled() tells them apart.
+    void terminateRuns();
+
+    // While a wSuspend wait drops user input, input to this object and its children
+    // still gets through (a progress window's Cancel button). Cleared with nullptr.
+    void setInputExempt(QObject* object) { m_inputExempt = object; }
 
     // The command as one text: CommandLine, a blank, Parameters.
     QString commandText() const { return m_commandLine + u' ' + m_parameters; }
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return !m_active.isEmpty(); }
     bool isFinished() const { return m_finished; }
     QString lastError() const { return m_lastError; }
+
+    // How the last waited-for run ended: normally with an exit code, or by a signal.
+    bool lastRunExitedNormally() const { return m_lastNormalExit; }
+    int lastExitCode() const { return m_lastExitCode; }
+    bool lastRunCancelled() const { return m_lastCancelled; }
+    // The last lines the last run wrote to its error stream (at most maxLines).
+    QStringList lastErrorLines(int maxLines) const;
     // The program found for CommandLine by the last associated start, if any.
     QString associatedProgram() const { return m_associatedProgram; }
 
@@ -82,9 +107,11 @@ signals:
     void waitFinished();
 
 private:
-    bool start(const QString& program, const QStringList& arguments);
+    struct Run;
+    bool start(QProcess& process, const QString& program, const QStringList& arguments);
     bool fail(const QString& error);
-    void waitForEnd();
+    void waitForEnd(Run& run);
+    void readErrorOutput(Run& run);
 
     bool m_associate = false;
     QString m_commandLine;
@@ -95,11 +122,16 @@ private:
     TWindowStyle m_windowStyle = wsNorm;
     QString m_interpreter;
 
-    QProcess* m_process = nullptr; // the process of the Execute that runs now
-    bool m_running = false;
+    QList<Run*> m_active; // the runs being waited for, innermost last
+    QList<qint64> m_terminatedGroups;
+    QPointer<QObject> m_inputExempt;
     bool m_finished = false;
     QString m_lastError;
     QString m_associatedProgram;
+    bool m_lastNormalExit = true;
+    int m_lastExitCode = 0;
+    bool m_lastCancelled = false;
+    QByteArray m_lastErrorOutput; // the end of the last run's error stream
 };
 
 // Moves source onto target, replacing it. Failures are ignored: when source does not
@@ -118,7 +150,12 @@ struct ListedFile {
 
 // Every entry (directories too) whose name matches the wildcard of pattern's last
 // component, compared without regard to case, in the order the system lists them.
+// The wildcard knows "*" and "?"; "\" makes the next character literal, and every
+// other character ("[" and "]" too) is literal.
 QList<ListedFile> ListFilesLower(const QString& pattern);
+// The name with its wildcard characters made literal: a game's name in a pattern.
+QString wildcardEscaped(QStringView name);
+bool wildcardMatches(QStringView pattern, QStringView name);
 
 // The program that opens a file of this kind, or empty when none is known.
 QString findAssociatedProgram(const QString& path);

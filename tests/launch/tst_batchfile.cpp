@@ -1,8 +1,9 @@
 #include "TestSupport.h"
+#include "core/PathSet.h"
 #include "launch/BatchFile.h"
 #include "launch/Execfile.h"
-#include "shell/PathSet.h"
 
+#include <QProcess>
 #include <QtTest>
 
 using platform::ScriptDialect;
@@ -21,11 +22,13 @@ private slots:
                      QStringLiteral("@echo off"), QStringLiteral("echo Starting KALTO"),
                      QStringLiteral("\"C:\\Kalto\\kalto.exe\" %1 %2 %3 %4 %5 %6 %7 %8 %9  > "
                                     "\"C:\\Front\\KALTOStart.txt\""),
-                     QStringLiteral("cls"), QStringLiteral("echo KALTO has finished."),
+                     QStringLiteral("set StartStatus=%ERRORLEVEL%"), QStringLiteral("cls"),
+                     QStringLiteral("echo KALTO has finished."),
                      QStringLiteral("echo If this window does not disappear:"),
                      QStringLiteral("echo 1. Right-click on the title-bar"),
                      QStringLiteral("echo 2. Click properties"),
                      QStringLiteral("echo 3. Check \"close on exit\""),
+                     QStringLiteral("exit /b %StartStatus%"),
                      QString(), // the last line ends with CR LF too
                  }));
         const QString withoutCapture =
@@ -33,7 +36,7 @@ private slots:
                             QStringLiteral("C:\\nconvert.exe"), std::nullopt);
         QCOMPARE(withoutCapture.split(QStringLiteral("\r\n")).at(2),
                  QStringLiteral("\"C:\\nconvert.exe\" %1 %2 %3 %4 %5 %6 %7 %8 %9 "));
-        QCOMPARE(withoutCapture.split(QStringLiteral("\r\n")).at(4),
+        QCOMPARE(withoutCapture.split(QStringLiteral("\r\n")).at(5),
                  QStringLiteral("echo NConvert has finished."));
     }
 
@@ -44,13 +47,48 @@ private slots:
                  QStringLiteral("#!/bin/sh\n"
                                 "echo \"Starting KALTO\"\n"
                                 "'/opt/kalto/kalto.exe' \"$@\" > '/home/u/KALTOStart.txt'\n"
-                                "echo \"KALTO has finished.\"\n"));
+                                "status=$?\n"
+                                "echo \"KALTO has finished.\"\n"
+                                "exit $status\n"));
         QCOMPARE(RenderBatchFile(ScriptDialect::Shell, QStringLiteral("$x"),
                                  QStringLiteral("/it's"), std::nullopt),
                  QStringLiteral("#!/bin/sh\n"
                                 "echo \"Starting \\$x\"\n"
                                 "'/it'\\''s' \"$@\"\n"
-                                "echo \"\\$x has finished.\"\n"));
+                                "status=$?\n"
+                                "echo \"\\$x has finished.\"\n"
+                                "exit $status\n"));
+        // A bare name would be looked up along PATH.
+        QVERIFY(RenderBatchFile(ScriptDialect::Shell, QStringLiteral("KALTO"),
+                                QStringLiteral("kalto.exe"), std::nullopt)
+                    .contains(QStringLiteral("\n'./kalto.exe' \"$@\"\n")));
+    }
+
+    // The script ends with the program's status, whatever its own echo lines do.
+    void exitStatusPassedOn_data() {
+        QTest::addColumn<QByteArray>("program");
+        QTest::addColumn<int>("status");
+        QTest::newRow("success") << QByteArray("exit 0") << 0;
+        QTest::newRow("failure") << QByteArray("exit 3") << 3;
+        QTest::newRow("killed") << QByteArray("kill -KILL $$") << 128 + 9;
+    }
+    void exitStatusPassedOn() {
+        QFETCH(QByteArray, program);
+        QFETCH(int, status);
+        FrontEndDir dir;
+        dir.writeFile(QStringLiteral("prog"), "#!/bin/sh\necho out\n" + program + "\n");
+        QFile::setPermissions(dir.file(QStringLiteral("prog")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        PathSet paths;
+        paths.setFrontEndDir(dir.path());
+        WriteBatchFile(paths, QStringLiteral("KALTO"), dir.file(QStringLiteral("prog")),
+                       paths.CaptureFile);
+        QProcess sh;
+        sh.start(QStringLiteral("/bin/sh"), {paths.BatchFile});
+        QVERIFY(sh.waitForFinished(10000));
+        QCOMPARE(sh.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(sh.exitCode(), status);
+        QCOMPARE(dir.readFile(QStringLiteral("KALTOStart.txt")), QByteArray("out\n"));
     }
 
     // The script runs the program with the runner's arguments untouched, and paths

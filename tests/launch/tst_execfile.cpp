@@ -2,6 +2,7 @@
 #include "launch/Execfile.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
 #include <QtTest>
@@ -25,6 +26,15 @@ TExecFile* scriptRunner(QObject* parent, const QString& script, bool wait) {
     runner->setCommandLine(script);
     runner->setWait(wait);
     return runner;
+}
+
+char procState(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray text = stat.readAll();
+    const qsizetype close = text.lastIndexOf(')');
+    return close >= 0 && close + 2 < text.size() ? text[close + 2] : 0;
 }
 
 } // namespace
@@ -139,15 +149,82 @@ private slots:
         QCOMPARE(edit.text(), typed);
     }
 
-    void textsAreCut() {
+    // The parameters are cut as a Windows command line would be; the script's path
+    // is not, since here a path may be as long as the system allows.
+    void parametersAreCut() {
         TExecFile runner;
         runner.setCommandLine(QString(300, u'c'));
         runner.setParameters(QString(256, u'p'));
-        QCOMPARE(runner.commandLine().size(), 255);
+        QCOMPARE(runner.commandLine().size(), 300);
         QCOMPARE(runner.parameters().size(), 255);
         runner.setCommandLine(QStringLiteral("batch.sh"));
         runner.setParameters(QString());
         QCOMPARE(runner.commandText(), QStringLiteral("batch.sh "));
+    }
+
+    // How a run ended, and the last words it wrote to its error stream.
+    void exitStatusAndErrorLines() {
+        FrontEndDir dir;
+        dir.writeFile(QStringLiteral("fail.sh"),
+                      "i=0; while [ $i -lt 30 ]; do echo \"line $i\" >&2; i=$((i+1)); done\n"
+                      "echo 'disk on fire' >&2\nexit 4\n");
+        std::unique_ptr<TExecFile> runner(
+            scriptRunner(nullptr, dir.file(QStringLiteral("fail.sh")), true));
+        QVERIFY(runner->Execute());
+        QVERIFY(runner->lastRunExitedNormally());
+        QCOMPARE(runner->lastExitCode(), 4);
+        QVERIFY(!runner->lastRunCancelled());
+        QCOMPARE(runner->lastErrorLines(2),
+                 (QStringList{QStringLiteral("line 29"), QStringLiteral("disk on fire")}));
+
+        dir.writeFile(QStringLiteral("crash.sh"), "kill -SEGV $$\n");
+        runner->setCommandLine(dir.file(QStringLiteral("crash.sh")));
+        QVERIFY(runner->Execute());
+        QVERIFY(!runner->lastRunExitedNormally());
+        QVERIFY(runner->lastErrorLines(5).isEmpty());
+    }
+
+    // Ending a run ends its whole process group: the script and the program that it
+    // started, even one that ignores the polite request.
+    void terminateRunsEndsTheWholeGroup() {
+        FrontEndDir dir;
+        dir.writeFile(QStringLiteral("child.sh"),
+                      "trap '' TERM\necho $$ > '" + dir.file(QStringLiteral("child.pid")).toUtf8() +
+                          "'\nwhile :; do sleep 1; done\n");
+        dir.writeFile(QStringLiteral("script.sh"),
+                      "/bin/sh '" + dir.file(QStringLiteral("child.sh")).toUtf8() + "'\n");
+        std::unique_ptr<TExecFile> runner(
+            scriptRunner(nullptr, dir.file(QStringLiteral("script.sh")), true));
+        connect(runner.get(), &TExecFile::waitStarted, this,
+                [&] { QTimer::singleShot(300, runner.get(), [&] { runner->terminateRuns(); }); });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(runner->Execute());
+        QVERIFY(runner->lastRunCancelled());
+        QVERIFY(clock.elapsed() < 60000);
+        const qint64 child = dir.readFile(QStringLiteral("child.pid")).trimmed().toLongLong();
+        QVERIFY(child > 0);
+        // The child ignored SIGTERM; it is killed a few seconds later.
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(QStringLiteral("/proc/%1").arg(child)) ||
+                                     procState(child) == 'Z',
+                                 20000);
+    }
+
+    // A call made while another one waits (wRegular lets events through) runs on its
+    // own; both return when their processes have ended.
+    void reentrantExecute() {
+        FrontEndDir dir;
+        std::unique_ptr<TExecFile> runner(
+            scriptRunner(nullptr, writeSleepScript(dir, QStringLiteral("1")), true));
+        runner->setWaitStyle(TExecFile::wRegular);
+        int inner = 0;
+        connect(runner.get(), &TExecFile::waitStarted, this, [&] {
+            if (inner++ == 0)
+                QTimer::singleShot(50, runner.get(), [&] { QVERIFY(runner->Execute()); });
+        });
+        QVERIFY(runner->Execute());
+        QCOMPARE(inner, 2);
+        QVERIFY(!runner->isRunning());
     }
 
     void quitDuringRegularWaitEndsTheProgram() {
@@ -187,6 +264,28 @@ private slots:
         QCOMPARE(listed[2].lower, QStringLiteral("darius.png"));
         QCOMPARE(listed[2].onDisk, QStringLiteral("Darius.PNG"));
         QVERIFY(QFileInfo::exists(dir.file(QStringLiteral("pics/")) + listed[2].onDisk));
+    }
+
+    // A game's name is matched literally, whatever wildcard characters it holds.
+    void listFilesMatchesNamesLiterally() {
+        FrontEndDir dir;
+        for (const char* name : {"a1.png", "a[1].png", "A[1].Pcx", "ab.png", "a*.png", "a?x.png"})
+            dir.writeFile(QStringLiteral("pics/") + QLatin1StringView(name), "x");
+        const auto names = [&](const QString& game) {
+            QStringList found;
+            for (const ListedFile& f : ListFilesLower(dir.file(QStringLiteral("pics/")) +
+                                                      wildcardEscaped(game) + QStringLiteral(".*")))
+                found.append(f.onDisk);
+            found.sort();
+            return found;
+        };
+        QCOMPARE(names(QStringLiteral("a[1]")),
+                 (QStringList{QStringLiteral("A[1].Pcx"), QStringLiteral("a[1].png")}));
+        QCOMPARE(names(QStringLiteral("a*")), QStringList{QStringLiteral("a*.png")});
+        QCOMPARE(names(QStringLiteral("a?x")), QStringList{QStringLiteral("a?x.png")});
+        QVERIFY(wildcardMatches(u"*.p?g", u"Title.PNG"));
+        QVERIFY(!wildcardMatches(u"*.p?g", u"title.pngx"));
+        QVERIFY(wildcardMatches(u"a*b*c", u"aXbYbZc"));
     }
 };
 

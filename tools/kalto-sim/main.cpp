@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -92,7 +93,27 @@ bool finishStdout() {
     return true;
 }
 
+// A run that goes wrong the way real programs do, for the tests of the front-end:
+// KALTO_SIM_LISTINFO_FAULT=exit prints half the list, complains and exits with 3;
+// =crash prints half the list and dies by a signal (one that leaves no core file);
+// =silent prints nothing and exits with 0.
+int faultyListInfo(const std::string& fault) {
+    const std::string text = sk::listInfoText(sk::demoCatalog());
+    if (fault == "silent")
+        return 0;
+    std::fwrite(text.data(), 1, text.size() / 2, stdout);
+    std::fflush(stdout);
+    if (fault == "crash")
+        std::raise(SIGKILL);
+    warn("reading roms.dat: unexpected end of file");
+    warn("cannot list the supported games");
+    return 3;
+}
+
 int listInfo() {
+    const std::string fault = envValue("KALTO_SIM_LISTINFO_FAULT");
+    if (!fault.empty())
+        return faultyListInfo(fault);
     const std::string catalogPath = envValue("KALTO_SIM_CATALOG");
     if (catalogPath.empty()) {
         const std::string text = sk::listInfoText(sk::demoCatalog());
