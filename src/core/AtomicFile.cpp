@@ -13,8 +13,16 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes) {
     // write error goes unseen, and the empty temporary file would replace the old one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw failed();
-    if (file.write(bytes.data(), bytes.size()) != bytes.size() || !file.flush() ||
-        file.error() != QFileDevice::NoError) {
+    // A short write (a file-size limit reached half-way) says nothing of its cause;
+    // the write of the rest fails with the system's message.
+    qsizetype written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.data() + written, bytes.size() - written);
+        if (n <= 0)
+            break;
+        written += qsizetype(n);
+    }
+    if (written != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError) {
         const FileError error = failed();
         file.cancelWriting();
         throw error;

@@ -153,6 +153,8 @@ QStringView IniDocument::store(std::initializer_list<QStringView> parts) {
     }
     char16_t* const start = m_blockEnd;
     for (QStringView part : parts) {
+        if (part.isEmpty())
+            continue; // an empty part may have no text at all
         std::memcpy(m_blockEnd, part.utf16(), size_t(part.size()) * sizeof(char16_t));
         m_blockEnd += part.size();
     }
@@ -306,7 +308,9 @@ void IniDocument::checkWritable(QStringView section, QStringView key, QStringVie
     scan(section, u'\r', &lineBreak, &wideSection);
     scan(key, u'=', &badKey, &wideKey);
     scan(value, u'\r', &lineBreak, &wideValue);
-    if (!lineBreak && !badKey && !wideSection && !wideKey && !wideValue)
+    // A line that began with ";" would be a comment, one in brackets a section header.
+    const bool misread = key.startsWith(u';') || (key.startsWith(u'[') && value.endsWith(u']'));
+    if (!lineBreak && !badKey && !misread && !wideSection && !wideKey && !wideValue)
         return;
     lineBreak |= hasBreak(key);
     const auto refuse = [&](const QString& why) {
@@ -318,6 +322,9 @@ void IniDocument::checkWritable(QStringView section, QStringView key, QStringVie
                    .arg(key, section));
     if (badKey)
         refuse(QStringLiteral("the key \"%1\" holds \"=\".").arg(key));
+    if (misread)
+        refuse(QStringLiteral("the line \"%1=%2\" would be read back as something else.")
+                   .arg(key, value));
     refuse(QStringLiteral("\"%1\" cannot be written into this file, which holds 8-bit text "
                           "(ISO 8859-1).")
                .arg(wideValue ? value : (wideKey ? key : section)));

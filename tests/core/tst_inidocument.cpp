@@ -2,6 +2,7 @@
 #include "core/FileError.h"
 #include "core/IniDocument.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QtTest>
 
@@ -143,6 +144,128 @@ private slots:
         m_dir->writeFile(QStringLiteral("u.ini"), "[S]\r\nk=\xc3\xa9\r\n");
         QCOMPARE(IniDocument(m_dir->file(QStringLiteral("u.ini"))).readString(u"S", u"k", {}),
                  QStringLiteral("\u00e9"));
+    }
+
+    // Texts that would make lines or sections of their own are refused, and the
+    // document and its file stay as they were.
+    void writesThatWouldCorruptTheFile_data() {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("line feed in a value") << "S"
+                                              << "k"
+                                              << "a\n[StartKALTO]";
+        QTest::newRow("carriage return in a value") << "S"
+                                                    << "k"
+                                                    << "a\rb";
+        QTest::newRow("line break in a section") << "S\nT"
+                                                 << "k"
+                                                 << "v";
+        QTest::newRow("line break in a key") << "S"
+                                             << "k\r"
+                                             << "v";
+        QTest::newRow("= in a key") << "S"
+                                    << "a=b"
+                                    << "v";
+        QTest::newRow("comment key") << "S"
+                                     << ";k"
+                                     << "v";
+        QTest::newRow("header line") << "S"
+                                     << "[a"
+                                     << "b]";
+        QTest::newRow("beyond 8-bit text") << "S"
+                                           << "k"
+                                           << "\u03a9mega";
+    }
+    void writesThatWouldCorruptTheFile() {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const QByteArray before = "[S]\r\nname=Caf\xe9\r\nk=1\r\n\r\n";
+        m_dir->writeFile(QStringLiteral("t.ini"), before);
+        IniDocument ini(m_dir->file(QStringLiteral("t.ini")));
+        QVERIFY(ini.isLatin1());
+        QVERIFY_THROWS_EXCEPTION(FileError, ini.writeString(section, key, value));
+        ini.save();
+        QCOMPARE(m_dir->readFile(QStringLiteral("t.ini")), before);
+    }
+
+    // A file read as 8-bit text is written as 8-bit text: the lines not written keep
+    // their bytes, and its text reads back the same even when its bytes, once a
+    // comment is dropped, happen to form UTF-8.
+    void eightBitTextSurvivesSaveAndReload() {
+        m_dir->writeFile(QStringLiteral("t.ini"),
+                         "; \xff\r\n[S]\r\nv=\xce\xa9MEGA\r\nname=Caf\xe9\r\nk=1\r\n");
+        IniDocument ini(m_dir->file(QStringLiteral("t.ini")));
+        QCOMPARE(ini.readString(u"S", u"v", {}), QStringLiteral("\u00ce\u00a9MEGA"));
+        ini.writeString(u"S", u"name", QStringLiteral("Caf\u00e9s"));
+        ini.save();
+        const QByteArray saved = m_dir->readFile(QStringLiteral("t.ini"));
+        QVERIFY(saved.contains("v=\xce\xa9MEGA\r\nname=Caf\xe9s\r\n"));
+        const IniDocument back(m_dir->file(QStringLiteral("t.ini")));
+        QCOMPARE(back.readString(u"S", u"v", {}), QStringLiteral("\u00ce\u00a9MEGA"));
+        QCOMPARE(back.readString(u"S", u"name", {}), QStringLiteral("Caf\u00e9s"));
+        QCOMPARE(back.serialize(), saved);
+
+        // A UTF-8 file keeps its byte order mark; an empty section name is a name.
+        m_dir->writeFile(QStringLiteral("u.ini"), "\xef\xbb\xbf[S]\r\nk=\xce\xa9\r\n\r\n");
+        IniDocument utf8(m_dir->file(QStringLiteral("u.ini")));
+        utf8.writeString(u"", u"k", u"v");
+        QCOMPARE(utf8.serialize(),
+                 QByteArray("\xef\xbb\xbf[S]\r\nk=\xce\xa9\r\n\r\n[]\r\nk=v\r\n\r\n"));
+    }
+
+    // Date-times are written in UTC with their "Z"; the older local form still reads.
+    void dateTimeForms() {
+        const QDateTime utc(QDate(2026, 3, 29), QTime(1, 30, 5), Qt::UTC);
+        QCOMPARE(IniDocument::dateTimeText(utc), QStringLiteral("2026-03-29T01:30:05Z"));
+        QCOMPARE(IniDocument::parseDateTime(u"2026-03-29T01:30:05Z"), utc);
+        QCOMPARE(IniDocument::parseDateTime(u"2026-03-29T01:30:05"),
+                 QDateTime(QDate(2026, 3, 29), QTime(1, 30, 5)));
+        QVERIFY(!IniDocument::parseDateTime(u"29/03/2026").isValid());
+    }
+
+    // A full disk or a file-size limit fails the save with the system's message; the
+    // old file stays whole and no temporary file is left behind.
+    void fullDiskAndSizeLimit() {
+        testsupport::TinyFileSystem disk(64);
+        IniDocument ini = IniDocument::emptyFor(disk.path() + QStringLiteral("s.ini"));
+        for (int i = 0; i < 2000; ++i)
+            ini.writeInteger(QStringLiteral("game%1").arg(i), u"CurScrShot", i);
+        if (disk.isActive()) {
+            QFile old(disk.path() + QStringLiteral("s.ini"));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("[Old]\r\nk=v\r\n");
+            old.close();
+            disk.fill();
+            try {
+                ini.save();
+                QFAIL("saved on a full disk");
+            } catch (const FileError& error) {
+                QVERIFY2(error.message().contains(QStringLiteral("No space left")),
+                         qPrintable(error.message()));
+            }
+            QVERIFY(old.open(QIODevice::ReadOnly));
+            QCOMPARE(old.readAll(), QByteArray("[Old]\r\nk=v\r\n"));
+            QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
+                     (QStringList{QStringLiteral(".filler"), QStringLiteral("s.ini")}));
+        }
+        const QString limited = m_dir->file(QStringLiteral("limited.ini"));
+        m_dir->writeFile(QStringLiteral("limited.ini"), "[Old]\r\nk=v\r\n");
+        IniDocument big = IniDocument::emptyFor(limited);
+        for (int i = 0; i < 2000; ++i)
+            big.writeInteger(QStringLiteral("game%1").arg(i), u"CurScrShot", i);
+        {
+            testsupport::FileSizeLimit limit(4096);
+            try {
+                big.save();
+                QFAIL("saved past the file-size limit");
+            } catch (const FileError& error) {
+                QVERIFY2(error.message().contains(QStringLiteral("File too large")),
+                         qPrintable(error.message()));
+            }
+        }
+        QCOMPARE(m_dir->readFile(QStringLiteral("limited.ini")), QByteArray("[Old]\r\nk=v\r\n"));
     }
 
     void failedSaveKeepsTheOldFile() {
