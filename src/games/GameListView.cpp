@@ -35,10 +35,9 @@ private:
     bool m_textUnderIcon = true;
 };
 
-// At most two lines of text that fit width: the title wrapped at word boundaries (or
-// anywhere in a word too long for a line), the second line ending in "…" when the
-// title goes on.
-QStringList twoLines(const QString& text, const QFont& font, int width) {
+} // namespace
+
+QStringList GameListView::titleLines(const QString& text, const QFont& font, int width) {
     QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -58,6 +57,8 @@ QStringList twoLines(const QString& text, const QFont& font, int width) {
         lines.append(QFontMetrics(font).elidedText(second, Qt::ElideRight, width));
     return lines;
 }
+
+namespace {
 
 // Every item of the icon styles has the same size, so forty thousand of them lay out
 // without asking each for its size. Large icons are drawn here: the icon above at
@@ -93,7 +94,7 @@ public:
                              opt.rect.top() + opt.decorationSize.height() + 3 * margin,
                              opt.rect.width() - 2 * margin,
                              opt.rect.height() - opt.decorationSize.height() - 4 * margin);
-        const QStringList lines = twoLines(title, opt.font, textRect.width());
+        const QStringList lines = GameListView::titleLines(title, opt.font, textRect.width());
         const bool selected = opt.state & QStyle::State_Selected;
         const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
                                            : (opt.state & QStyle::State_Active)
@@ -144,8 +145,7 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
     m_iconView->setUniformItemSizes(true);
     m_iconView->setWrapping(true);
     m_iconView->setResizeMode(QListView::Adjust);
-    m_iconView->setLayoutMode(QListView::Batched);
-    m_iconView->setBatchSize(2000);
+    m_iconView->setLayoutMode(QListView::SinglePass);
     m_iconView->setMovement(QListView::Static);
     m_iconView->setTextElideMode(Qt::ElideRight);
     m_iconView->setItemDelegate(new GameItemDelegate(m_iconView));
@@ -245,33 +245,33 @@ void GameListView::selectRow(int row) {
 }
 
 void GameListView::scrollToCurrent() {
-    const QModelIndex current = selectionModel() ? selectionModel()->currentIndex() : QModelIndex();
-    if (!current.isValid())
-        return;
-    QAbstractItemView* view = currentView();
-    view->scrollTo(view == m_iconView ? current.siblingAtColumn(GameListModel::NameColumn)
-                                      : current);
-    // The views lay out their items later (in batches, and once they have their size):
-    // a scroll made before that lands where the item is not. It is made again when
-    // the layout is done.
     m_scrollPending = true;
-    QTimer::singleShot(0, this, [this] { scrollToCurrentAfterLayout(); });
+    m_scrollClock.start();
+    scrollToCurrentAfterLayout();
 }
 
 void GameListView::scrollToCurrentAfterLayout() {
     if (!m_scrollPending)
         return;
+    const QModelIndex current = selectionModel() ? selectionModel()->currentIndex() : QModelIndex();
+    if (!current.isValid()) {
+        m_scrollPending = false;
+        return;
+    }
     QAbstractItemView* view = currentView();
     // A hidden view has no size yet: it scrolls once it is shown.
     if (!view->isVisible())
         return;
-    m_scrollPending = false;
-    const QModelIndex current = selectionModel() ? selectionModel()->currentIndex() : QModelIndex();
-    if (!current.isValid())
+    const QModelIndex target =
+        view == m_iconView ? current.siblingAtColumn(GameListModel::NameColumn) : current;
+    // The icon styles lay out their items in batches: until the batch that holds this
+    // one is done, it has no place to scroll to. Tried again after the next batch.
+    if (!view->visualRect(target).isValid() && m_scrollClock.elapsed() < 10000) {
+        QTimer::singleShot(0, this, [this] { scrollToCurrentAfterLayout(); });
         return;
-    view->doItemsLayout();
-    view->scrollTo(view == m_iconView ? current.siblingAtColumn(GameListModel::NameColumn)
-                                      : current);
+    }
+    view->scrollTo(target);
+    m_scrollPending = false;
 }
 
 bool GameListView::eventFilter(QObject* watched, QEvent* event) {

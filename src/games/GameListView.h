@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QListView>
 #include <QWidget>
 
@@ -37,6 +38,11 @@ public:
     void scrollToCurrent();
     void clearSelection();
 
+    // A title under a large icon: at most two lines that fit width, wrapped at word
+    // boundaries (or inside a word too long for a line), the second ending in "…"
+    // when the title goes on.
+    static QStringList titleLines(const QString& text, const QFont& font, int width);
+
     void setSortIndicator(int column, bool descending);
     int columnWidth(int column) const;
     void setColumnWidth(int column, int width);
@@ -57,5 +63,6 @@ private:
     QTreeView* m_detailsView = nullptr;
     GameListModel* m_model = nullptr;
     Style m_style = LargeIcons;
-    bool m_scrollPending = false;
+    bool m_scrollPending = false; // the current item is to be scrolled into sight
+    QElapsedTimer m_scrollClock;
 };

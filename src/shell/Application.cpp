@@ -1,14 +1,16 @@
 #include "Application.h"
 
-#include "FileError.h"
 #include "MainUnit1.h"
 #include "QtPrompter.h"
 #include "TerminationSignals.h"
 #include "Version.h"
+#include "core/FileError.h"
+#include "core/Platform.h"
 
 #include <QScreen>
 
 StartKaltoApplication::StartKaltoApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    platform::ignoreFileSizeSignal();
     setApplicationName(QString(version::kProgramName));
     setApplicationVersion(QString(version::kVersionText));
 }
@@ -31,20 +33,21 @@ int StartKaltoApplication::run() {
     QtDesktopOpener opener;
     m_errorPrompter = &prompter;
 
-    TMain1 main(prompter, opener);
+    // Before the window, whose creation runs the start-up: a signal during the start-up
+    // ends the emulator's run and tidies up instead of leaving the work files behind.
+    TerminationSignals terminationSignals;
+    TMain1 main(prompter, opener, &terminationSignals);
     if (main.terminating())
-        return TMain::kNeededFileExitCode;
+        return main.exitCode();
     prompter.setParentWidget(&main);
     connect(&main, &TMain::programEndRequested, this, &QCoreApplication::exit,
             Qt::QueuedConnection);
-
-    TerminationSignals terminationSignals;
-    connect(&terminationSignals, &TerminationSignals::received, &main, &QWidget::close);
 
     if (const QScreen* screen = main.screen())
         main.move(screen->availableGeometry().center() - main.rect().center());
     main.show();
     const int code = exec();
     m_errorPrompter = nullptr;
-    return code;
+    // Settings that could not be saved are a failure, not an ordinary end.
+    return code == 0 && main.saveFailed() ? TMain::kEndedEarlyExitCode : code;
 }

@@ -11,14 +11,10 @@ int fontScaleFactor(int windowFontHeight) {
     return windowFontHeight / -11;
 }
 
-void ScaleFormFonts(QWidget* window) {
-    const int dpi = window->logicalDpiY();
+void scaleChildFonts(QWidget* window, int dpi, int windowFontHeight) {
     if (dpi == 96)
         return;
-    const QFont windowFont = window->font();
-    const int pixels = windowFont.pixelSize() > 0 ? windowFont.pixelSize()
-                                                  : qRound(windowFont.pointSizeF() * dpi / 72.0);
-    const int factor = fontScaleFactor(fontHeight(pixels));
+    const int factor = fontScaleFactor(windowFontHeight);
     // A factor of 0 would give fonts without height; such a window keeps its fonts.
     if (factor <= 1)
         return;
@@ -32,4 +28,16 @@ void ScaleFormFonts(QWidget* window) {
             font.setPointSizeF(font.pointSizeF() * factor);
         child->setFont(font);
     }
+}
+
+void ScaleFormFonts(QWidget* window, int windowFontHeight) {
+    scaleChildFonts(window, window->logicalDpiY(), windowFontHeight);
+}
+
+void ScaleFormFonts(QWidget* window) {
+    const int dpi = window->logicalDpiY();
+    const QFont font = window->font();
+    const int pixels =
+        font.pixelSize() > 0 ? font.pixelSize() : qRound(font.pointSizeF() * dpi / 72.0);
+    scaleChildFonts(window, dpi, fontHeight(pixels));
 }

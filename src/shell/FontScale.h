@@ -8,6 +8,15 @@ int fontHeight(int pixelSize);
 // The factor by which a window's direct children grow: window height / -11, truncated.
 int fontScaleFactor(int windowFontHeight);
 
+// The main window's own font height. It is not scaled with the screen, so the factor
+// is 1 there and the main window's children keep their fonts at any resolution.
+inline constexpr int kMainWindowFontHeight = -12;
+
 // Scales the fonts of the window's direct child controls when the screen is not at
-// 96 pixels per inch. Deeper controls are not touched.
+// 96 pixels per inch, by the window's own font height at the screen's resolution.
+// Deeper controls are not touched.
 void ScaleFormFonts(QWidget* window);
+// The same for a window whose font height is fixed.
+void ScaleFormFonts(QWidget* window, int windowFontHeight);
+// The scaling itself, for a screen of dpi pixels per inch.
+void scaleChildFonts(QWidget* window, int dpi, int windowFontHeight);

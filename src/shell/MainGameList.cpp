@@ -2,8 +2,8 @@
 // the Tools menu commands that work on the game list.
 
 #include "MainUnit.h"
-#include "Prompter.h"
 #include "Version.h"
+#include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 
@@ -125,7 +125,7 @@ void TMain::FillGameList() {
     const bool installed = MSGamesInstalled->isChecked();
     for (const auto& game : m_games) {
         if (all || game->Installed == installed)
-            shown.push_back(game.get());
+            shown.push_back(game);
     }
     m_listModel->setGames(shown);
     SortOn(m_sortColumn);

@@ -1,10 +1,13 @@
 #include "MainUnit.h"
 
-#include "FileError.h"
 #include "FontScale.h"
-#include "IniDocument.h"
-#include "Prompter.h"
+#include "StartupProgress.h"
+#include "TerminationSignals.h"
 #include "Version.h"
+#include "core/AtomicFile.h"
+#include "core/FileError.h"
+#include "core/IniDocument.h"
+#include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "games/ListInfoImport.h"
@@ -15,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -25,7 +29,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TMain::TMain(Prompter& prompter, DesktopOpener& opener, QWidget* parent)
+TMain::TMain(Prompter& prompter, DesktopOpener& opener, TerminationSignals* terminationSignals,
+             QWidget* parent)
     : QMainWindow(parent), m_prompter(prompter), m_opener(opener), m_execEmu(new TExecFile(this)),
       m_startUp(m_paths, prompter, *m_execEmu) {
     setObjectName(QStringLiteral("Main"));
@@ -41,6 +46,16 @@ TMain::TMain(Prompter& prompter, DesktopOpener& opener, QWidget* parent)
     m_execEmu->OnFail = [this](QObject*) { ExecEmuFail(); };
     connect(m_execEmu, &TExecFile::waitStarted, this, &TMain::onWaitStarted);
     connect(m_execEmu, &TExecFile::waitFinished, this, &TMain::onWaitFinished);
+    if (terminationSignals)
+        connect(terminationSignals, &TerminationSignals::received, this,
+                &TMain::onTerminationSignal);
+
+    // A run of the emulator during the start-up that takes longer than this shows a
+    // progress window: before the main window appears there is nothing else to see.
+    m_progressDelay = new QTimer(this);
+    m_progressDelay->setSingleShot(true);
+    m_progressDelay->setInterval(500);
+    connect(m_progressDelay, &QTimer::timeout, this, &TMain::showStartupProgress);
 
     buildLayout();
     buildMenus();
@@ -149,33 +164,87 @@ void TMain::setStatusPanel(int panel, const QString& text) {
 }
 
 void TMain::FormCreate() {
-    ScaleFormFonts(this);
-    runStartup(true);
-    FillGameList();
+    ScaleFormFonts(this, kMainWindowFontHeight);
+    if (runStartup(true))
+        FillGameList();
 }
 
 bool TMain::runStartup(bool checkEmuDate) {
     m_startupCompleted = false;
+    m_inStartup = true;
+    StartUp::Result result = StartUp::Result::GameListUnreadable;
     try {
-        switch (m_startUp.RunStartup(checkEmuDate, *this)) {
-        case StartUp::Result::Completed:
-            m_startupCompleted = true;
-            break;
-        case StartUp::Result::NeededFileMissing:
-            endProgram();
-            return false;
-        case StartUp::Result::GameListUnreadable:
-            break;
-        }
+        result = m_startUp.RunStartup(checkEmuDate, *this);
     } catch (const FileError& error) {
         m_prompter.error(error.message());
+    }
+    m_inStartup = false;
+    switch (result) {
+    case StartUp::Result::Completed:
+        m_startupCompleted = true;
+        break;
+    case StartUp::Result::GameListUnreadable:
+        break;
+    case StartUp::Result::Aborted:
+        endProgram(128 + m_abortSignal);
+        return false;
+    case StartUp::Result::NeededFileMissing:
+    case StartUp::Result::WorkingDirectoryMissing:
+    case StartUp::Result::AlreadyRunning:
+        endProgram(kEndedEarlyExitCode);
+        return false;
     }
     return true;
 }
 
-void TMain::endProgram() {
+bool TMain::LockFrontEndDir() {
+    if (m_lock.lock(m_paths.FrontEndDir) == FrontEndLock::Outcome::Locked)
+        return true;
+    m_prompter.errorCancel(
+        QStringLiteral("StartKALTO already runs in the folder %1\r"
+                       "Only one copy of the program can work on the files of a folder. "
+                       "Please use the window of the copy that runs.")
+            .arg(m_paths.FrontEndDir));
+    return false;
+}
+
+void TMain::endProgram(int exitCode) {
     m_terminating = true;
-    emit programEndRequested(kNeededFileExitCode);
+    m_exitCode = exitCode;
+    emit programEndRequested(exitCode);
+}
+
+void TMain::onTerminationSignal(int signalNumber) {
+    if (m_inStartup) {
+        // The start-up stops at its next step and tidies up; what keeps it waiting
+        // now (a run of the emulator, a dialog) is ended.
+        m_abortSignal = signalNumber;
+        m_startUp.requestAbort();
+        m_execEmu->terminateRuns();
+        for (int i = 0; i < 16; ++i) {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal)
+                break;
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        }
+        return;
+    }
+    // A game or a romcheck that runs now ends first; the close follows its end.
+    if (m_execEmu->isRunning())
+        m_execEmu->terminateRuns();
+    close();
+}
+
+void TMain::showStartupProgress() {
+    if (!m_inStartup || !m_execEmu->isRunning() || m_progress)
+        return;
+    m_progress = new StartupProgress(StartupProgress::describe(m_execEmu->parameters()), this);
+    connect(m_progress, &StartupProgress::cancelRequested, m_execEmu, &TExecFile::terminateRuns);
+    m_execEmu->setInputExempt(m_progress);
+    m_progress->show();
 }
 
 void TMain::ExecEmuFail() {
@@ -185,9 +254,18 @@ void TMain::ExecEmuFail() {
 void TMain::onWaitStarted(const QString&) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setStatusPanel(1, QStringLiteral("Running kalto.exe %1 ...").arg(m_execEmu->parameters()));
+    if (m_inStartup)
+        m_progressDelay->start();
 }
 
 void TMain::onWaitFinished() {
+    m_progressDelay->stop();
+    if (m_progress) {
+        m_execEmu->setInputExempt(nullptr);
+        m_progress->hide();
+        m_progress->deleteLater();
+        m_progress = nullptr;
+    }
     QApplication::restoreOverrideCursor();
     setStatusPanel(1, QString(version::kCreditLine));
     if (m_closePending) {
@@ -203,13 +281,12 @@ void TMain::MenuExitClick() {
 void TMain::SaveFrontEndSettings() {
     IniDocument ini = IniDocument::emptyFor(m_paths.FrontEndIniFile);
     ini.writeString(u"StartKALTO", u"Version", QString(version::kVersionText));
-    ini.writeDateTime(u"StartKALTO", u"EmuExeDate", StartUp::fileDate(m_paths.EmuExeFile));
+    // After a failed refresh of the game list no date is kept: the next start asks the
+    // emulator again.
+    if (const QDateTime date = m_startUp.emuExeDateToStore(); date.isValid())
+        ini.writeDateTime(u"StartKALTO", u"EmuExeDate", date);
     ini.writeString(u"StartKALTO", u"EmuExePath", m_paths.EmuDir);
-    for (const auto& game : m_games) {
-        ini.writeBool(game->ZipName, u"BadRomcheck", game->BadRomcheck);
-        ini.writeInteger(game->ZipName, u"CurScrShot", game->CurScrShot);
-    }
-    ini.save();
+    writeFileAtomically(m_paths.FrontEndIniFile, m_games.WithSettingsSections(ini));
 }
 
 bool TMain::ImportGameList() {
@@ -225,12 +302,8 @@ bool TMain::ImportGameList() {
 
 void TMain::LoadFrontEndSettings() {
     const IniDocument ini(m_paths.FrontEndIniFile);
-    const bool merged = mergedRomsetsSupport();
-    for (const auto& game : m_games) {
-        // A game never romchecked counts as bad while merged romsets are supported.
-        game->BadRomcheck = ini.readBool(game->ZipName, u"BadRomcheck", merged);
-        game->CurScrShot = ini.readInteger(game->ZipName, u"CurScrShot", 0);
-    }
+    // A game never romchecked counts as bad while merged romsets are supported.
+    m_games.ReadSettingsSections(ini, mergedRomsetsSupport());
     m_romDirs = ReadRomDirs(m_paths.EmuCfgFile);
 }
 
@@ -289,7 +362,12 @@ void TMain::FormClose() {
     try {
         saveSettingsIfRead();
     } catch (const FileError& error) {
+        m_saveFailed = true;
         m_prompter.error(error.message());
     }
-    freeGameList();
+    // Nothing shows or reads a record any more. The records themselves are freed with
+    // the window, which goes right after this: forty thousand of them take longer to
+    // free than the settings take to save, and the close waits for neither then.
+    m_listModel->clear();
+    m_currentGame = nullptr;
 }

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "PathSet.h"
+#include "FrontEndLock.h"
 #include "StartUp.h"
+#include "core/PathSet.h"
 #include "games/GameObject.h"
 #include "games/RomsetFinder.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class DesktopOpener;
 class GameListModel;
@@ -21,6 +23,9 @@ class QPushButton;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class QTimer;
+class StartupProgress;
+class TerminationSignals;
 
 // The generic main window of the front-end: the game list on the left, the page
 // control on the right, the menus and the status bar. It owns the path set, the
@@ -29,13 +34,21 @@ class TMain : public QMainWindow, protected StartUp::Steps {
     Q_OBJECT
 
 public:
-    TMain(Prompter& prompter, DesktopOpener& opener, QWidget* parent = nullptr);
+    // A termination signal (when given) ends the program the normal way; one that
+    // arrives during the start-up ends the emulator's run and tidies up.
+    TMain(Prompter& prompter, DesktopOpener& opener, TerminationSignals* terminationSignals,
+          QWidget* parent = nullptr);
     ~TMain() override;
     Q_DISABLE_COPY_MOVE(TMain)
 
-    // True once a needed file was found missing: the program ends without saving.
+    // True once the start-up gave up (a needed file missing, another copy running in
+    // the directory, a termination signal): the program ends without saving, with
+    // exitCode().
     bool terminating() const { return m_terminating; }
-    static constexpr int kNeededFileExitCode = 1;
+    int exitCode() const { return m_exitCode; }
+    static constexpr int kEndedEarlyExitCode = 1;
+    // The settings could not be saved at close (the user was told).
+    bool saveFailed() const { return m_saveFailed; }
 
     const PathSet& paths() const { return m_paths; }
     TExecFile* ExecEmu() const { return m_execEmu; }
@@ -84,6 +97,7 @@ protected:
     void FormClose();
     void closeEvent(QCloseEvent* event) override;
 
+    bool LockFrontEndDir() override;
     void ImportOldGameSettings() override {}
     bool ImportGameList() override;
     void LoadFrontEndSettings() override;
@@ -157,9 +171,18 @@ private:
     void saveSettingsIfRead();
     void onWaitStarted(const QString& commandText);
     void onWaitFinished();
-    void endProgram();
+    void showStartupProgress();
+    void onTerminationSignal(int signalNumber);
+    void endProgram(int exitCode);
 
+    FrontEndLock m_lock;
     bool m_terminating = false;
+    int m_exitCode = 0;
+    bool m_saveFailed = false;
+    bool m_inStartup = false;
+    int m_abortSignal = 0;
+    QTimer* m_progressDelay = nullptr;
+    QPointer<StartupProgress> m_progress;
     bool m_startupCompleted = false; // settings were read: saving them loses nothing
     bool m_closed = false;
     bool m_closePending = false; // a close asked for while the emulator ran

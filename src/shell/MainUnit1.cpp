@@ -2,8 +2,9 @@
 
 #include "Version.h"
 
-TMain1::TMain1(Prompter& prompter, DesktopOpener& opener, QWidget* parent)
-    : TMain(prompter, opener, parent) {
+TMain1::TMain1(Prompter& prompter, DesktopOpener& opener, TerminationSignals* terminationSignals,
+               QWidget* parent)
+    : TMain(prompter, opener, terminationSignals, parent) {
     setWindowTitle(QString(version::kProgramName));
     FormCreate();
 }

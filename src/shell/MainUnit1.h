@@ -8,6 +8,7 @@ class TMain1 final : public TMain {
     Q_OBJECT
 
 public:
-    TMain1(Prompter& prompter, DesktopOpener& opener, QWidget* parent = nullptr);
+    TMain1(Prompter& prompter, DesktopOpener& opener,
+           TerminationSignals* terminationSignals = nullptr, QWidget* parent = nullptr);
     Q_DISABLE_COPY_MOVE(TMain1)
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Prompter.h"
+#include "core/Prompter.h"
 
 #include <QPointer>
 #include <QWidget>

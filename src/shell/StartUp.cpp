@@ -1,9 +1,10 @@
 #include "StartUp.h"
 
-#include "IniDocument.h"
-#include "PathSet.h"
-#include "Platform.h"
-#include "Prompter.h"
+#include "core/IniDocument.h"
+#include "core/PathSet.h"
+#include "core/Platform.h"
+#include "core/Prompter.h"
+#include "games/ListInfoImport.h"
 #include "launch/BatchFile.h"
 #include "launch/Execfile.h"
 
@@ -25,18 +26,44 @@ QDateTime StartUp::fileDate(const QString& path) {
     return platform::modificationTime(path);
 }
 
+QDateTime StartUp::emuExeDateToStore() const {
+    return m_listRefreshFailed ? QDateTime() : fileDate(m_paths.EmuExeFile);
+}
+
+bool StartUp::aborted() {
+    if (!m_abort)
+        return false;
+    DeleteWorkFiles(m_paths);
+    return true;
+}
+
 StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
-    BuildPaths();
+    if (!BuildPaths())
+        return Result::WorkingDirectoryMissing;
+    // Before any file is written: a second copy must leave the first one's files alone.
+    if (!steps.LockFrontEndDir())
+        return Result::AlreadyRunning;
+    if (aborted())
+        return Result::Aborted;
     LocateEmulator();
+    if (aborted())
+        return Result::Aborted;
     WriteBatchFile(m_paths, kEmulatorTitle, m_paths.EmuExeFile, m_paths.CaptureFile);
     EnsureEmulatorConfig();
+    if (aborted())
+        return Result::Aborted;
     if (!CheckNeededFiles()) {
         DeleteWorkFiles(m_paths);
         return Result::NeededFileMissing;
     }
     RefreshGameListFile(checkEmuDate);
+    if (aborted())
+        return Result::Aborted;
     CreateDataDirectories();
     CheckDefaultSettingsFile(steps);
+    // A failed first refresh leaves no list to read; its message has said so already.
+    if (m_listRefreshFailed && !QFileInfo::exists(m_paths.ListInfoFile))
+        return Result::GameListUnreadable;
     // The settings load needs the records of the import, and the installed check
     // needs the rom paths and marks that the load reads.
     if (!steps.ImportGameList())
@@ -46,14 +73,26 @@ StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
     return Result::Completed;
 }
 
-void StartUp::BuildPaths() {
-    m_paths.setFrontEndDir(QDir::currentPath());
+bool StartUp::BuildPaths() {
+    const QString workingDir = platform::existingWorkingDirectory();
+    if (workingDir.isEmpty()) {
+        // Every file of the program would land in the root directory.
+        m_prompter.errorCancel(
+            QStringLiteral("The folder in which StartKALTO was started no longer exists.\r"
+                           "Start StartKALTO again in the folder that holds its files."));
+        return false;
+    }
+    m_paths.setFrontEndDir(workingDir);
     m_execEmu.setCommandLine(m_paths.BatchFile);
+    return true;
 }
 
 void StartUp::LocateEmulator() {
     const auto ini = IniDocument::sectionOf(m_paths.FrontEndIniFile, u"StartKALTO");
-    m_paths.EmuDir = ini.readString(u"StartKALTO", u"EmuExePath", platform::defaultEmuExePath());
+    m_paths.EmuDir = ini.readString(u"StartKALTO", u"EmuExePath", QString());
+    // An empty path would leave the executable to the shell's command search.
+    if (m_paths.EmuDir.isEmpty())
+        m_paths.EmuDir = platform::defaultEmuExePath();
     if (!QFileInfo(m_paths.EmuDir + platform::emuExeName()).isFile())
         AskForEmulator();
     SetEmulatorPaths();
@@ -76,9 +115,9 @@ void StartUp::SetEmulatorPaths() {
     m_paths.setEmulatorPaths();
 }
 
-void StartUp::runEmulator(const QString& parameters) {
+bool StartUp::runEmulator(const QString& parameters) {
     m_execEmu.setParameters(parameters);
-    m_execEmu.Execute();
+    return m_execEmu.Execute();
 }
 
 void StartUp::EnsureEmulatorConfig() {
@@ -114,7 +153,8 @@ bool StartUp::CheckNeededFiles() {
     return CheckNeededFile(m_paths.EmuDir + platform::emuConfigRelative());
 }
 
-void StartUp::RefreshGameListFile(bool checkEmuDate) {
+bool StartUp::RefreshGameListFile(bool checkEmuDate) {
+    m_listRefreshFailed = false;
     bool changed = true;
     if (checkEmuDate) {
         const auto ini = IniDocument::sectionOf(m_paths.FrontEndIniFile, u"StartKALTO");
@@ -122,10 +162,50 @@ void StartUp::RefreshGameListFile(bool checkEmuDate) {
             ini.readDateTime(u"StartKALTO", u"EmuExeDate", missingEmuExeDate());
         changed = stored != fileDate(m_paths.EmuExeFile);
     }
-    if (changed || !QFileInfo::exists(m_paths.ListInfoFile)) {
-        runEmulator(QStringLiteral("-listinfo"));
+    if (!changed && QFileInfo::exists(m_paths.ListInfoFile))
+        return true;
+    // A capture left by an earlier run must not pass for this run's output.
+    QFile::remove(m_paths.CaptureFile);
+    const bool started = runEmulator(QStringLiteral("-listinfo"));
+    if (m_abort)
+        return false;
+    // The old list is replaced only by the output of a run that ended well and listed
+    // games: a crash, an error or an empty output would take every game away, and
+    // with them the marks that the next save stores.
+    if (started && m_execEmu.lastRunExitedNormally() && m_execEmu.lastExitCode() == 0 &&
+        HoldsGameBlock(m_paths.CaptureFile)) {
         MoveReplacing(m_paths.CaptureFile, m_paths.ListInfoFile);
+        return true;
     }
+    m_listRefreshFailed = true;
+    QFile::remove(m_paths.CaptureFile);
+    // A start that failed has been reported by the runner's failure handler.
+    if (started)
+        m_prompter.error(runFailure());
+    return false;
+}
+
+QString StartUp::runFailure() const {
+    QString reason;
+    if (m_execEmu.lastRunCancelled())
+        reason = QStringLiteral("the run was cancelled");
+    else if (!m_execEmu.lastRunExitedNormally())
+        reason = QStringLiteral("it was ended by a signal");
+    else if (m_execEmu.lastExitCode() != 0)
+        reason = QStringLiteral("it ended with exit status %1").arg(m_execEmu.lastExitCode());
+    else
+        reason = QStringLiteral("its output holds no games");
+    QString text =
+        QStringLiteral("kalto.exe -listinfo did not give the list of games: %1.").arg(reason);
+    const QStringList said = m_execEmu.lastErrorLines(5);
+    if (!said.isEmpty())
+        text += QStringLiteral("\r\rIts last words:\r") + said.join(u'\r');
+    text += QFileInfo::exists(m_paths.ListInfoFile)
+                ? QStringLiteral("\r\rThe games stay as they were; StartKALTO asks again at "
+                                 "the next start.")
+                : QStringLiteral("\r\rThere is no list of games yet; StartKALTO asks again at "
+                                 "the next start.");
+    return text;
 }
 
 void StartUp::CreateDataDirectories() {

@@ -16,6 +16,9 @@ public:
     class Steps {
     public:
         virtual ~Steps() = default;
+        // Claims the front-end directory for this copy of the program; false when
+        // another copy works there (it has said so then).
+        virtual bool LockFrontEndDir() { return true; }
         virtual void ImportOldGameSettings() = 0;
         // False when the game list file could not be read; the rest of the sequence is skipped.
         virtual bool ImportGameList() = 0;
@@ -23,22 +26,42 @@ public:
         virtual void UpdateFlags() = 0;
     };
 
-    enum class Result { Completed, NeededFileMissing, GameListUnreadable };
+    enum class Result {
+        Completed,
+        NeededFileMissing,
+        GameListUnreadable,
+        WorkingDirectoryMissing, // nothing was touched
+        AlreadyRunning,          // another copy works in the directory; nothing was touched
+        Aborted,                 // requestAbort(): work files deleted, nothing saved
+    };
 
     StartUp(PathSet& paths, Prompter& prompter, TExecFile& execEmu);
 
-    // The whole sequence. NeededFileMissing means the program must end without
-    // saving anything; the work files are already gone then.
+    // The whole sequence. Every result but Completed and GameListUnreadable means the
+    // program must end without saving anything; the work files are already gone then.
     Result RunStartup(bool checkEmuDate, Steps& steps);
 
-    void BuildPaths();
+    // Stops the sequence at its next step (a termination signal arrived): the run of
+    // the emulator that may be going on is ended by the caller.
+    void requestAbort() { m_abort = true; }
+    bool abortRequested() const { return m_abort; }
+
+    // False when the last refresh of the list file failed and the old list was kept.
+    bool listRefreshed() const { return !m_listRefreshFailed; }
+    // The executable's date that the settings file should keep: its current date, or
+    // none after a failed refresh, so that the next start asks the emulator again.
+    QDateTime emuExeDateToStore() const;
+
+    // False when the working directory no longer exists (the message is shown).
+    bool BuildPaths();
     void LocateEmulator();
     void AskForEmulator();
     void SetEmulatorPaths();
     void EnsureEmulatorConfig();
     bool CheckNeededFile(const QString& path);
     bool CheckNeededFiles();
-    void RefreshGameListFile(bool checkEmuDate);
+    // False when the emulator was asked and its run failed: the old list file is kept.
+    bool RefreshGameListFile(bool checkEmuDate);
     void CreateDataDirectories();
     void CheckDefaultSettingsFile(Steps& steps);
 
@@ -48,9 +71,13 @@ public:
     static QDateTime fileDate(const QString& path);
 
 private:
-    void runEmulator(const QString& parameters);
+    bool runEmulator(const QString& parameters);
+    QString runFailure() const;
+    bool aborted();
 
     PathSet& m_paths;
     Prompter& m_prompter;
     TExecFile& m_execEmu;
+    bool m_abort = false;
+    bool m_listRefreshFailed = false;
 };

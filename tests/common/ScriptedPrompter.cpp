@@ -2,6 +2,8 @@
 
 Prompter::Answer ScriptedPrompter::message(Icon icon, Buttons buttons, const QString& text) {
     shown.append({icon, buttons, text});
+    if (onShow)
+        onShow();
     if (!answers.isEmpty())
         return answers.takeFirst();
     switch (buttons) {
@@ -21,6 +23,8 @@ Prompter::Answer ScriptedPrompter::message(Icon icon, Buttons buttons, const QSt
 
 std::optional<QString> ScriptedPrompter::openFile(const OpenFileRequest& request) {
     openFileRequests.append(request);
+    if (onShow)
+        onShow();
     if (openFileAnswers.isEmpty()) {
         ++unscripted;
         return std::nullopt;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "shell/Prompter.h"
+#include "core/Prompter.h"
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 // A prompter for tests: records every text shown and answers from a script. An
 // unscripted question gets its cancelling answer and is counted, so a test sees it.
@@ -20,6 +21,9 @@ public:
     std::optional<QString> openFile(const OpenFileRequest& request) override;
 
     QStringList texts() const;
+
+    // Runs while each message or dialog is "on screen", before it is answered.
+    std::function<void()> onShow;
 
     QList<Shown> shown;
     QList<Answer> answers;

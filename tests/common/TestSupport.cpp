@@ -2,15 +2,19 @@
 
 #include "DemoCatalog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
 
 #ifdef Q_OS_LINUX
+#include <csignal>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -138,6 +142,79 @@ bool UnwritableDir::probeWritable() const {
     probe.close();
     probe.remove();
     return true;
+}
+
+TinyFileSystem::TinyFileSystem([[maybe_unused]] int kilobytes) {
+#ifdef Q_OS_LINUX
+    const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
+    m_mounted = m_dir.isValid() && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(),
+                                           "tmpfs", 0, options.constData()) == 0;
+#endif
+}
+
+TinyFileSystem::~TinyFileSystem() {
+#ifdef Q_OS_LINUX
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+#endif
+}
+
+void TinyFileSystem::fill() {
+    QFile filler(path() + QStringLiteral(".filler"));
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return;
+    const QByteArray block(4096, 'f');
+    while (filler.write(block) == block.size()) {
+    }
+    // The last partial block too, byte by byte.
+    while (filler.write("f", 1) == 1) {
+    }
+}
+
+void TinyFileSystem::empty() {
+    QFile::remove(path() + QStringLiteral(".filler"));
+}
+
+FileSizeLimit::FileSizeLimit([[maybe_unused]] qint64 bytes) {
+#ifdef Q_OS_LINUX
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = {};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    m_oldSoft = qint64(limit.rlim_cur);
+    m_oldHard = qint64(limit.rlim_max);
+    limit.rlim_cur = rlim_t(bytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+#endif
+}
+
+FileSizeLimit::~FileSizeLimit() {
+#ifdef Q_OS_LINUX
+    rlimit limit = {rlim_t(m_oldSoft), rlim_t(m_oldHard)};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+#endif
+}
+
+QList<qint64> processesMentioning(const QString& text) {
+    QList<qint64> found;
+    const QByteArray needle = QFile::encodeName(text);
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (!number || pid == QCoreApplication::applicationPid())
+            continue;
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (!cmdline.open(QIODevice::ReadOnly) || !cmdline.readAll().contains(needle))
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (stat.open(QIODevice::ReadOnly)) {
+            const QByteArray fields = stat.readAll();
+            const qsizetype close = fields.lastIndexOf(')');
+            if (close >= 0 && close + 2 < fields.size() && fields[close + 2] == 'Z')
+                continue;
+        }
+        found.append(pid);
+    }
+    return found;
 }
 
 } // namespace testsupport

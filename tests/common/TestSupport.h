@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -81,5 +82,43 @@ private:
     bool m_immutable = false;
     bool m_active = false;
 };
+
+// A tiny tmpfs mounted in a temporary directory, for a real full disk. isActive() is
+// false where mounting needs rights the test does not have.
+class TinyFileSystem {
+public:
+    explicit TinyFileSystem(int kilobytes);
+    ~TinyFileSystem();
+    TinyFileSystem(const TinyFileSystem&) = delete;
+    TinyFileSystem& operator=(const TinyFileSystem&) = delete;
+
+    bool isActive() const { return m_mounted; }
+    QString path() const { return m_dir.path() + u'/'; }
+    // Fills the free space with a file of its own; empty() takes it away again.
+    void fill();
+    void empty();
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+};
+
+// A limit on the size of files this process writes, for the object's lifetime. The
+// program ignores the signal such a limit raises; so does this object meanwhile.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    qint64 m_oldSoft = -1;
+    qint64 m_oldHard = -1;
+};
+
+// The processes whose command line mentions text (the stand-in emulator of a test's
+// front-end directory, say), other than zombies.
+QList<qint64> processesMentioning(const QString& text);
 
 } // namespace testsupport

@@ -1,16 +1,20 @@
 #include "DemoCatalog.h"
 #include "ScriptedPrompter.h"
 #include "TestSupport.h"
+#include "core/FileError.h"
+#include "core/IniDocument.h"
 #include "launch/Execfile.h"
 #include "shell/Application.h"
-#include "shell/FileError.h"
 #include "shell/FontScale.h"
-#include "shell/IniDocument.h"
 #include "shell/MainUnit1.h"
+#include "shell/QtPrompter.h"
 #include "shell/TerminationSignals.h"
 
 #include <QAction>
+#include <QDirIterator>
 #include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QtTest>
@@ -174,7 +178,262 @@ private slots:
         QCOMPARE(m_prompter->texts(), QStringList{QStringLiteral("Cannot write x:\rDisk full")});
     }
 
+    // A second copy in the same folder says so and touches nothing; a lock left by a
+    // copy that died is taken over.
+    void oneCopyPerFolder() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        QProcess other;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        other.setProcessEnvironment(env);
+        other.setWorkingDirectory(m_dir->path());
+        other.setStandardOutputFile(QProcess::nullDevice());
+        other.start(QStringLiteral(STARTKALTO_PATH), {});
+        QVERIFY(other.waitForStarted());
+        // The other copy has started once its list is read and its window is up.
+        QTRY_VERIFY_WITH_TIMEOUT(m_dir->exists(QStringLiteral("listinfo.txt")) &&
+                                     m_dir->exists(QStringLiteral("StartKALTO.lock")) &&
+                                     m_dir->exists(QStringLiteral("Titles")),
+                                 60000);
+        QTest::qWait(200);
+        const QStringList before = snapshot();
+        {
+            TMain1 second(*m_prompter, m_opener);
+            QVERIFY(second.terminating());
+            QCOMPARE(second.exitCode(), TMain::kEndedEarlyExitCode);
+        }
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY(m_prompter->shown[0].text.startsWith(
+            QStringLiteral("StartKALTO already runs in the folder ") + m_dir->path()));
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(m_dir->runs().size(), 1);
+
+        // Killed without a chance to tidy up: its lock is stale and taken over.
+        other.kill();
+        QVERIFY(other.waitForFinished());
+        TMain1 next(*m_prompter, m_opener);
+        QVERIFY(!next.terminating());
+        QCOMPARE(m_prompter->shown.size(), 1);
+        // Within one process the same holds: a second window may not start here.
+        TMain1 third(*m_prompter, m_opener);
+        QVERIFY(third.terminating());
+        next.close();
+    }
+
+    // A full disk or a file-size limit at the close leaves the old settings whole and
+    // says why; so does a full disk at the start, which keeps the list file too.
+    void fullDiskKeepsTheFiles() {
+        testsupport::TinyFileSystem disk(256);
+        if (!disk.isActive())
+            QSKIP("cannot mount a small file system here");
+        QVERIFY(QDir::setCurrent(disk.path()));
+        // The emulator lives elsewhere: the stand-in is larger than the disk.
+        m_dir->installEmulator(QStringLiteral("emu/"));
+        m_dir->installConfig(QStringLiteral("emu/"));
+        writeFile(disk.path() + QStringLiteral("StartKALTO.ini"),
+                  "[StartKALTO]\r\nEmuExePath=" + m_dir->file(QStringLiteral("emu/")).toUtf8() +
+                      "\r\n");
+        {
+            TMain1 main(*m_prompter, m_opener);
+            QVERIFY(!main.terminating());
+            main.close();
+            QVERIFY(!main.saveFailed());
+        }
+        const QByteArray settings = readFile(disk.path() + QStringLiteral("StartKALTO.ini"));
+        const QByteArray list = readFile(disk.path() + QStringLiteral("listinfo.txt"));
+        QVERIFY(settings.contains("BadRomcheck"));
+        QCOMPARE(m_prompter->shown.size(), 0);
+
+        {
+            TMain1 main(*m_prompter, m_opener);
+            QVERIFY(!main.terminating());
+            main.games().at(0)->CurScrShot = 3; // something new to save
+            disk.fill();
+            main.close();
+            QVERIFY(main.saveFailed());
+        }
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY2(m_prompter->shown[0].text.contains(QStringLiteral("StartKALTO.ini")) &&
+                     m_prompter->shown[0].text.contains(QStringLiteral("No space left")),
+                 qPrintable(m_prompter->shown[0].text));
+        QCOMPARE(readFile(disk.path() + QStringLiteral("StartKALTO.ini")), settings);
+
+        // Still full at the next start: the script cannot be written, and neither the
+        // list nor the settings are touched.
+        disk.fill();
+        {
+            TMain1 main(*m_prompter, m_opener);
+            QCOMPARE(m_prompter->shown.size(), 2);
+            QVERIFY2(m_prompter->shown[1].text.contains(QStringLiteral("batch.sh")),
+                     qPrintable(m_prompter->shown[1].text));
+            main.close();
+        }
+        QCOMPARE(readFile(disk.path() + QStringLiteral("listinfo.txt")), list);
+        QCOMPARE(readFile(disk.path() + QStringLiteral("StartKALTO.ini")), settings);
+        disk.empty();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+    }
+
+    void fileSizeLimitKeepsTheSettings() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        {
+            TMain1 main(*m_prompter, m_opener);
+            main.close();
+        }
+        const QByteArray settings = m_dir->readFile(QStringLiteral("StartKALTO.ini"));
+        QVERIFY(settings.size() > 200);
+        TMain1 main(*m_prompter, m_opener);
+        {
+            testsupport::FileSizeLimit limit(100);
+            main.close();
+        }
+        QVERIFY(main.saveFailed());
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY2(m_prompter->shown[0].text.contains(QStringLiteral("File too large")),
+                 qPrintable(m_prompter->shown[0].text));
+        QCOMPARE(m_dir->readFile(QStringLiteral("StartKALTO.ini")), settings);
+    }
+
+    // A termination signal while the start-up waits for the emulator ends the run (the
+    // emulator with it), removes the work files and saves nothing.
+    void terminationSignalDuringTheListRun() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        testsupport::ScopedEnv slow("KALTO_SIM_SLEEP_MS", "60000");
+        TerminationSignals signals_;
+        QTimer::singleShot(700, [] { std::raise(SIGTERM); });
+        QElapsedTimer clock;
+        clock.start();
+        TMain1 main(*m_prompter, m_opener, &signals_);
+        QVERIFY(clock.elapsed() < 50000);
+        QVERIFY(main.terminating());
+        QCOMPARE(main.exitCode(), 128 + SIGTERM);
+        QCOMPARE(m_prompter->shown.size(), 0);
+        QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
+        QVERIFY(!m_dir->exists(QStringLiteral("KALTOStart.txt")));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKALTO.ini")));
+        QVERIFY(!m_dir->exists(QStringLiteral("listinfo.txt")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            testsupport::processesMentioning(m_dir->file(QStringLiteral("kalto.exe"))).isEmpty(),
+            20000);
+    }
+
+    // The same while a dialog is up: the dialog goes, and nothing follows it.
+    void terminationSignalDuringADialog() {
+        m_dir->installConfig();
+        TerminationSignals signals_;
+        m_prompter->onShow = [] {
+            std::raise(SIGTERM);
+            QTest::qWait(100); // the dialog's own event loop
+        };
+        TMain1 main(*m_prompter, m_opener, &signals_);
+        QVERIFY(main.terminating());
+        QCOMPARE(main.exitCode(), 128 + SIGTERM);
+        QCOMPARE(m_prompter->openFileRequests.size(), 1);
+        QCOMPARE(m_prompter->shown.size(), 0); // no "File not found" after it
+        QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
+    }
+
+    // With the real dialogs: the modal file dialog is closed by the signal.
+    void terminationSignalClosesARealDialog() {
+        m_dir->installConfig();
+        QtPrompter prompter;
+        TerminationSignals signals_;
+        QTimer::singleShot(500, [] { std::raise(SIGTERM); });
+        bool stuck = false;
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [&] {
+            stuck = true;
+            while (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        watchdog.start(20000);
+        TMain1 main(prompter, m_opener, &signals_);
+        watchdog.stop();
+        QVERIFY(!stuck);
+        QVERIFY(main.terminating());
+        QCOMPARE(main.exitCode(), 128 + SIGTERM);
+        QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
+    }
+
+    // A slow list run shows a progress window after half a second; its Cancel button
+    // ends the run, and the start-up carries on with the list it had.
+    void slowListRunShowsProgressAndCancels() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        {
+            TMain1 first(*m_prompter, m_opener);
+            first.close();
+        }
+        const QByteArray list = m_dir->readFile(QStringLiteral("listinfo.txt"));
+        testsupport::setModified(m_dir->file(QStringLiteral("kalto.exe")),
+                                 QDateTime::currentDateTime().addDays(-1));
+        testsupport::ScopedEnv slow("KALTO_SIM_SLEEP_MS", "60000");
+        QString shownText;
+        bool busyBar = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (window->objectName() != u"StartupProgress" || !window->isVisible())
+                    continue;
+                poll.stop();
+                shownText =
+                    window->findChild<QLabel*>(QStringLiteral("StartupProgressText"))->text();
+                const auto* bar =
+                    window->findChild<QProgressBar*>(QStringLiteral("StartupProgressBar"));
+                busyBar = bar && bar->minimum() == 0 && bar->maximum() == 0;
+                auto* cancel =
+                    window->findChild<QPushButton*>(QStringLiteral("StartupProgressCancel"));
+                QTest::mouseClick(cancel, Qt::LeftButton);
+                return;
+            }
+        });
+        poll.start(50);
+        TMain1 main(*m_prompter, m_opener);
+        poll.stop();
+        QCOMPARE(shownText, QStringLiteral("Asking kalto.exe for its list of games…"));
+        QVERIFY(busyBar);
+        QVERIFY(!main.terminating());
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY2(m_prompter->shown[0].text.contains(QStringLiteral("the run was cancelled")),
+                 qPrintable(m_prompter->shown[0].text));
+        QCOMPARE(m_dir->readFile(QStringLiteral("listinfo.txt")), list);
+        QCOMPARE(main.games().count(), qsizetype(sk::demoCatalog().size()));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            testsupport::processesMentioning(m_dir->file(QStringLiteral("kalto.exe"))).isEmpty(),
+            20000);
+        main.close();
+    }
+
     void fontScaling() {
+        // The main window's children keep their fonts at any resolution; a window whose
+        // font is twice the design height doubles its direct children's fonts only.
+        {
+            m_dir->installEmulator();
+            m_dir->installConfig();
+            TMain1 main(*m_prompter, m_opener);
+            auto* button = main.findChild<QPushButton*>(QStringLiteral("StartEmuButton"));
+            const QFont before = button->font();
+            scaleChildFonts(&main, 192, kMainWindowFontHeight);
+            QCOMPARE(button->font(), before);
+            main.close();
+        }
+        QWidget dialog;
+        auto* child = new QLabel(QStringLiteral("child"), &dialog);
+        auto* grandchild = new QLabel(QStringLiteral("grandchild"), child);
+        QFont font = child->font();
+        font.setPixelSize(11);
+        child->setFont(font);
+        grandchild->setFont(font);
+        scaleChildFonts(&dialog, 192, -22);
+        QCOMPARE(child->font().pixelSize(), 22);
+        QCOMPARE(grandchild->font().pixelSize(), 11);
+        scaleChildFonts(&dialog, 96, -22);
+        QCOMPARE(child->font().pixelSize(), 22);
+
         QCOMPARE(fontScaleFactor(-11), 1);
         QCOMPARE(fontScaleFactor(-12), 1);
         QCOMPARE(fontScaleFactor(-21), 1);
@@ -184,6 +443,34 @@ private slots:
     }
 
 private:
+    // Every entry of the front-end directory with its size and time, to see that
+    // nothing was touched.
+    QStringList snapshot() const {
+        QStringList entries;
+        QDirIterator it(m_dir->path(),
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo info = it.nextFileInfo();
+            entries.append(QStringLiteral("%1 %2 %3")
+                               .arg(info.filePath())
+                               .arg(info.isDir() ? -1 : info.size())
+                               .arg(info.lastModified().toMSecsSinceEpoch()));
+        }
+        entries.sort();
+        return entries;
+    }
+
+    static void writeFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    static QByteArray readFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
     std::unique_ptr<FrontEndDir> m_dir;
     std::unique_ptr<ScriptedPrompter> m_prompter;
     RecordingOpener m_opener;

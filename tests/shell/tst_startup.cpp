@@ -1,12 +1,13 @@
 #include "ScriptedPrompter.h"
 #include "TestSupport.h"
+#include "core/IniDocument.h"
+#include "core/PathSet.h"
 #include "launch/Execfile.h"
-#include "shell/IniDocument.h"
-#include "shell/PathSet.h"
 #include "shell/StartUp.h"
 
 #include <QDir>
 #include <QtTest>
+#include <ctime>
 
 using testsupport::FrontEndDir;
 using testsupport::ScopedEnv;
@@ -245,7 +246,9 @@ private slots:
         QCOMPARE(m_dir->runs().size(), 5);
     }
 
-    void failedStartIsReportedAndTheSequenceGoesOn() {
+    // A run that could not even start is reported by the runner; the old list stays
+    // and the sequence goes on with it.
+    void failedStartKeepsTheOldList() {
         m_dir->installEmulator();
         m_dir->installConfig();
         m_dir->writeFile(QStringLiteral("listinfo.txt"), "old list");
@@ -253,9 +256,145 @@ private slots:
         RecordedSteps steps;
         QCOMPARE(m_startUp->RunStartup(false, steps), StartUp::Result::Completed);
         QCOMPARE(m_failedStarts, 1);
-        // No capture to move: the old list file is gone, and the import reports it.
-        QVERIFY(!m_dir->exists(QStringLiteral("listinfo.txt")));
+        QCOMPARE(m_prompter->shown.size(), 0); // the runner's failure handler said it
+        QCOMPARE(m_dir->readFile(QStringLiteral("listinfo.txt")), QByteArray("old list"));
+        QVERIFY(!m_startUp->listRefreshed());
+        QVERIFY(!m_startUp->emuExeDateToStore().isValid());
         QCOMPARE(steps.calls.size(), 4);
+    }
+
+    // An emulator that fails, crashes or lists nothing never replaces the list: the
+    // games stay, one message says what happened, and no date is stored so that the
+    // next start asks again.
+    void failedListRunKeepsTheOldList_data() {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("lastWords");
+        QTest::newRow("exit status")
+            << QByteArray("exit") << QStringLiteral("it ended with exit status 3")
+            << QStringLiteral("kalto-sim: cannot list the supported games");
+        QTest::newRow("crash") << QByteArray("crash") << QStringLiteral("exit status 137")
+                               << QString();
+        QTest::newRow("no games") << QByteArray("silent")
+                                  << QStringLiteral("its output holds no games") << QString();
+    }
+    void failedListRunKeepsTheOldList() {
+        QFETCH(QByteArray, fault);
+        QFETCH(QString, reason);
+        QFETCH(QString, lastWords);
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        const QByteArray good = m_dir->readFile(QStringLiteral("listinfo.txt"));
+        QVERIFY(good.contains("game ("));
+        QVERIFY(m_startUp->emuExeDateToStore().isValid());
+
+        ScopedEnv faulty("KALTO_SIM_LISTINFO_FAULT", fault);
+        steps.calls.clear();
+        QCOMPARE(m_startUp->RunStartup(false, steps), StartUp::Result::Completed);
+        QCOMPARE(m_dir->readFile(QStringLiteral("listinfo.txt")), good);
+        QVERIFY(!m_dir->exists(QStringLiteral("KALTOStart.txt")));
+        // The old list is imported as before.
+        QCOMPARE(
+            steps.calls.mid(steps.calls.size() - 3),
+            (QStringList{QStringLiteral("ImportGameList"), QStringLiteral("LoadFrontEndSettings"),
+                         QStringLiteral("UpdateFlags")}));
+        QCOMPARE(m_prompter->shown.size(), 1);
+        const QString text = m_prompter->shown[0].text;
+        QVERIFY2(
+            text.startsWith(QStringLiteral("kalto.exe -listinfo did not give the list of games")),
+            qPrintable(text));
+        QVERIFY2(text.contains(reason), qPrintable(text));
+        QVERIFY2(text.contains(lastWords), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("The games stay as they were")));
+        QVERIFY(!m_startUp->emuExeDateToStore().isValid());
+    }
+
+    // At a first start there is no list to keep: one message, and no second one about
+    // a list file that cannot be read.
+    void failedFirstListRun() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        ScopedEnv faulty("KALTO_SIM_LISTINFO_FAULT", "exit");
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::GameListUnreadable);
+        QVERIFY(!m_dir->exists(QStringLiteral("listinfo.txt")));
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY(
+            m_prompter->shown[0].text.contains(QStringLiteral("There is no list of games yet")));
+        QVERIFY(!steps.calls.contains(QStringLiteral("ImportGameList")));
+    }
+
+    // A stored path left empty means the working directory, never the shell's search.
+    void emptyEmulatorPathIsTheWorkingDirectory() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"), "[StartKALTO]\r\nEmuExePath=\r\n");
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_paths.EmuDir, QStringLiteral("./"));
+        QCOMPARE(m_prompter->openFileRequests.size(), 0);
+        QCOMPARE(m_dir->runs(), QStringList{QStringLiteral("-listinfo")});
+    }
+
+    // Deep front-end directories work: the script's path is not cut.
+    void longFrontEndPath() {
+        QString deep = QStringLiteral("front");
+        while (m_dir->file(deep).size() < 300)
+            deep += QStringLiteral("/a-rather-long-folder-name");
+        m_dir->makeDir(deep);
+        QVERIFY(QDir::setCurrent(m_dir->file(deep)));
+        m_dir->installEmulator(deep + u'/');
+        m_dir->installConfig(deep + u'/');
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QVERIFY(m_runner->commandLine().size() > 300);
+        QCOMPARE(m_failedStarts, 0);
+        QVERIFY(m_dir->readFile(deep + QStringLiteral("/listinfo.txt")).contains("game ("));
+    }
+
+    // A working directory deleted under the program ends it with a message; nothing
+    // lands in the root directory.
+    void workingDirectoryGone() {
+        m_dir->makeDir(QStringLiteral("gone"));
+        QVERIFY(QDir::setCurrent(m_dir->file(QStringLiteral("gone"))));
+        QVERIFY(QDir().rmdir(m_dir->file(QStringLiteral("gone"))));
+        const bool rootScript = QFileInfo::exists(QStringLiteral("/batch.sh"));
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::WorkingDirectoryMissing);
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY(m_prompter->shown[0].text.contains(QStringLiteral("no longer exists")));
+        QCOMPARE(QFileInfo::exists(QStringLiteral("/batch.sh")), rootScript);
+        QVERIFY(steps.calls.isEmpty());
+        QVERIFY(m_paths.FrontEndDir.isEmpty());
+    }
+
+    // The executable's date is kept in UTC: a time in the hour that a daylight-saving
+    // change repeats compares equal after a save and a load, so the list is not asked
+    // for again; the older local form without "Z" still reads.
+    void executableDateAcrossDaylightSaving() {
+        ScopedEnv zone("TZ", "Europe/Berlin");
+        tzset();
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        // 2026-10-25 02:30 happens twice in Berlin; this is the second time.
+        testsupport::setModified(m_dir->file(QStringLiteral("kalto.exe")),
+                                 QDateTime(QDate(2026, 10, 25), QTime(1, 30, 7), Qt::UTC));
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        IniDocument ini = IniDocument::emptyFor(m_paths.FrontEndIniFile);
+        ini.writeDateTime(u"StartKALTO", u"EmuExeDate", m_startUp->emuExeDateToStore());
+        ini.save();
+        QCOMPARE(ini.readString(u"StartKALTO", u"EmuExeDate", {}),
+                 QStringLiteral("2026-10-25T01:30:07Z"));
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_dir->runs().size(), 1);
+
+        ini.writeString(u"StartKALTO", u"EmuExeDate", QStringLiteral("2026-10-24T12:00:00"));
+        QCOMPARE(ini.readDateTime(u"StartKALTO", u"EmuExeDate", {}),
+                 QDateTime(QDate(2026, 10, 24), QTime(10, 0), Qt::UTC));
+        tzset();
     }
 
     void existingOrBlockedDataDirectoriesArePassedOver() {
