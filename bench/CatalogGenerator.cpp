@@ -554,7 +554,7 @@ void resetFrontEndFiles(const std::string& dirText) {
     const fs::path dir(dirText);
     std::error_code ec;
     for (const char* file : {"listinfo.txt", "StartKALTO.ini", "batch.sh", "batch.bat",
-                             "KALTOStart.txt", "romcheck.txt"})
+                             "KALTOStart.txt", "romcheck.txt", "StartKALTO.lock"})
         fs::remove(dir / file, ec);
     // fs::remove leaves a directory that holds anything.
     for (const char* sub : {"StartKaltoTemp", "Gameplay", "Titles", "Cabinets", "Marquees",

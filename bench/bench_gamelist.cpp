@@ -4,13 +4,14 @@
 
 #include "CatalogGenerator.h"
 #include "Measure.h"
+#include "core/IniDocument.h"
+#include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameObject.h"
 #include "games/ListInfoImport.h"
 #include "games/RomsetFinder.h"
 #include "launch/EmulatorConfig.h"
 #include "shell/MainUnit1.h"
-#include "shell/Prompter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSaveFile>
 #include <QSet>
 #include <QThread>
 #include <cstring>
@@ -46,9 +48,10 @@ struct Options {
 };
 
 void usage() {
-    std::fprintf(stderr,
-                 "usage: bench_gamelist [--dir DIR] [--reps N] [--only import,flags,fill,memory]"
-                 " [--generate-only]\n");
+    std::fprintf(
+        stderr,
+        "usage: bench_gamelist [--dir DIR] [--reps N] [--only import,flags,fill,startup,memory]"
+        " [--generate-only]\n");
 }
 
 std::optional<Options> parseOptions(const QStringList& args) {
@@ -329,6 +332,125 @@ void benchFill(const Options& options, const skbench::CatalogSummary& summary) {
     skbench::resetFrontEndFiles(options.dir.toStdString());
 }
 
+qint64 countSections(const QString& path);
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        std::printf("  cannot write %s\n", qPrintable(path));
+}
+
+// The start-up in process on a front-end directory that a first start and a close have
+// left (list file, settings with a section per game): with its settings, against the
+// same start-up whose settings hold only the front-end's own section, and against
+// reading both files once. Then the close, whose settings save is timed against
+// writing the same bytes with QSaveFile.
+void benchStartup(const Options& options, const skbench::CatalogSummary& summary) {
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+    AutoPrompter prompter;
+    NoOpener opener;
+    const QString settingsPath = options.dir + QStringLiteral("/StartKALTO.ini");
+    const QString listPath = options.dir + QStringLiteral("/listinfo.txt");
+    {
+        SilencedStdout quiet;
+        TMain1 first(prompter, opener);
+        first.close();
+    }
+    const QByteArray fullSettings = readAll(settingsPath);
+    const QByteArray ownSection = IniDocument::sectionOf(settingsPath, u"StartKALTO").serialize();
+    const qint64 sections = countSections(settingsPath) - 1;
+    if (sections != summary.games || !QFileInfo::exists(listPath)) {
+        std::printf("  MISMATCH: the first start left %lld game sections (expected %d)\n",
+                    (long long)sections, summary.games);
+        return;
+    }
+
+    std::unique_ptr<TMain1> main;
+    int shownGames = -1;
+    const auto startUp = [&] {
+        main = std::make_unique<TMain1>(prompter, opener);
+        shownGames = main->listModel()->rowCount();
+    };
+    const auto withSettings = [&] {
+        main.reset();
+        writeAll(settingsPath, fullSettings);
+    };
+    // The launch script echoes to the standard output it inherits.
+    auto quiet = std::make_unique<SilencedStdout>();
+    std::vector<double> full, own;
+    for (int i = 0; i <= options.reps; ++i) {
+        withSettings();
+        const double a = timeMs(startUp);
+        main.reset();
+        writeAll(settingsPath, ownSection);
+        const double b = timeMs(startUp);
+        if (i > 0) { // the first round warms the caches
+            full.push_back(a);
+            own.push_back(b);
+        }
+    }
+    const Timings settingsCost{skbench::median(full), skbench::median(own)};
+    qint64 lines = 0;
+    const Timings whole = compareMedians(
+        options.reps, [&] { startUp(); },
+        [&] { lines = readAndCountLines(listPath) + readAndCountLines(settingsPath); },
+        withSettings);
+
+    // The close: hide, the whole settings save, the work files, the list freed.
+    std::vector<double> closes;
+    std::vector<double> teardowns;
+    std::vector<double> plainWrites;
+    QByteArray saved;
+    for (int i = 0; i <= options.reps; ++i) {
+        withSettings();
+        startUp();
+        const double c = timeMs([&] { main->close(); });
+        const double d = timeMs([&] { main.reset(); });
+        saved = readAll(settingsPath);
+        const double w = timeMs([&] {
+            QSaveFile file(settingsPath);
+            if (!file.open(QIODevice::WriteOnly) || file.write(saved) != saved.size() ||
+                !file.commit())
+                std::printf("  cannot write %s\n", qPrintable(settingsPath));
+        });
+        if (i > 0) {
+            closes.push_back(c);
+            teardowns.push_back(d);
+            plainWrites.push_back(w);
+        }
+    }
+    const Timings close{skbench::median(closes), skbench::median(plainWrites)};
+    main.reset();
+    quiet.reset();
+    if (shownGames != summary.games || saved.size() != fullSettings.size())
+        std::printf("  MISMATCH: %d games shown (expected %d); the close saved %lld bytes "
+                    "(the first close %lld)\n",
+                    shownGames, summary.games, (long long)saved.size(),
+                    (long long)fullSettings.size());
+
+    reportLine(
+        "start-up with 40k game sections / with the front-end section only", settingsCost.ratio(),
+        1.2,
+        details("with", "without", settingsCost) +
+            QStringLiteral(", settings %1 kB").arg(fullSettings.size() / 1024).toStdString());
+    reportLine("start-up in process / read list and settings, count lines", whole.ratio(), 10,
+               details("start-up", "baseline", whole) +
+                   QStringLiteral(", %1 lines").arg(lines).toStdString());
+    reportLine("close (settings save) / QSaveFile of the same bytes", close.ratio(), 3,
+               details("close", "QSaveFile", close) +
+                   QStringLiteral("; then the window and its records freed in %1")
+                       .arg(fmtMs(skbench::median(teardowns)))
+                       .toStdString());
+    if (prompter.shown > 0)
+        std::printf("  note: the front-end showed %d message(s)\n", prompter.shown);
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+}
+
 // Reads "<key>: <n> kB" from /proc/<pid>/status.
 qint64 statusKb(qint64 pid, const char* key) {
     QFile file(QStringLiteral("/proc/%1/status").arg(pid));
@@ -537,6 +659,8 @@ int main(int argc, char** argv) {
         benchUpdateFlags(options, summary);
     if (options.wants("fill"))
         benchFill(options, summary);
+    if (options.wants("startup"))
+        benchStartup(options, summary);
     if (options.wants("memory"))
         benchMemory(options, summary);
     return 0;
