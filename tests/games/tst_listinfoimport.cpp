@@ -101,9 +101,13 @@ private slots:
     }
 
     void unsafeZipNamesAreDropped() {
+        // Control characters of both ranges, as UTF-8 and as 8-bit text.
         QVERIFY(import(block("../evil", "") + block("a\\b", "") + block(".", "") +
-                       block("c\x01tl", "") + block("good", "")));
+                       block("c\x01tl", "") + block("c\xc2\x85tl", "") + block("c\x9ftl", "") +
+                       block("del\x7f", "") +
+                       block("good", "archive ( name \"x\xc2\x9b\" name ok )\n")));
         QCOMPARE(m_games.count(), 1);
+        QCOMPARE(m_games.at(0)->Archives, QStringList{QStringLiteral("ok")});
         QCOMPARE(m_games.at(0)->ZipName, QStringLiteral("good"));
     }
 
