@@ -7,7 +7,8 @@
 #include "core/Platform.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -88,23 +89,38 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         }
         return settings.serialize();
     }
-    QByteArray text = settings.serialize();
-    text.reserve(text.size() + count() * 48);
-    char number[16];
+    const QByteArray head = settings.serialize();
+    static constexpr QByteArrayView kBad = "]\r\nBadRomcheck=";
+    static constexpr QByteArrayView kShot = "\r\nCurScrShot=";
+    static constexpr QByteArrayView kEnd = "\r\n\r\n";
+    // Room for the longest each section can be (a UTF-16 unit is at most three bytes of
+    // UTF-8), then the bytes in place and the size cut to what was written.
+    qsizetype room = head.size();
+    for (const TGameObject* game : m_order)
+        room += 1 + 3 * game->ZipName.size() + kBad.size() + 1 + kShot.size() + 11 + kEnd.size();
+    QByteArray text(room, Qt::Uninitialized);
+    char* out = text.data();
+    const auto put = [&out](QByteArrayView bytes) {
+        std::memcpy(out, bytes.data(), size_t(bytes.size()));
+        out += bytes.size();
+    };
+    put(head);
     for (const TGameObject* game : m_order) {
-        text += '[';
+        *out++ = '[';
         const QString& name = game->ZipName;
-        if (std::all_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x80; }))
-            for (const QChar c : name)
-                text += char(c.unicode());
-        else
-            text += name.toUtf8();
-        text += "]\r\nBadRomcheck=";
-        text += game->BadRomcheck ? '1' : '0';
-        text += "\r\nCurScrShot=";
-        text.append(number, std::snprintf(number, sizeof number, "%d", int(game->CurScrShot)));
-        text += "\r\n\r\n";
+        const QChar* chars = name.constData();
+        qsizetype i = 0;
+        while (i < name.size() && chars[i].unicode() < 0x80)
+            *out++ = char(chars[i++].unicode());
+        if (i < name.size())
+            put(QStringView(name).sliced(i).toUtf8());
+        put(kBad);
+        *out++ = game->BadRomcheck ? '1' : '0';
+        put(kShot);
+        out = std::to_chars(out, out + 11, game->CurScrShot).ptr;
+        put(kEnd);
     }
+    text.truncate(out - text.constData());
     return text;
 }
 

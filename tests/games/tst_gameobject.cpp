@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "core/IniDocument.h"
 #include "games/GameObject.h"
 #include "games/RomsetFinder.h"
 
@@ -49,6 +50,47 @@ private slots:
         list.FreeAll();
         QCOMPARE(list.count(), 0);
         QCOMPARE(list.FindGame(u"darius"), nullptr);
+    }
+
+    // The per-game sections are written as the document would write them key by key,
+    // whatever the names: distinct ones go straight into the text, names that share a
+    // section (with each other or with the document's own) through the document, where
+    // the last write wins.
+    void settingsSectionsMatchKeyByKeyWrites_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("distinct") << QStringList{"alpha", "b\u00e9ta", "gamma"};
+        QTest::newRow("alike without case") << QStringList{"Zeta", "alpha", "zeta"};
+        QTest::newRow("the front-end's section") << QStringList{"alpha", "startkalto"};
+        QTest::newRow("none") << QStringList{};
+    }
+    void settingsSectionsMatchKeyByKeyWrites() {
+        QFETCH(QStringList, names);
+        TGameObjectList list;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            auto g = game(names[i]);
+            g->BadRomcheck = i % 2;
+            g->CurScrShot = int(i * 1000 - 1);
+            list.AddGame(std::move(g));
+        }
+        const auto head = [] {
+            IniDocument ini = IniDocument::emptyFor(QString());
+            ini.writeString(u"StartKALTO", u"EmuExePath", u"./");
+            return ini;
+        };
+        IniDocument expected = head();
+        for (TGameObject* g : list) {
+            expected.writeBool(g->ZipName, u"BadRomcheck", g->BadRomcheck);
+            expected.writeInteger(g->ZipName, u"CurScrShot", g->CurScrShot);
+        }
+        IniDocument settings = head();
+        const QByteArray text = list.WithSettingsSections(settings);
+        QCOMPARE(text, expected.serialize());
+
+        // And back: every game reads its own section (or the one it shares).
+        const IniDocument back = IniDocument::fromBytes(text);
+        list.ReadSettingsSections(back, true);
+        for (TGameObject* g : list)
+            QCOMPARE(g->CurScrShot, back.readInteger(g->ZipName, u"CurScrShot", -7));
     }
 
     void updateFlagsSetsCheatsAndInstalled() {
