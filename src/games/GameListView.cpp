@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
 #include <QTextLayout>
@@ -174,6 +175,10 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
                                     static_cast<QAbstractItemView*>(m_detailsView)}) {
         connect(view, &QAbstractItemView::doubleClicked, this, &GameListView::itemActivated);
         view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+        // Scrolling by hand ends the following of the selected game (see below).
+        for (QScrollBar* bar : {view->verticalScrollBar(), view->horizontalScrollBar()})
+            connect(bar, &QAbstractSlider::actionTriggered, this, [this] { m_following = false; });
     }
     connect(m_detailsView->header(), &QHeaderView::sectionClicked, this,
             &GameListView::columnClicked);
@@ -246,6 +251,7 @@ void GameListView::selectRow(int row) {
 
 void GameListView::scrollToCurrent() {
     m_scrollPending = true;
+    m_following = true;
     m_scrollClock.start();
     scrollToCurrentAfterLayout();
 }
@@ -275,6 +281,15 @@ void GameListView::scrollToCurrentAfterLayout() {
 }
 
 bool GameListView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+        m_following = false;
+        break;
+    default:
+        break;
+    }
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
@@ -284,9 +299,15 @@ bool GameListView::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    // A view that is shown, or grows to its size, after a fill scrolls again: an
+    // item scrolled into a view of a few pixels would sit at the wrong place in the
+    // full one. This goes on until the user scrolls, clicks or types.
     if (event->type() == QEvent::Show || event->type() == QEvent::Resize) {
-        if (watched == currentView() && m_scrollPending)
+        QAbstractItemView* view = currentView();
+        if ((watched == view || watched == view->viewport()) && (m_scrollPending || m_following)) {
+            m_scrollPending = true;
             QTimer::singleShot(0, this, [this] { scrollToCurrentAfterLayout(); });
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

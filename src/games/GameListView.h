@@ -64,5 +64,6 @@ private:
     GameListModel* m_model = nullptr;
     Style m_style = LargeIcons;
     bool m_scrollPending = false; // the current item is to be scrolled into sight
+    bool m_following = false;     // ...and kept there while the view takes its size
     QElapsedTimer m_scrollClock;
 };
