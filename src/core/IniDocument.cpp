@@ -86,7 +86,55 @@ void IniDocument::load(QByteArrayView bytes) {
     // The emulator's files are 8-bit text; files that carry UTF-8 are read as such.
     m_latin1 = !bytes.isValidUtf8();
     m_bom = m_bom && !m_latin1;
-    m_text = m_latin1 ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+    const auto decode = [this](QByteArrayView b) {
+        return m_latin1 ? QString::fromLatin1(b) : QString::fromUtf8(b);
+    };
+    if (m_partial) {
+        // Only the wanted section's lines are decoded. The rest of a large file is
+        // looked at for its headers alone: lines that begin with "[".
+        const auto plain = [](QStringView t) {
+            return std::all_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x80; });
+        };
+        const QByteArray wantedName = m_onlySection.toLatin1();
+        const bool plainName = plain(m_onlySection);
+        const auto matches = [&](QByteArrayView name) {
+            if (plainName && name.size() == wantedName.size() &&
+                std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; }))
+                return name.compare(wantedName, Qt::CaseInsensitive) == 0;
+            return NameIndex::equalIgnoringCase(decode(name), m_onlySection);
+        };
+        QByteArray wanted;
+        qsizetype keepFrom = -1;
+        qsizetype pos = 0;
+        const char* const data = bytes.data();
+        const qsizetype size = bytes.size();
+        while (pos < size) {
+            const auto* bracket =
+                static_cast<const char*>(std::memchr(data + pos, '[', size_t(size - pos)));
+            if (!bracket)
+                break;
+            const qsizetype at = bracket - data;
+            pos = at + 1;
+            if (at > 0 && data[at - 1] != '\n' && data[at - 1] != '\r')
+                continue; // not at the start of a line
+            const auto* lf =
+                static_cast<const char*>(std::memchr(bracket, '\n', size_t(size - at)));
+            const qsizetype span = lf ? lf - bracket : size - at;
+            const auto* cr = static_cast<const char*>(std::memchr(bracket, '\r', size_t(span)));
+            const QByteArrayView line(bracket, cr ? cr - bracket : span);
+            pos = at + line.size();
+            if (line.size() < 2 || line.back() != ']')
+                continue;
+            if (keepFrom >= 0)
+                wanted += bytes.sliced(keepFrom, at - keepFrom);
+            keepFrom = matches(line.sliced(1, line.size() - 2)) ? at : -1;
+        }
+        if (keepFrom >= 0)
+            wanted += bytes.sliced(keepFrom);
+        m_text = decode(wanted);
+    } else {
+        m_text = decode(bytes);
+    }
 
     const QStringView text(m_text);
     const char16_t* const data = text.utf16();
