@@ -307,6 +307,22 @@ private slots:
         QVERIFY(m_dir->readFile(QStringLiteral("big.ini")).contains("[game2]"));
     }
 
+    // The section read alone reads as it does in the whole document, whatever the line
+    // ends, brackets inside lines and letters beyond ASCII.
+    void oneSectionReadsAsInTheWholeFile() {
+        const QByteArray text = "x=[not a header]\r[Caf\xc9]\nk=1\r\n[half=open\r\n; [c]\nj=[2]\r"
+                                "[other]\r\nk=3\n[caf\xe9]\nk=4\n[Caf\xc9]\r\nm=5\r\n";
+        m_dir->writeFile(QStringLiteral("s.ini"), text);
+        const IniDocument whole(m_dir->file(QStringLiteral("s.ini")));
+        const auto part = IniDocument::sectionOf(m_dir->file(QStringLiteral("s.ini")),
+                                                 QStringLiteral("CAF\u00c9"));
+        for (const char* key : {"k", "[half", "j", "m"})
+            QCOMPARE(part.readString(u"caf\u00e9", QString::fromLatin1(key), QStringLiteral("-")),
+                     whole.readString(u"caf\u00e9", QString::fromLatin1(key), QStringLiteral("-")));
+        QCOMPARE(part.readString(u"Caf\u00c9", u"j", {}), QStringLiteral("[2]"));
+        QVERIFY(!part.sectionExists(u"other"));
+    }
+
     void unreadableFileRaises() {
         m_dir->makeDir(QStringLiteral("adir.ini"));
         QVERIFY_THROWS_EXCEPTION(FileError, IniDocument(m_dir->file(QStringLiteral("adir.ini"))));
