@@ -3,7 +3,8 @@
 #include <QIcon>
 
 // The pictures of the game list: a game cartridge, lit when the game is installed and
-// grey when not, at 16 and 32 pixels; the same with the bad-romset mark; the mark alone.
+// hollow when not, at 16 and 32 pixels and for screens of twice the density; the same
+// with the bad-romset mark; the mark alone.
 class GameIcons final {
 public:
     GameIcons();
