@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QString>
 #include <optional>
 
-// Every message box, question, beep and file dialog goes through this seam, so the
-// program's conversation with the user can be scripted and checked in tests.
+// Every message box, question, beep, file and folder dialog, font and colour dialog
+// goes through this seam, so the program's conversation with the user can be scripted
+// and checked in tests.
 class Prompter {
 public:
     enum class Icon { Error, Warning, Information, Question };
@@ -20,6 +23,17 @@ public:
         QString defaultSuffix;   // added when the typed name has none
     };
 
+    // A font with its colour, as the font dialog shows and returns it.
+    struct FontChoice {
+        QFont font;
+        QColor color;
+    };
+
+    struct FolderRequest {
+        QString title;      // "Select alternative rompath"
+        QString initialDir; // highlighted first when it exists
+    };
+
     virtual ~Prompter() = default;
 
     // Shows a modal message; "\r" in the text starts a new line.
@@ -27,6 +41,12 @@ public:
     virtual void beep() = 0;
     // An existing file chosen by the user, or nothing on Cancel.
     virtual std::optional<QString> openFile(const OpenFileRequest& request) = 0;
+    // The font dialog (font, size, effects and colour), or nothing on Cancel.
+    virtual std::optional<FontChoice> chooseFont(const FontChoice& current) = 0;
+    // The colour dialog, or nothing on Cancel.
+    virtual std::optional<QColor> chooseColor(const QColor& current) = 0;
+    // The folder picker: a file-system folder, or nothing on Cancel.
+    virtual std::optional<QString> pickFolder(const FolderRequest& request) = 0;
 
     void error(const QString& text) { message(Icon::Error, Buttons::Ok, text); }
     // The error box whose only button is Cancel.

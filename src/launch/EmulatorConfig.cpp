@@ -4,7 +4,7 @@
 #include "core/Platform.h"
 #include "core/Text.h"
 
-RomDirs ReadRomDirs(const QString& emuCfgFile) {
+RomDirs ReadRomDirs(const QString& emuCfgFile, bool* wibble) {
     const IniDocument cfg(emuCfgFile);
     static const char* const olderKeys[] = {"Ziproms ", "Ziproms1 ", "Ziproms2 ", nullptr};
     RomDirs dirs;
@@ -16,5 +16,15 @@ RomDirs ReadRomDirs(const QString& emuCfgFile) {
         dirs[size_t(i)] =
             platform::toNativeSeparators(trimmedValue(cfg.readString(u"Directories", key, older)));
     }
+    if (wibble)
+        *wibble = cfg.readBool(u"General", u"Wibble ", false);
     return dirs;
+}
+
+void WriteRomDirs(const QString& emuCfgFile, const RomDirs& dirs) {
+    // The emulator's own file: every other line stays, this saves it whole or not at all.
+    IniDocument cfg(emuCfgFile);
+    for (int i = 0; i < 4; ++i)
+        cfg.writeString(u"Directories", QStringLiteral("rom_dir_%1 ").arg(i), dirs[size_t(i)]);
+    cfg.save();
 }

@@ -1,7 +1,12 @@
 #include "FontScale.h"
 
+#include <QVariant>
 #include <QWidget>
 #include <algorithm>
+
+namespace {
+const char* const kDesignFont = "designFont";
+} // namespace
 
 int fontHeight(int pixelSize) {
     return -pixelSize;
@@ -21,7 +26,14 @@ void scaleChildFonts(QWidget* window, int dpi, int windowFontHeight) {
     auto children = window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     std::reverse(children.begin(), children.end());
     for (QWidget* child : children) {
-        QFont font = child->font();
+        // Dialogs scale at every showing: each time from the font they were made
+        // with, so that the fonts do not grow with every showing.
+        QVariant design = child->property(kDesignFont);
+        if (!design.isValid()) {
+            design = child->font();
+            child->setProperty(kDesignFont, design);
+        }
+        QFont font = design.value<QFont>();
         if (font.pixelSize() > 0)
             font.setPixelSize(font.pixelSize() * factor);
         else

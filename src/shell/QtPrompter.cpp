@@ -1,13 +1,21 @@
 #include "QtPrompter.h"
 
+#include "BrowseFolder.h"
 #include "Version.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 
 Prompter::Answer QtPrompter::message(Icon icon, Buttons buttons, const QString& text) {
     QMessageBox box(m_parent);
@@ -71,6 +79,64 @@ std::optional<QString> QtPrompter::openFile(const OpenFileRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<Prompter::FontChoice> QtPrompter::chooseFont(const FontChoice& current) {
+    // The font dialog with a colour row under it: the list's text colour is chosen
+    // together with its font.
+    QDialog dialog(m_parent);
+    dialog.setObjectName(QStringLiteral("FontDialog"));
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* fonts = new QFontDialog(current.font, &dialog);
+    fonts->setWindowFlags(Qt::Widget);
+    fonts->setOptions(QFontDialog::NoButtons);
+    layout->addWidget(fonts);
+    QColor color = current.color;
+    auto* colorRow = new QHBoxLayout;
+    auto* colorLabel = new QLabel(QStringLiteral("Colour:"), &dialog);
+    auto* colorButton = new QPushButton(&dialog);
+    colorButton->setObjectName(QStringLiteral("FontColorButton"));
+    colorButton->setMinimumWidth(90);
+    const auto showColor = [&] {
+        QPixmap swatch(28, 14);
+        swatch.fill(color);
+        colorButton->setIcon(QIcon(swatch));
+        colorButton->setText(color.name());
+    };
+    showColor();
+    QObject::connect(colorButton, &QPushButton::clicked, &dialog, [&] {
+        const QColor chosen = QColorDialog::getColor(color, &dialog);
+        if (chosen.isValid()) {
+            color = chosen;
+            showColor();
+        }
+    });
+    colorLabel->setBuddy(colorButton);
+    colorRow->addWidget(colorLabel);
+    colorRow->addWidget(colorButton);
+    colorRow->addStretch(1);
+    layout->addLayout(colorRow);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return FontChoice{fonts->currentFont(), color};
+}
+
+std::optional<QColor> QtPrompter::chooseColor(const QColor& current) {
+    const QColor chosen = QColorDialog::getColor(current, m_parent);
+    return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
+}
+
+std::optional<QString> QtPrompter::pickFolder(const FolderRequest& request) {
+    TBrowseFolder picker(request.title, m_parent);
+    picker.setDirectory(request.initialDir);
+    if (!picker.Execute())
+        return std::nullopt;
+    return picker.directory();
 }
 
 void QtDesktopOpener::open(const QString& pathOrUrl) {

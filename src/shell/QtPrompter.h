@@ -13,6 +13,9 @@ public:
     Answer message(Icon icon, Buttons buttons, const QString& text) override;
     void beep() override;
     std::optional<QString> openFile(const OpenFileRequest& request) override;
+    std::optional<FontChoice> chooseFont(const FontChoice& current) override;
+    std::optional<QColor> chooseColor(const QColor& current) override;
+    std::optional<QString> pickFolder(const FolderRequest& request) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -32,6 +32,40 @@ std::optional<QString> ScriptedPrompter::openFile(const OpenFileRequest& request
     return openFileAnswers.takeFirst();
 }
 
+namespace {
+
+// Takes the next scripted answer; an unscripted dialog is cancelled and counted.
+template <typename T> std::optional<T> next(QList<std::optional<T>>& answers, int& unscripted) {
+    if (answers.isEmpty()) {
+        ++unscripted;
+        return std::nullopt;
+    }
+    return answers.takeFirst();
+}
+
+} // namespace
+
+std::optional<Prompter::FontChoice> ScriptedPrompter::chooseFont(const FontChoice& current) {
+    fontRequests.append(current);
+    if (onShow)
+        onShow();
+    return next(fontAnswers, unscripted);
+}
+
+std::optional<QColor> ScriptedPrompter::chooseColor(const QColor& current) {
+    colorRequests.append(current);
+    if (onShow)
+        onShow();
+    return next(colorAnswers, unscripted);
+}
+
+std::optional<QString> ScriptedPrompter::pickFolder(const FolderRequest& request) {
+    folderRequests.append(request);
+    if (onShow)
+        onShow();
+    return next(folderAnswers, unscripted);
+}
+
 QStringList ScriptedPrompter::texts() const {
     QStringList result;
     for (const Shown& s : shown)

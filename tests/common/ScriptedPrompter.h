@@ -19,6 +19,9 @@ public:
     Answer message(Icon icon, Buttons buttons, const QString& text) override;
     void beep() override { ++beeps; }
     std::optional<QString> openFile(const OpenFileRequest& request) override;
+    std::optional<FontChoice> chooseFont(const FontChoice& current) override;
+    std::optional<QColor> chooseColor(const QColor& current) override;
+    std::optional<QString> pickFolder(const FolderRequest& request) override;
 
     QStringList texts() const;
 
@@ -29,6 +32,14 @@ public:
     QList<Answer> answers;
     QList<std::optional<QString>> openFileAnswers;
     QList<OpenFileRequest> openFileRequests;
+    // Answers of the font, colour and folder dialogs (nothing: Cancel), and what each
+    // was shown.
+    QList<std::optional<FontChoice>> fontAnswers;
+    QList<FontChoice> fontRequests;
+    QList<std::optional<QColor>> colorAnswers;
+    QList<QColor> colorRequests;
+    QList<std::optional<QString>> folderAnswers;
+    QList<FolderRequest> folderRequests;
     int beeps = 0;
     int unscripted = 0;
 };
