@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSaveFile>
 #include <QSet>
@@ -48,10 +49,9 @@ struct Options {
 };
 
 void usage() {
-    std::fprintf(
-        stderr,
-        "usage: bench_gamelist [--dir DIR] [--reps N] [--only import,flags,fill,startup,memory]"
-        " [--generate-only]\n");
+    std::fprintf(stderr, "usage: bench_gamelist [--dir DIR] [--reps N] [--only "
+                         "import,flags,fill,startup,search,memory]"
+                         " [--generate-only]\n");
 }
 
 std::optional<Options> parseOptions(const QStringList& args) {
@@ -110,6 +110,18 @@ public:
     }
     void beep() override {}
     std::optional<QString> openFile(const OpenFileRequest&) override {
+        ++shown;
+        return std::nullopt;
+    }
+    std::optional<FontChoice> chooseFont(const FontChoice&) override {
+        ++shown;
+        return std::nullopt;
+    }
+    std::optional<QColor> chooseColor(const QColor&) override {
+        ++shown;
+        return std::nullopt;
+    }
+    std::optional<QString> pickFolder(const FolderRequest&) override {
         ++shown;
         return std::nullopt;
     }
@@ -451,6 +463,61 @@ void benchStartup(const Options& options, const skbench::CatalogSummary& summary
     skbench::resetFrontEndFiles(options.dir.toStdString());
 }
 
+// Narrowing the list by the search field, one keystroke at a time, against a fill of
+// the same list. The first keystroke after a fill also folds every game's texts.
+void benchSearch(const Options& options, const skbench::CatalogSummary& summary) {
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+    AutoPrompter prompter;
+    NoOpener opener;
+    std::unique_ptr<TMain1> main;
+    {
+        SilencedStdout quiet;
+        main = std::make_unique<TMain1>(prompter, opener);
+    }
+    main->show();
+    settle();
+    auto* search = main->findChild<QLineEdit*>(QStringLiteral("GameSearch"));
+    if (!search || main->games().count() != summary.games) {
+        std::printf("  MISMATCH: no search field, or %lld games\n",
+                    (long long)main->games().count());
+        return;
+    }
+    int shown = 0;
+    const Timings t = compareMedians(
+        options.reps,
+        [&] {
+            search->setText(QStringLiteral("a"));
+            shown = main->listModel()->rowCount();
+        },
+        [&] { main->FillGameList(); },
+        [&] {
+            search->clear();
+            main->FillGameList(); // the keys folded by the last keystroke are gone
+            settle();
+        });
+    // Typing on: each further keystroke narrows the list of the one before.
+    std::vector<double> further;
+    for (int i = 0; i < options.reps; ++i) {
+        search->clear();
+        settle();
+        const QString word = QStringLiteral("gal");
+        for (qsizetype n = 1; n <= word.size(); ++n) {
+            const double ms = timeMs([&] { search->setText(word.left(n)); });
+            if (n > 1)
+                further.push_back(ms);
+        }
+    }
+    search->clear();
+    reportLine("one keystroke (search \"a\") / FillGameList", t.ratio(), 1,
+               details("keystroke", "fill", t) +
+                   QStringLiteral(", %1 games shown; a further keystroke %2")
+                       .arg(shown)
+                       .arg(fmtMs(skbench::median(further)))
+                       .toStdString());
+    main.reset();
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+}
+
 // Reads "<key>: <n> kB" from /proc/<pid>/status.
 qint64 statusKb(qint64 pid, const char* key) {
     QFile file(QStringLiteral("/proc/%1/status").arg(pid));
@@ -661,6 +728,8 @@ int main(int argc, char** argv) {
         benchFill(options, summary);
     if (options.wants("startup"))
         benchStartup(options, summary);
+    if (options.wants("search"))
+        benchSearch(options, summary);
     if (options.wants("memory"))
         benchMemory(options, summary);
     return 0;

@@ -13,3 +13,7 @@ inline QString trimmedValue(QStringView text) {
         --end;
     return text.mid(begin, end - begin).toString();
 }
+
+// The text as searches compare it: letters without case and without accents ("Café"
+// and "CAFE" alike).
+QString searchFolded(QStringView text);

@@ -2,7 +2,9 @@
 
 #include "GameObject.h"
 #include "RomsetFinder.h"
+#include "core/Text.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <limits>
 #include <numeric>
@@ -23,10 +25,11 @@ GameListModel::GameListModel(RomsetFinder& romsets, QObject* parent)
 
 void GameListModel::setGames(const std::vector<TGameObject*>& games) {
     beginResetModel();
-    m_rows.clear();
-    m_rows.reserve(games.size());
+    m_all.clear();
+    m_all.reserve(games.size());
     for (TGameObject* game : games)
-        m_rows.push_back(Row{game, 0, {}, false});
+        m_all.push_back(Row{game, 0, {}, false, -1, {}});
+    narrow();
     endResetModel();
 }
 
@@ -35,7 +38,62 @@ void GameListModel::clear() {
 }
 
 TGameObject* GameListModel::gameAt(int row) const {
-    return row >= 0 && size_t(row) < m_rows.size() ? m_rows[size_t(row)].game : nullptr;
+    return row >= 0 && size_t(row) < m_shown.size() ? this->row(row).game : nullptr;
+}
+
+int GameListModel::rowOf(const TGameObject* game) const {
+    if (!game)
+        return -1;
+    for (size_t i = 0; i < m_shown.size(); ++i) {
+        if (m_all[size_t(m_shown[i])].game == game)
+            return int(i);
+    }
+    return -1;
+}
+
+bool GameListModel::matches(const Row& row) const {
+    const TGameObject& game = *row.game;
+    if (row.plainText < 0) {
+        const auto plain = [](const QString& text) {
+            return std::all_of(text.cbegin(), text.cend(),
+                               [](QChar c) { return c.unicode() < 0x80; });
+        };
+        row.plainText = plain(game.Description) && plain(game.ZipName) && plain(game.Manufacturer);
+    }
+    if (row.plainText) {
+        // Plain texts need no folding: the words are folded, and ASCII letters compare
+        // without case as they are.
+        return std::all_of(m_words.cbegin(), m_words.cend(), [&](const QString& word) {
+            return game.Description.contains(word, Qt::CaseInsensitive) ||
+                   game.ZipName.contains(word, Qt::CaseInsensitive) ||
+                   game.Manufacturer.contains(word, Qt::CaseInsensitive);
+        });
+    }
+    if (row.searchKey.isNull())
+        row.searchKey =
+            searchFolded(game.Description + u'\n' + game.ZipName + u'\n' + game.Manufacturer);
+    return std::all_of(m_words.cbegin(), m_words.cend(),
+                       [&](const QString& word) { return row.searchKey.contains(word); });
+}
+
+void GameListModel::narrow() {
+    m_shown.clear();
+    m_shown.reserve(m_all.size());
+    for (size_t i = 0; i < m_all.size(); ++i) {
+        if (m_words.isEmpty() || matches(m_all[i]))
+            m_shown.push_back(int(i));
+    }
+}
+
+void GameListModel::setSearchText(const QString& text) {
+    const QStringList words =
+        searchFolded(text).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    if (words == m_words)
+        return;
+    beginResetModel();
+    m_words = words;
+    narrow();
+    endResetModel();
 }
 
 int GameListModel::compareText(QStringView a, QStringView b) {
@@ -107,27 +165,43 @@ void GameListModel::sortOn(int column, bool descending) {
     if (column < 0 || column >= ColumnCount)
         return;
     if (column == ZipDateColumn) {
-        for (const Row& row : m_rows)
+        for (const Row& row : m_all)
             ensureDate(row);
     }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> order(m_rows.size());
+    std::vector<int> order(m_all.size());
     std::iota(order.begin(), order.end(), 0);
     const int sign = descending ? -1 : 1;
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return sign * compare(m_rows[size_t(a)], m_rows[size_t(b)], column) < 0;
+        return sign * compare(m_all[size_t(a)], m_all[size_t(b)], column) < 0;
     });
     std::vector<Row> sorted;
-    sorted.reserve(m_rows.size());
-    std::vector<int> newRowOf(m_rows.size());
+    sorted.reserve(m_all.size());
+    std::vector<int> newPlace(m_all.size());
     for (size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(m_rows[size_t(order[i])]));
-        newRowOf[size_t(order[i])] = int(i);
+        sorted.push_back(std::move(m_all[size_t(order[i])]));
+        newPlace[size_t(order[i])] = int(i);
     }
-    m_rows = std::move(sorted);
+    // The same rows stay shown, in their new order.
+    std::vector<char> shown(m_all.size(), m_words.isEmpty());
+    for (int i : m_shown)
+        shown[size_t(newPlace[size_t(i)])] = 1;
+    std::vector<int> oldShown = std::move(m_shown);
+    m_all = std::move(sorted);
+    m_shown.clear();
+    m_shown.reserve(oldShown.size());
+    std::vector<int> shownRowOf(m_all.size(), -1);
+    for (size_t i = 0; i < m_all.size(); ++i) {
+        if (shown[i]) {
+            shownRowOf[i] = int(m_shown.size());
+            m_shown.push_back(int(i));
+        }
+    }
     const QModelIndexList persistent = persistentIndexList();
-    for (const QModelIndex& from : persistent)
-        changePersistentIndex(from, index(newRowOf[size_t(from.row())], from.column()));
+    for (const QModelIndex& from : persistent) {
+        const int to = shownRowOf[size_t(newPlace[size_t(oldShown[size_t(from.row())])])];
+        changePersistentIndex(from, to < 0 ? QModelIndex() : index(to, from.column()));
+    }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
@@ -135,13 +209,13 @@ void GameListModel::setMarkBadRomsets(bool on) {
     if (m_markBad == on)
         return;
     m_markBad = on;
-    if (!m_rows.empty())
+    if (!m_shown.empty())
         emit dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn),
                          {Qt::DecorationRole});
 }
 
 int GameListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_shown.size());
 }
 
 int GameListModel::columnCount(const QModelIndex& parent) const {
@@ -151,7 +225,7 @@ int GameListModel::columnCount(const QModelIndex& parent) const {
 QVariant GameListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Row& row = m_rows[size_t(index.row())];
+    const Row& row = this->row(index.row());
     switch (role) {
     case Qt::DisplayRole:
         return text(row, index.column());

@@ -29,13 +29,22 @@ public:
     explicit GameListModel(RomsetFinder& romsets, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(GameListModel)
 
-    // Replaces every row; the records are not owned and must outlive the rows.
+    // Replaces every row; the records are not owned and must outlive the rows. The
+    // search words stay and narrow the new rows too.
     void setGames(const std::vector<TGameObject*>& games);
     void clear();
     TGameObject* gameAt(int row) const;
+    // The row of the game, or -1 when it is not shown.
+    int rowOf(const TGameObject* game) const;
 
     // Sorts every row on one column, stably: rows that tie keep their order.
     void sortOn(int column, bool descending);
+
+    // Shows only the games whose title, zip name or maker holds every word, without
+    // regard to case or accents; no words shows every game. Kept in their sorted order.
+    void setSearchText(const QString& text);
+    // How many games the rows hold before the search narrows them.
+    int unnarrowedCount() const { return int(m_all.size()); }
 
     // While on, games with a bad romset carry the bad-romset mark.
     void setMarkBadRomsets(bool on);
@@ -58,14 +67,22 @@ private:
         mutable qint64 dateKey = 0; // seconds since the epoch; largest for no date
         mutable QString dateText;
         mutable bool dateKnown = false;
+        mutable qint8 plainText = -1; // title, zip name and maker all ASCII; -1: not known yet
+        mutable QString searchKey;    // the three folded, made when first needed
     };
 
     void ensureDate(const Row& row) const;
     int compare(const Row& a, const Row& b, int column) const;
     QString text(const Row& row, int column) const;
+    const Row& row(int shownRow) const { return m_all[size_t(m_shown[size_t(shownRow)])]; }
+    bool matches(const Row& row) const;
+    // The shown rows: every row, or those that hold the search words, in sorted order.
+    void narrow();
 
     RomsetFinder& m_romsets;
-    std::vector<Row> m_rows;
+    std::vector<Row> m_all;   // every row, sorted
+    std::vector<int> m_shown; // the rows shown, as indices into m_all
+    QStringList m_words;      // folded search words
     GameIcons m_icons;
     bool m_markBad = false;
 };

@@ -70,6 +70,7 @@ public:
 
     void setItemSize(QSize size) { m_size = size; }
     void setLargeIcons(bool on) { m_large = on; }
+    void setHotTracking(bool on) { m_hot = on; }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         return m_size.isValid() ? m_size : QStyledItemDelegate::sizeHint(option, index);
@@ -120,11 +121,20 @@ protected:
             // The whole item is the selection: icon and title alike.
             option->showDecorationSelected = true;
         }
+        // Hot tracking underlines the game under the pointer; without it nothing
+        // reacts to the pointer at all.
+        if (!(option->state & QStyle::State_MouseOver))
+            return;
+        if (m_hot && index.column() == GameListModel::NameColumn)
+            option->font.setUnderline(true);
+        else if (!m_hot)
+            option->state &= ~QStyle::State_MouseOver;
     }
 
 private:
     QSize m_size;
     bool m_large = false;
+    bool m_hot = true;
 };
 
 constexpr int kColumnWidths[GameListModel::ColumnCount] = {160, 70, 90, 50, 50, 110};
@@ -163,6 +173,7 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
     m_detailsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_detailsView->setSortingEnabled(false);
     m_detailsView->setIconSize(QSize(16, 16));
+    m_detailsView->setItemDelegate(new GameItemDelegate(m_detailsView));
     m_detailsView->header()->setSectionsClickable(true);
     m_detailsView->header()->setSortIndicatorShown(true);
     m_detailsView->header()->setStretchLastSection(false);
@@ -184,6 +195,50 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
             &GameListView::columnClicked);
 
     setViewStyle(LargeIcons);
+    setHotTracking(true);
+}
+
+void GameListView::setHotTracking(bool on) {
+    m_hotTracking = on;
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_iconView),
+                                    static_cast<QAbstractItemView*>(m_detailsView)}) {
+        static_cast<GameItemDelegate*>(view->itemDelegate())->setHotTracking(on);
+        view->viewport()->setAttribute(Qt::WA_Hover, on);
+        view->viewport()->setMouseTracking(on);
+        view->viewport()->update();
+    }
+}
+
+void GameListView::setListFont(const QFont& font, const QColor& textColor) {
+    setFont(font);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_iconView),
+                                    static_cast<QAbstractItemView*>(m_detailsView)}) {
+        view->setFont(font);
+        QPalette palette = view->palette();
+        if (textColor.isValid()) {
+            palette.setColor(QPalette::Text, textColor);
+            palette.setColor(QPalette::WindowText, textColor);
+        } else {
+            palette.setColor(QPalette::Text, this->palette().color(QPalette::Text));
+        }
+        view->setPalette(palette);
+    }
+    // The grid of the icon styles follows the font's height.
+    setViewStyle(m_style);
+}
+
+void GameListView::setSeeThrough(bool on) {
+    // The views let what lies behind the list show through (its background picture);
+    // the selection and the text stay theirs.
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_iconView),
+                                    static_cast<QAbstractItemView*>(m_detailsView)}) {
+        view->viewport()->setAutoFillBackground(!on);
+        QPalette palette = view->palette();
+        palette.setColor(QPalette::Base,
+                         on ? QColor(Qt::transparent) : this->palette().color(QPalette::Base));
+        palette.setColor(QPalette::AlternateBase, palette.color(QPalette::Base));
+        view->setPalette(palette);
+    }
 }
 
 void GameListView::setModel(GameListModel* model) {
@@ -239,13 +294,14 @@ int GameListView::selectedRow() const {
     return indexes.isEmpty() ? -1 : indexes.first().row();
 }
 
-void GameListView::selectRow(int row) {
+void GameListView::selectRow(int row, bool focus) {
     if (!m_model || row < 0 || row >= m_model->rowCount())
         return;
     const QModelIndex index = m_model->index(row, 0);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                  QItemSelectionModel::Rows);
-    currentView()->setFocus();
+    if (focus)
+        currentView()->setFocus();
     scrollToCurrent();
 }
 

@@ -34,9 +34,18 @@ public:
     int selectedRow() const;
     // Selects the row, makes it current, gives the list the focus and scrolls to it
     // (again once the view has laid out its items).
-    void selectRow(int row);
+    void selectRow(int row, bool focus = true);
     void scrollToCurrent();
     void clearSelection();
+
+    // Hot tracking: the game under the pointer is underlined; without it nothing in
+    // the list reacts to the pointer.
+    void setHotTracking(bool on);
+    bool hotTracking() const { return m_hotTracking; }
+    // The list's font and text colour (an invalid colour: the desktop's).
+    void setListFont(const QFont& font, const QColor& textColor);
+    // Lets what lies behind the list show through the views.
+    void setSeeThrough(bool on);
 
     // A title under a large icon: at most two lines that fit width, wrapped at word
     // boundaries (or inside a word too long for a line), the second ending in "…"
@@ -63,6 +72,7 @@ private:
     QTreeView* m_detailsView = nullptr;
     GameListModel* m_model = nullptr;
     Style m_style = LargeIcons;
+    bool m_hotTracking = true;
     bool m_scrollPending = false; // the current item is to be scrolled into sight
     bool m_following = false;     // ...and kept there while the view takes its size
     QElapsedTimer m_scrollClock;

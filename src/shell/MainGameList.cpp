@@ -10,101 +10,9 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-
-namespace {
-
-QAction* addRadio(QMenu* menu, QActionGroup* group, const char* name, const QString& caption,
-                  int tag, bool checked = false) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(QLatin1StringView(name));
-    action->setCheckable(true);
-    action->setChecked(checked);
-    action->setData(tag);
-    group->addAction(action);
-    return action;
-}
-
-} // namespace
-
-void TMain::buildViewMenu() {
-    View1 = menuBar()->addMenu(QStringLiteral("&View"));
-    View1->setObjectName(QStringLiteral("View1"));
-
-    auto* filters = new QActionGroup(this);
-    MSGamesInstalled =
-        addRadio(View1, filters, "MSGamesInstalled", QStringLiteral("&Installed Games"), 0);
-    MSGamesUninstalled =
-        addRadio(View1, filters, "MSGamesUninstalled", QStringLiteral("&Uninstalled Games"), 1);
-    MSGamesAll = addRadio(View1, filters, "MSGamesAll", QStringLiteral("&All Games"), 2, true);
-    connect(filters, &QActionGroup::triggered, this, &TMain::MenuViewGamesClick);
-    View1->addSeparator();
-
-    auto* styles = new QActionGroup(this);
-    MSIconsLarge = addRadio(View1, styles, "MSIconsLarge", QStringLiteral("Large Icons"),
-                            GameListView::LargeIcons, true);
-    MSIconsSmall = addRadio(View1, styles, "MSIconsSmall", QStringLiteral("Small Icons"),
-                            GameListView::SmallIcons);
-    MSIconsList =
-        addRadio(View1, styles, "MSIconsList", QStringLiteral("List"), GameListView::ListStyle);
-    MSIconsDetails =
-        addRadio(View1, styles, "MSIconsDetails", QStringLiteral("Details"), GameListView::Details);
-    connect(styles, &QActionGroup::triggered, this, &TMain::MenuIconsViewClick);
-    View1->addSeparator();
-
-    MSListSortby = View1->addMenu(QStringLiteral("Sort by"));
-    MSListSortby->setObjectName(QStringLiteral("MSListSortby"));
-    auto* sorts = new QActionGroup(this);
-    MSSortbyName = addRadio(MSListSortby, sorts, "MSSortbyName", QStringLiteral("&Name"), 0, true);
-    MSSortByZipname =
-        addRadio(MSListSortby, sorts, "MSSortByZipname", QStringLiteral("&Zipname"), 1);
-    MenuSortbyManufacturer =
-        addRadio(MSListSortby, sorts, "MenuSortbyManufacturer", QStringLiteral("&Manufacturer"), 2);
-    MenuSortByYear = addRadio(MSListSortby, sorts, "MenuSortByYear", QStringLiteral("&Year"), 3);
-    MenuSortByCheat = addRadio(MSListSortby, sorts, "MenuSortByCheat", QStringLiteral("&Cheat"), 4);
-    MenuSortByZipdate =
-        addRadio(MSListSortby, sorts, "MenuSortByZipdate", QStringLiteral("Zip&date"), 5);
-    connect(sorts, &QActionGroup::triggered, this, &TMain::MSSortMenuClick);
-
-    MSOrder = View1->addMenu(QStringLiteral("Order"));
-    MSOrder->setObjectName(QStringLiteral("MSOrder"));
-    auto* orders = new QActionGroup(this);
-    MSOrderAscending =
-        addRadio(MSOrder, orders, "MSOrderAscending", QStringLiteral("Ascending"), 0, true);
-    MSOrderDescending =
-        addRadio(MSOrder, orders, "MSOrderDescending", QStringLiteral("Descending"), 1);
-    connect(orders, &QActionGroup::triggered, this, &TMain::MSOrderClick);
-    View1->addSeparator();
-
-    MenuMarkBadRomsets = View1->addAction(QStringLiteral("Mark &Bad Romsets"));
-    MenuMarkBadRomsets->setObjectName(QStringLiteral("MenuMarkBadRomsets"));
-    MenuMarkBadRomsets->setCheckable(true);
-    MenuMarkBadRomsets->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
-    connect(MenuMarkBadRomsets, &QAction::triggered, this, &TMain::MenuMarkBadRomsetsClick);
-}
-
-void TMain::buildToolsMenu() {
-    MenuTools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    MenuTools->setObjectName(QStringLiteral("MenuTools"));
-    const auto add = [this](const char* name, const QString& caption, void (TMain::*handler)()) {
-        QAction* action = MenuTools->addAction(caption);
-        action->setObjectName(QLatin1StringView(name));
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    MenuCheckForInstalledGames =
-        add("MenuCheckForInstalledGames", QStringLiteral("Check for new &Installed games"),
-            &TMain::MenuCheckForInstalledGamesClick);
-    MenuCheckforSupportedgames =
-        add("MenuCheckforSupportedgames", QStringLiteral("Check for new S&upported games"),
-            &TMain::MenuCheckforSupportedgamesClick);
-    MenuTools->addSeparator();
-    MenuRenameLong = add("MenuRenameLong", QStringLiteral("Rename romsets to &long names"),
-                         &TMain::MenuRenameLongClick);
-    MenuRenameShort = add("MenuRenameShort", QStringLiteral("Rename romsets to &short names"),
-                          &TMain::MenuRenameShortClick);
-}
 
 QAction* TMain::sortAction(int column) const {
     const QList<QAction*> items = MSListSortby->actions();
@@ -135,11 +43,31 @@ void TMain::FillGameList() {
 
     m_filling = false;
     UpdateSelection();
+    updateCaption();
+    setUpdatesEnabled(true);
+}
+
+void TMain::updateCaption() {
     setWindowTitle(QStringLiteral("%1 %2 [%3 of %4 games]")
                        .arg(version::kProgramName, version::kVersionText)
                        .arg(m_listModel->rowCount())
                        .arg(m_games.count()));
-    setUpdatesEnabled(true);
+}
+
+void TMain::GameSearchChanged() {
+    // The selected game stays selected while it is shown; otherwise the first game
+    // shown is. The typing goes on in the search field.
+    TGameObject* before = m_currentGame;
+    m_filling = true;
+    m_listModel->setSearchText(GameSearch->text());
+    const int row = m_listModel->rowOf(before);
+    if (row >= 0)
+        GameList->selectRow(row, false);
+    else if (m_listModel->rowCount() > 0)
+        GameList->selectRow(0, false);
+    m_filling = false;
+    UpdateSelection();
+    updateCaption();
 }
 
 void TMain::SortOn(int column) {
@@ -209,10 +137,6 @@ void TMain::StartEmuButtonClick() {
     // Starting the game comes with the launch.
 }
 
-void TMain::MenuMarkBadRomsetsClick() {
-    m_listModel->setMarkBadRomsets(MenuMarkBadRomsets->isChecked());
-}
-
 void TMain::MenuCheckForInstalledGamesClick() {
     UpdateFlags();
     GameList->clearSelection();
@@ -224,16 +148,4 @@ void TMain::MenuCheckforSupportedgamesClick() {
     saveSettingsIfRead();
     if (runStartup(false))
         FillGameList();
-}
-
-void TMain::MenuRenameLongClick() {
-    RenameRomsets(m_games, m_romsets, RomsetNames::Long);
-    m_prompter.information(
-        QStringLiteral("All installed romsets have been\rrenamed to their long filenames."));
-}
-
-void TMain::MenuRenameShortClick() {
-    RenameRomsets(m_games, m_romsets, RomsetNames::Short);
-    m_prompter.information(
-        QStringLiteral("All installed romsets have been\rrenamed to their short filenames."));
 }

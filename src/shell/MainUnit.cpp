@@ -57,8 +57,14 @@ TMain::TMain(Prompter& prompter, DesktopOpener& opener, TerminationSignals* term
     m_progressDelay->setInterval(500);
     connect(m_progressDelay, &QTimer::timeout, this, &TMain::showStartupProgress);
 
+    // The slideshow's timer: off until the Play button runs it.
+    SSTimer = new QTimer(this);
+    SSTimer->setObjectName(QStringLiteral("SSTimer"));
+    SSTimer->setInterval(2000);
+
     buildLayout();
     buildMenus();
+    MenuHotTrackingClick(); // the tabs and the list as the menu's built-in state says
     resize(600, 400);
 }
 
@@ -68,105 +74,23 @@ TMain::~TMain() {
     freeGameList();
 }
 
-void TMain::buildLayout() {
-    auto* central = new QWidget(this);
-    auto* centralLayout = new QHBoxLayout(central);
-    centralLayout->setContentsMargins(0, 0, 0, 0);
-
-    Splitter = new QSplitter(Qt::Horizontal, central);
-    Splitter->setObjectName(QStringLiteral("Splitter"));
-    Splitter->setHandleWidth(3);
-    Splitter->setChildrenCollapsible(false);
-    centralLayout->addWidget(Splitter);
-
-    GameListPanel = new QWidget(Splitter);
-    GameListPanel->setObjectName(QStringLiteral("GameListPanel"));
-    GameListPanel->setMinimumWidth(145);
-    auto* panelLayout = new QVBoxLayout(GameListPanel);
-    panelLayout->setContentsMargins(4, 4, 4, 4);
-
-    GrGames = new QGroupBox(QStringLiteral("Games"), GameListPanel);
-    GrGames->setObjectName(QStringLiteral("GrGames"));
-    auto* gamesLayout = new QVBoxLayout(GrGames);
-    gamesLayout->setContentsMargins(2, 2, 2, 2);
-    m_listModel = new GameListModel(m_romsets, this);
-    m_listModel->setObjectName(QStringLiteral("GameListModel"));
-    GameList = new GameListView(GrGames);
-    GameList->setModel(m_listModel);
-    gamesLayout->addWidget(GameList);
-    panelLayout->addWidget(GrGames, 1);
-
-    StartButtonPanel = new QWidget(GameListPanel);
-    StartButtonPanel->setObjectName(QStringLiteral("StartButtonPanel"));
-    auto* startLayout = new QVBoxLayout(StartButtonPanel);
-    startLayout->setContentsMargins(0, 2, 0, 2);
-    StartEmuButton = new QPushButton(QStringLiteral("&Start Game"), StartButtonPanel);
-    StartEmuButton->setObjectName(QStringLiteral("StartEmuButton"));
-    StartEmuButton->setMinimumHeight(35);
-    StartEmuButton->setDefault(true);
-    StartEmuButton->setEnabled(false);
-    startLayout->addWidget(StartEmuButton);
-    panelLayout->addWidget(StartButtonPanel);
-    connect(StartEmuButton, &QPushButton::clicked, this, &TMain::StartEmuButtonClick);
-    connect(GameList, &GameListView::itemActivated, this, &TMain::GameListDblClick);
-    connect(GameList, &GameListView::columnClicked, this, &TMain::GameListColumnClick);
-    connect(GameList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this](const QItemSelection& selected, const QItemSelection& deselected) {
-                if (m_filling)
-                    return;
-                // Losing the selection disables the start button; the current game
-                // stays until the next selection.
-                if (!deselected.isEmpty())
-                    StartEmuButton->setEnabled(false);
-                if (!selected.isEmpty())
-                    GameListSelectItem();
-            });
-
-    PageControl = new QTabWidget(Splitter);
-    PageControl->setObjectName(QStringLiteral("PageControl"));
-    ScreenShotTab = new QWidget(PageControl);
-    ScreenShotTab->setObjectName(QStringLiteral("ScreenShotTab"));
-    PageControl->addTab(ScreenShotTab, QStringLiteral("Screenshot"));
-
-    Splitter->addWidget(GameListPanel);
-    Splitter->addWidget(PageControl);
-    Splitter->setStretchFactor(0, 0);
-    Splitter->setStretchFactor(1, 1);
-    Splitter->setSizes({185, 415});
-    setCentralWidget(central);
-
-    StatusBar = new QStatusBar(this);
-    StatusBar->setObjectName(QStringLiteral("StatusBar"));
-    for (int i = 0; i < 2; ++i) {
-        m_statusPanels[i] = new QLabel(StatusBar);
-        m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        m_statusPanels[i]->setAlignment(Qt::AlignCenter);
-    }
-    m_statusPanels[0]->setMinimumWidth(70);
-    m_statusPanels[0]->setText(QStringLiteral("zipname"));
-    StatusBar->addWidget(m_statusPanels[0]);
-    StatusBar->addWidget(m_statusPanels[1], 1);
-    setStatusBar(StatusBar);
-}
-
-void TMain::buildMenus() {
-    FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    FileMenu->setObjectName(QStringLiteral("FileMenu"));
-    MenuExit = FileMenu->addAction(QStringLiteral("E&xit"));
-    MenuExit->setObjectName(QStringLiteral("MenuExit"));
-    connect(MenuExit, &QAction::triggered, this, &TMain::MenuExitClick);
-    buildViewMenu();
-    buildToolsMenu();
-}
-
 void TMain::setStatusPanel(int panel, const QString& text) {
     m_statusPanels[panel]->setText(text);
 }
 
+void TMain::openDocument(const QString& pathOrUrl) {
+    OpenDocument(m_opener, pathOrUrl);
+}
+
 void TMain::FormCreate() {
     ScaleFormFonts(this, kMainWindowFontHeight);
-    if (runStartup(true))
-        FillGameList();
+    // The list's look before any settings: Arial 9 points, the desktop's colours.
+    m_listFont = QFont(QStringLiteral("Arial"), 9);
+    applyListAppearance();
+    if (!runStartup(true))
+        return;
+    MSSCRControlsClick(); // the slideshow controls and the name label as the menu says
+    FillGameList();
 }
 
 bool TMain::runStartup(bool checkEmuDate) {
@@ -274,21 +198,6 @@ void TMain::onWaitFinished() {
     }
 }
 
-void TMain::MenuExitClick() {
-    close();
-}
-
-void TMain::SaveFrontEndSettings() {
-    IniDocument ini = IniDocument::emptyFor(m_paths.FrontEndIniFile);
-    ini.writeString(u"StartKALTO", u"Version", QString(version::kVersionText));
-    // After a failed refresh of the game list no date is kept: the next start asks the
-    // emulator again.
-    if (const QDateTime date = m_startUp.emuExeDateToStore(); date.isValid())
-        ini.writeDateTime(u"StartKALTO", u"EmuExeDate", date);
-    ini.writeString(u"StartKALTO", u"EmuExePath", m_paths.EmuDir);
-    writeFileAtomically(m_paths.FrontEndIniFile, m_games.WithSettingsSections(ini));
-}
-
 bool TMain::ImportGameList() {
     // The view must never hold records that the import frees.
     m_listModel->clear();
@@ -298,13 +207,6 @@ bool TMain::ImportGameList() {
         return true;
     m_prompter.error(error);
     return false;
-}
-
-void TMain::LoadFrontEndSettings() {
-    const IniDocument ini(m_paths.FrontEndIniFile);
-    // A game never romchecked counts as bad while merged romsets are supported.
-    m_games.ReadSettingsSections(ini, mergedRomsetsSupport());
-    m_romDirs = ReadRomDirs(m_paths.EmuCfgFile);
 }
 
 void TMain::UpdateFlags() {

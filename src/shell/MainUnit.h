@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ColorText.h"
 #include "FrontEndLock.h"
 #include "StartUp.h"
 #include "core/PathSet.h"
@@ -12,24 +13,33 @@
 class DesktopOpener;
 class GameListModel;
 class GameListView;
+class IniDocument;
+class SvgPicture;
 class Prompter;
+class StartupProgress;
+class TerminationSignals;
 class TExecFile;
 class QAction;
 class QActionGroup;
+class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
+class QScrollArea;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
 class QTimer;
-class StartupProgress;
-class TerminationSignals;
+class QToolBar;
+class QToolButton;
 
 // The generic main window of the front-end: the game list on the left, the page
 // control on the right, the menus and the status bar. It owns the path set, the
-// process runner and the start-up sequence, and runs the close sequence.
+// process runner and the start-up sequence, and runs the close sequence. Handlers keep
+// their names and stay short: the work is done by the list model, the start-up, the
+// settings file and, later, the panels of the pages.
 class TMain : public QMainWindow, protected StartUp::Steps {
     Q_OBJECT
 
@@ -61,11 +71,17 @@ public:
     void setRememberedIndex(int index) { m_rememberedIndex = index; }
     int sortColumn() const { return m_sortColumn; }
     const RomDirs& romDirs() const { return m_romDirs; }
+    // The width of the list panel (the whole window's while the pages are hidden).
+    int listPanelWidth() const;
 
+    virtual void SaveFrontEndSettings() = 0;
+    void SaveSettingsAndCleanUp();
+
+    // File menu, window.
     void MenuExitClick();
     void ExecEmuFail();
-    void SaveFrontEndSettings();
-    void SaveSettingsAndCleanUp();
+    void FormResize();
+    void ToolBarResize(QToolBar* bar);
 
     // The game list view.
     void FillGameList();
@@ -79,13 +95,40 @@ public:
     void GameListSelectItem();
     void GameListDblClick();
     void StartEmuButtonClick();
-    void MenuMarkBadRomsetsClick();
+    // Narrows the list to the games that match the search text (on top of the filter).
+    void GameSearchChanged();
 
-    // Tools menu commands on the game list.
+    // View options.
+    void MSChangelistfontClick();
+    void MSListBackgroundcolorClick();
+    void MenuHotTrackingClick();
+    void MenuViewTabSheetClick();
+    void MenuViewStatBarClick();
+
+    // Settings and Tools menus.
+    void MenuSetDefaultSettingsClick();
+    void MenuSetAlternativeRompathClick();
     void MenuCheckForInstalledGamesClick();
     void MenuCheckforSupportedgamesClick();
-    void MenuRenameLongClick();
-    void MenuRenameShortClick();
+
+    // ScreenShot and Sound menus, slideshow controls.
+    void MenuScreenShotClick();
+    void MenuScreenShotScalingClick(QAction* item);
+    void MSSCRShowClick();
+    void MSSCRDeleteClick();
+    void MSSCRConvertFormatClick();
+    void MSSCRControlsClick();
+    void MSSCRNameClick();
+    void MSSndClick(QAction* item);
+    void SToolPlayClick();
+    void SToolPauseClick();
+
+    // Help menu.
+    void MenuStartKALTOReadmeClick();
+    void MenuStartKALTOFaqClick();
+    void MenuStartKALTOHomepageClick();
+    void MenuUrlClick(QAction* item);
+    void MenuAboutClick();
 
 signals:
     // The program must end now, without the close sequence.
@@ -96,37 +139,90 @@ protected:
     void FormCreate();
     void FormClose();
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
     bool LockFrontEndDir() override;
     void ImportOldGameSettings() override {}
     bool ImportGameList() override;
-    void LoadFrontEndSettings() override;
     void UpdateFlags() override;
 
+    // The generic half of the settings file: written first, read last.
+    void SaveViewSettings(IniDocument& ini);
+    void LoadViewSettings(const IniDocument& ini);
+    // Runs the item's action when its check mark differs from the stored state, so
+    // that it ends checked exactly when state is true.
+    static void bringToState(QAction* item, bool state);
+
+    // Whether the installed flags come from the romcheck instead of the disk.
+    virtual bool mergedRomsetsSupport() const { return false; }
+    // The rompaths dialog and the About box of the window's kind.
+    virtual void runRompathsDialog() = 0;
+    virtual void showAbout() = 0;
     // Runs the start-up sequence and handles its outcome; false when the program ends.
     bool runStartup(bool checkEmuDate);
     void setStatusPanel(int panel, const QString& text);
+    void openDocument(const QString& pathOrUrl);
+    // Applies the list's font, colours and hot tracking to the list.
+    void applyListAppearance();
+    // A menu item: named, captioned, with a shortcut when given, checkable or part
+    // of a radio group when given.
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption,
+                     const QKeySequence& shortcut = {});
+    QAction* addToggle(QMenu* menu, const char* name, const QString& caption, bool checked,
+                       const QKeySequence& shortcut = {});
+    QAction* addRadio(QMenu* menu, QActionGroup* group, const char* name, const QString& caption,
+                      int tag, bool checked = false, const QKeySequence& shortcut = {});
+    QToolButton* addToolButton(QToolBar* bar, const char* name, const QString& caption,
+                               const QString& hint, const QString& icon);
 
     Prompter& m_prompter;
     DesktopOpener& m_opener;
     PathSet m_paths;
     TExecFile* m_execEmu = nullptr;
     StartUp m_startUp;
+    QTimer* SSTimer = nullptr;
 
+    // The list panel.
     QWidget* GameListPanel = nullptr;
     QWidget* StartButtonPanel = nullptr;
     QPushButton* StartEmuButton = nullptr;
     QGroupBox* GrGames = nullptr;
+    QLineEdit* GameSearch = nullptr;
+    SvgPicture* Image1 = nullptr;
+    GameListView* GameList = nullptr;
     QSplitter* Splitter = nullptr;
+
+    // The pages.
     QTabWidget* PageControl = nullptr;
     QWidget* ScreenShotTab = nullptr;
+    SvgPicture* NoShotImage = nullptr;
+    QLabel* SSShowName = nullptr;
+    QToolBar* SToolBar = nullptr;
+    QToolButton* SToolPlay = nullptr;
+    QToolButton* SToolPause = nullptr;
+    QToolButton* SToolPrev = nullptr;
+    QToolButton* SToolNext = nullptr;
+    QToolButton* SToolTimer = nullptr;
+    QToolButton* SToolKill = nullptr;
+    QToolButton* SToolClose = nullptr;
+    QWidget* SSPanel = nullptr;
+    QLabel* SSImage = nullptr;
+    QMenu* ScrSchPopup = nullptr;
+    QWidget* SettingsTab = nullptr;
+    QLabel* DefSetLabel = nullptr;
+    QCheckBox* ChUseDefSettings = nullptr;
+    QScrollArea* SettingsScrollBox = nullptr;
+    QToolBar* SettingsToolbar = nullptr;
+    QToolButton* SetToolSave = nullptr;
+    QToolButton* SetToolCancel = nullptr;
+    QToolButton* SetToolUndo = nullptr;
+
     QStatusBar* StatusBar = nullptr;
     QLabel* m_statusPanels[2] = {};
 
-    GameListView* GameList = nullptr;
-
+    // Menus: the items the window's logic reads; every item is found by its name.
     QMenu* FileMenu = nullptr;
-    QAction* MenuExit = nullptr;
     QMenu* View1 = nullptr;
     QAction* MSGamesInstalled = nullptr;
     QAction* MSGamesUninstalled = nullptr;
@@ -137,35 +233,60 @@ protected:
     QAction* MSIconsDetails = nullptr;
     QMenu* MSListSortby = nullptr;
     QAction* MSSortbyName = nullptr;
-    QAction* MSSortByZipname = nullptr;
-    QAction* MenuSortbyManufacturer = nullptr;
-    QAction* MenuSortByYear = nullptr;
-    QAction* MenuSortByCheat = nullptr;
-    QAction* MenuSortByZipdate = nullptr;
     QMenu* MSOrder = nullptr;
     QAction* MSOrderAscending = nullptr;
     QAction* MSOrderDescending = nullptr;
-    QAction* MenuMarkBadRomsets = nullptr;
+    QAction* MSHotTracking = nullptr;
+    QAction* MSTabsheet = nullptr;
+    QAction* MSStatbar = nullptr;
+    QAction* m_viewBeforeTabSheet = nullptr; // where the window's own View items go
+    QMenu* MSSettings = nullptr;
     QMenu* MenuTools = nullptr;
-    QAction* MenuCheckForInstalledGames = nullptr;
-    QAction* MenuCheckforSupportedgames = nullptr;
-    QAction* MenuRenameLong = nullptr;
-    QAction* MenuRenameShort = nullptr;
+    QMenu* MenuScreenShot = nullptr;
+    QAction* MSSCROriginal = nullptr;
+    QAction* MSSCRScaled = nullptr;
+    QAction* MSSCRStretched = nullptr;
+    QAction* MSSCRTitle = nullptr;
+    QAction* MSSCRGameplay = nullptr;
+    QAction* MSSCRFlyer = nullptr;
+    QAction* MSSCRMarquee = nullptr;
+    QAction* MSSCRCabinet = nullptr;
+    QAction* MSSCRDelete = nullptr;
+    QAction* MSSCRConvertFormat = nullptr;
+    QAction* MSSCRControls = nullptr;
+    QAction* MSSCRName = nullptr;
+    QMenu* Sound1 = nullptr;
+    QAction* MSSndMusic = nullptr;
+    QAction* MSSndSamples = nullptr;
+    QAction* MSSndNone = nullptr;
+    QMenu* MenuHelp = nullptr;
 
     TGameObjectList m_games;
     RomsetFinder m_romsets;
     RomDirs m_romDirs;
     GameListModel* m_listModel = nullptr;
 
+    // The list's look, kept as the settings file keeps it.
+    QFont m_listFont;
+    ColorSetting m_listTextColor{ColorSetting::kWindowText};
+    ColorSetting m_listBackColor{ColorSetting::kWindow};
+
 private:
     void buildLayout();
+    void buildListPanel();
+    void buildScreenShotTab();
+    void buildSettingsTab();
+    void buildStatusBar();
     void buildMenus();
+    void buildFileMenu();
     void buildViewMenu();
+    void buildSettingsMenu();
     void buildToolsMenu();
+    void buildScreenShotMenu();
+    void buildSoundMenu();
+    void buildHelpMenu();
     QAction* sortAction(int column) const;
     bool descending() const;
-    // Whether the installed flags come from the romcheck instead of the disk.
-    bool mergedRomsetsSupport() const { return false; }
     void freeGameList();
     // Saves at close and before a re-run, unless the start-up never read the settings.
     void saveSettingsIfRead();
@@ -174,6 +295,9 @@ private:
     void showStartupProgress();
     void onTerminationSignal(int signalNumber);
     void endProgram(int exitCode);
+    void setListPanelWidth(int width);
+    // "StartKALTO <version> [<shown> of <all> games]".
+    void updateCaption();
 
     FrontEndLock m_lock;
     bool m_terminating = false;
@@ -190,5 +314,6 @@ private:
     TGameObject* m_currentGame = nullptr;
     int m_rememberedIndex = 0;
     int m_sortColumn = 0;
-    bool m_filling = false; // selection changes made by a fill are handled by the fill
+    bool m_filling = false;             // selection changes made by a fill are handled by the fill
+    int m_panelWidthBeforeHiding = 185; // the list panel's width while the pages are hidden
 };

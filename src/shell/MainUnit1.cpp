@@ -1,10 +1,237 @@
 #include "MainUnit1.h"
 
+#include "About1.h"
+#include "SvgPicture.h"
 #include "Version.h"
+#include "ZipDirs1.h"
+#include "core/AtomicFile.h"
+#include "core/IniDocument.h"
+#include "core/Prompter.h"
+#include "games/GameListModel.h"
+#include "games/GameListView.h"
+#include "launch/EmulatorConfig.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kKaltoHomePage = "https://kalto.example.org/";
+
+// Widths of the columns that only this window's settings keep.
+struct ColumnKey {
+    const char16_t* key;
+    int column;
+    int defaultWidth;
+};
+constexpr ColumnKey kEmulatorColumns[] = {
+    {u"Manufacturer", GameListModel::ManufacturerColumn, 90},
+    {u"Year", GameListModel::YearColumn, 50},
+    {u"Cheats", GameListModel::CheatColumn, 50},
+    {u"Zipdate", GameListModel::ZipDateColumn, 110},
+};
+
+} // namespace
 
 TMain1::TMain1(Prompter& prompter, DesktopOpener& opener, TerminationSignals* terminationSignals,
                QWidget* parent)
     : TMain(prompter, opener, terminationSignals, parent) {
     setWindowTitle(QString(version::kProgramName));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/startkalto.svg")));
+    Image1->setPicture(QStringLiteral(":/pictures/list-background.svg"));
+    buildRomcheckTab();
+    buildMenus();
     FormCreate();
+}
+
+void TMain1::buildRomcheckTab() {
+    RomcheckTab = new QWidget(PageControl);
+    RomcheckTab->setObjectName(QStringLiteral("RomcheckTab"));
+    auto* layout = new QVBoxLayout(RomcheckTab);
+    layout->setContentsMargins(4, 4, 4, 4);
+    RomcheckMemo = new QPlainTextEdit(RomcheckTab);
+    RomcheckMemo->setObjectName(QStringLiteral("RomcheckMemo"));
+    RomcheckMemo->setReadOnly(true);
+    RomcheckMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    RomcheckMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RomcheckMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont fixed(QStringLiteral("Courier New"), 9);
+    fixed.setStyleHint(QFont::Monospace);
+    RomcheckMemo->setFont(fixed);
+    layout->addWidget(RomcheckMemo, 1);
+    RomcheckButton = new QPushButton(QStringLiteral("Check roms for this Game"), RomcheckTab);
+    RomcheckButton->setObjectName(QStringLiteral("RomcheckButton"));
+    RomcheckButton->setFixedHeight(35);
+    connect(RomcheckButton, &QPushButton::clicked, this, &TMain1::RomcheckButtonClick);
+    layout->addWidget(RomcheckButton);
+    PageControl->addTab(RomcheckTab, QStringLiteral("Romcheck"));
+}
+
+void TMain1::buildMenus() {
+    // View: the bad-romset marks, before the tab sheet's group.
+    MenuMarkBadRomsets = addToggle(View1, "MenuMarkBadRomsets", QStringLiteral("Mark &Bad Romsets"),
+                                   false, QKeySequence(Qt::CTRL | Qt::Key_B));
+    View1->removeAction(MenuMarkBadRomsets);
+    View1->insertAction(m_viewBeforeTabSheet, MenuMarkBadRomsets);
+    connect(MenuMarkBadRomsets, &QAction::triggered, this, &TMain1::MenuMarkBadRomsetsClick);
+
+    MenuMergedRomsetsSupport = addToggle(MSSettings, "MenuMergedRomsetsSupport",
+                                         QStringLiteral("M&erged Romsets Support"), false);
+    connect(MenuMergedRomsetsSupport, &QAction::triggered, this,
+            &TMain1::MenuMergedRomsetsSupportClick);
+    MSSettings->addSeparator();
+    connect(addItem(MSSettings, "MenuSetMameKeys", QStringLiteral("Set Keys to &Mame-default")),
+            &QAction::triggered, this, &TMain1::MenuSetMameKeysClick);
+    connect(addItem(MSSettings, "MenuResetKaltodefaultKeys",
+                    QStringLiteral("Reset Keys to &Kalto-default")),
+            &QAction::triggered, this, &TMain1::MenuResetKaltodefaultKeysClick);
+    MSSettings->addSeparator();
+    MenuEnableKaltoGui =
+        addToggle(MSSettings, "MenuEnableKaltoGui", QStringLiteral("Enable &Kalto GUI"), false);
+    connect(MenuEnableKaltoGui, &QAction::triggered, this, &TMain1::MenuEnableKaltoGuiClick);
+    EnableWibbleKaltoGUIonly1 =
+        addToggle(MSSettings, "EnableWibbleKaltoGUIonly1",
+                  QStringLiteral("Enable &Wibble (in Kalto GUI only)"), false);
+    connect(EnableWibbleKaltoGUIonly1, &QAction::triggered, this,
+            &TMain1::EnableWibbleKaltoGUIonly1Click);
+    MenuEnableSecretGames = addToggle(MSSettings, "MenuEnableSecretGames",
+                                      QStringLiteral("Enable &Secret Games"), false);
+    connect(MenuEnableSecretGames, &QAction::triggered, this, &TMain1::MenuEnableSecretGamesClick);
+
+    MenuTools->addSeparator();
+    connect(addItem(MenuTools, "MenuRenameLong", QStringLiteral("Rename romsets to &long names")),
+            &QAction::triggered, this, &TMain1::MenuRenameLongClick);
+    connect(addItem(MenuTools, "MenuRenameShort", QStringLiteral("Rename romsets to &short names")),
+            &QAction::triggered, this, &TMain1::MenuRenameShortClick);
+    MenuTools->addSeparator();
+    connect(addItem(MenuTools, "MSReportNeeded", QStringLiteral("&Report Needed Stuff")),
+            &QAction::triggered, this, &TMain1::MSReportNeededClick);
+    MenuTools->addSeparator();
+    connect(addItem(MenuTools, "MenuRomCheck",
+                    QStringLiteral("&Check all romsets for CRC32 and Filesize")),
+            &QAction::triggered, this, &TMain1::MenuRomCheckClick);
+
+    // Help: the emulator's own documents first.
+    QAction* first = MenuHelp->actions().value(0);
+    QAction* readme = addItem(MenuHelp, "MenuKALTOReadme", QStringLiteral("KALTO Readme"));
+    readme->setIcon(QIcon(QStringLiteral(":/icons/help-readme.svg")));
+    QAction* home = addItem(MenuHelp, "MenuKALTOHomepage", QStringLiteral("KALTO Homepage"));
+    for (QAction* item : {readme, home}) {
+        MenuHelp->removeAction(item);
+        MenuHelp->insertAction(first, item);
+    }
+    connect(readme, &QAction::triggered, this, &TMain1::MenuKALTOReadmeClick);
+    connect(home, &QAction::triggered, this, &TMain1::MenuKALTOHomepageClick);
+}
+
+bool TMain1::mergedRomsetsSupport() const {
+    return MenuMergedRomsetsSupport->isChecked();
+}
+
+void TMain1::SaveFrontEndSettings() {
+    IniDocument ini = IniDocument::emptyFor(m_paths.FrontEndIniFile);
+    SaveViewSettings(ini);
+    ini.writeBool(u"Tools", u"KaltoGUI", MenuEnableKaltoGui->isChecked());
+    ini.writeBool(u"Tools", u"MergedRomsetsSupport", MenuMergedRomsetsSupport->isChecked());
+    ini.writeBool(u"Tools", u"EnableSecretGames", MenuEnableSecretGames->isChecked());
+    ini.writeBool(u"View", u"MarkBadRomsets", MenuMarkBadRomsets->isChecked());
+    for (const ColumnKey& column : kEmulatorColumns)
+        ini.writeInteger(u"Columns", column.key, GameList->columnWidth(column.column));
+    writeFileAtomically(m_paths.FrontEndIniFile, m_games.WithSettingsSections(ini));
+    WriteRomDirs(m_paths.EmuCfgFile, m_romDirs);
+}
+
+void TMain1::LoadFrontEndSettings() {
+    const IniDocument ini(m_paths.FrontEndIniFile);
+    // A file written before the pictures had their kinds of folders moves them once.
+    if (ini.sectionExists(u"StartKALTO") && !ini.keyExists(u"Screenshot", u"Title"))
+        MigrateScreenshotStore();
+    MenuEnableKaltoGui->setChecked(ini.readBool(u"Tools", u"KaltoGUI", false));
+    MenuMergedRomsetsSupport->setChecked(ini.readBool(u"Tools", u"MergedRomsetsSupport", false));
+    MenuEnableSecretGames->setChecked(ini.readBool(u"Tools", u"EnableSecretGames", false));
+    bringToState(MenuMarkBadRomsets, ini.readBool(u"View", u"MarkBadRomsets", false));
+    for (const ColumnKey& column : kEmulatorColumns)
+        GameList->setColumnWidth(column.column,
+                                 ini.readInteger(u"Columns", column.key, column.defaultWidth));
+    LoadViewSettings(ini);
+    // A game never romchecked counts as bad while merged romsets are supported.
+    m_games.ReadSettingsSections(ini, MenuMergedRomsetsSupport->isChecked());
+    bool wibble = false;
+    m_romDirs = ReadRomDirs(m_paths.EmuCfgFile, &wibble);
+    EnableWibbleKaltoGUIonly1->setChecked(wibble);
+}
+
+void TMain1::runRompathsDialog() {
+    if (!m_zipDirs)
+        m_zipDirs = new TZipDirsForm1(m_prompter, m_paths.EmuCfgFile, this);
+    m_zipDirs->SetDirs(m_romDirs);
+}
+
+void TMain1::showAbout() {
+    TAboutBox1 about(m_opener, this);
+    about.ShowWithVersion(QString(version::kVersionText));
+}
+
+void TMain1::MenuMarkBadRomsetsClick() {
+    m_listModel->setMarkBadRomsets(MenuMarkBadRomsets->isChecked());
+}
+
+void TMain1::MenuMergedRomsetsSupportClick() {
+    // Its question and the installed check that follows come with the romcheck.
+}
+
+void TMain1::MenuSetMameKeysClick() {
+    // Writing the default key layout comes with the emulator's configuration.
+}
+
+void TMain1::MenuResetKaltodefaultKeysClick() {
+    // Removing the default key layout comes with the emulator's configuration.
+}
+
+void TMain1::MenuEnableKaltoGuiClick() {
+    // The check mark is all: a launch reads it.
+}
+
+void TMain1::EnableWibbleKaltoGUIonly1Click() {
+    // Writing the option into the emulator's configuration comes with it.
+}
+
+void TMain1::MenuEnableSecretGamesClick() {
+    // The secret games' list section comes with the romcheck.
+}
+
+void TMain1::MenuRenameLongClick() {
+    RenameRomsets(m_games, m_romsets, RomsetNames::Long);
+    m_prompter.information(
+        QStringLiteral("All installed romsets have been\rrenamed to their long filenames."));
+}
+
+void TMain1::MenuRenameShortClick() {
+    RenameRomsets(m_games, m_romsets, RomsetNames::Short);
+    m_prompter.information(
+        QStringLiteral("All installed romsets have been\rrenamed to their short filenames."));
+}
+
+void TMain1::MSReportNeededClick() {
+    // The needed-files report comes with the romcheck.
+}
+
+void TMain1::MenuRomCheckClick() {
+    // The romcheck of all romsets comes with the romcheck.
+}
+
+void TMain1::RomcheckButtonClick() {
+    // The romcheck of one game comes with the romcheck.
+}
+
+void TMain1::MenuKALTOReadmeClick() {
+    openDocument(m_paths.EmuDir + QStringLiteral("docs/kalto.txt"));
+}
+
+void TMain1::MenuKALTOHomepageClick() {
+    openDocument(QLatin1StringView(kKaltoHomePage));
 }

@@ -2,8 +2,13 @@
 
 #include "MainUnit.h"
 
+class QPlainTextEdit;
+class TZipDirsForm1;
+
 // The main window of StartKALTO: the generic window with what belongs to the Kalto
-// emulator. Building it runs the whole start-up.
+// emulator: its Settings and Tools items, the Romcheck page, the columns of the
+// romsets, its half of the settings file and the rom paths of its configuration.
+// Building it runs the whole start-up.
 class TMain1 final : public TMain {
     Q_OBJECT
 
@@ -11,4 +16,46 @@ public:
     TMain1(Prompter& prompter, DesktopOpener& opener,
            TerminationSignals* terminationSignals = nullptr, QWidget* parent = nullptr);
     Q_DISABLE_COPY_MOVE(TMain1)
+
+    void SaveFrontEndSettings() override;
+
+    // View, Settings, Tools and Help items of the emulator.
+    void MenuMarkBadRomsetsClick();
+    void MenuMergedRomsetsSupportClick();
+    void MenuSetMameKeysClick();
+    void MenuResetKaltodefaultKeysClick();
+    void MenuEnableKaltoGuiClick();
+    void EnableWibbleKaltoGUIonly1Click();
+    void MenuEnableSecretGamesClick();
+    void MenuRenameLongClick();
+    void MenuRenameShortClick();
+    void MSReportNeededClick();
+    void MenuRomCheckClick();
+    void RomcheckButtonClick();
+    void MenuKALTOReadmeClick();
+    void MenuKALTOHomepageClick();
+
+protected:
+    void LoadFrontEndSettings() override;
+    bool mergedRomsetsSupport() const override;
+    void runRompathsDialog() override;
+    void showAbout() override;
+
+private:
+    void buildRomcheckTab();
+    void buildMenus();
+    // Moves the picture store of an older layout once (comes with the picture store).
+    void MigrateScreenshotStore() {}
+
+    QWidget* RomcheckTab = nullptr;
+    QPlainTextEdit* RomcheckMemo = nullptr;
+    QPushButton* RomcheckButton = nullptr;
+
+    QAction* MenuMarkBadRomsets = nullptr;
+    QAction* MenuMergedRomsetsSupport = nullptr;
+    QAction* MenuEnableKaltoGui = nullptr;
+    QAction* EnableWibbleKaltoGUIonly1 = nullptr;
+    QAction* MenuEnableSecretGames = nullptr;
+
+    TZipDirsForm1* m_zipDirs = nullptr;
 };

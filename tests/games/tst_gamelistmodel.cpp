@@ -79,6 +79,24 @@ private slots:
         }
         QCOMPARE(kept.data(GameListModel::GameRole).value<void*>(),
                  static_cast<void*>(games.at(3)));
+        // Narrowed, sorted and widened again under the tester: the kept row follows
+        // its game while it is shown, and the narrowing survives new rows.
+        model.setSearchText(QStringLiteral("z1"));
+        QCOMPARE(model.rowCount(), 11); // z1, z10 .. z19
+        QCOMPARE(model.unnarrowedCount(), 20);
+        QPersistentModelIndex narrowed = model.index(2, 0);
+        TGameObject* const narrowedGame = model.gameAt(2);
+        model.sortOn(GameListModel::YearColumn, true);
+        QCOMPARE(model.gameAt(narrowed.row()), narrowedGame);
+        QCOMPARE(model.rowOf(narrowedGame), narrowed.row());
+        model.setSearchText(QStringLiteral("  Z19   TITLE "));
+        QCOMPARE(model.rowCount(), 1);
+        model.setGames(shown);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.rowOf(games.at(19)), 0);
+        QCOMPARE(model.rowOf(games.at(0)), -1);
+        model.setSearchText(QString());
+        QCOMPARE(model.rowCount(), 20);
         model.setMarkBadRomsets(true);
         model.clear();
         QCOMPARE(model.rowCount(), 0);

@@ -7,11 +7,15 @@
 #include "shell/MainUnit1.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 
@@ -357,6 +361,120 @@ private slots:
                  QStringLiteral("Alpha Blaster"));
     }
 
+    // The search field narrows the list to the games whose title, zip name or maker
+    // holds every word, without regard to case or accents, on top of the filter; the
+    // caption, the sort and the selection follow what is shown.
+    void searchNarrowsTheList() {
+        writeCatalog(catalogText() + "game (\r\nname cafe\r\ndescription \"Caf\xe9 Derby\"\r\n"
+                                     "manufacturer \"Bolt\"\r\nyear 1985\r\n)\r\n");
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        auto* search = m_main->findChild<QLineEdit*>(QStringLiteral("GameSearch"));
+        QVERIFY(search);
+        QTest::keyClick(m_main.get(), Qt::Key_K, Qt::ControlModifier);
+        QTRY_VERIFY(search->hasFocus());
+
+        QTest::keyClicks(search, QStringLiteral("ace"));
+        QCOMPARE(titles(), QStringLiteral("Alpha Blaster|Gamma Run|Zeta"));
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [3 of 7 games]"));
+        // The selected game (Alpha Blaster) is still shown and stays selected.
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("alpha"));
+        QTest::keyClicks(search, QStringLiteral(" RUN"));
+        QCOMPARE(titles(), QStringLiteral("Gamma Run"));
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("gamma"));
+        QCOMPARE(statusPanel(0), QStringLiteral("gamma"));
+        QVERIFY(!button()->isEnabled());
+        QVERIFY(search->hasFocus());
+
+        search->setText(QStringLiteral("BETAJ"));
+        QCOMPARE(titles(), QStringLiteral("Beta Quest"));
+        search->setText(QStringLiteral("CAFE"));
+        QCOMPARE(titles(), QStringLiteral("Caf\u00e9 Derby"));
+        search->setText(QStringLiteral("caf\u00e9 bolt"));
+        QCOMPARE(titles(), QStringLiteral("Caf\u00e9 Derby"));
+        search->setText(QStringLiteral("nothing like it"));
+        QCOMPARE(model()->rowCount(), 0);
+        QCOMPARE(statusPanel(0), QStringLiteral("none"));
+
+        // On top of the filter, through a refill and a sort.
+        search->setText(QStringLiteral("ace"));
+        action("MSGamesInstalled")->trigger();
+        QCOMPARE(titles(), QStringLiteral("Alpha Blaster|Zeta"));
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [2 of 7 games]"));
+        action("MSOrderDescending")->trigger();
+        QCOMPARE(titles(), QStringLiteral("Zeta|Alpha Blaster"));
+        view()->selectRow(0);
+        view()->selectRow(1);
+        QCOMPARE(m_main->rememberedIndex(), 1); // a position in the narrowed list
+
+        // Escape clears it and everything is shown again; the text is not saved.
+        search->setFocus();
+        QTest::keyClick(search, Qt::Key_Escape);
+        QVERIFY(search->text().isEmpty());
+        QCOMPARE(titles(), QStringLiteral("Zeta|delta force|Beta Quest|Alpha Blaster"));
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("alpha"));
+        // Down goes on to the list.
+        QTest::keyClick(search, Qt::Key_Down);
+        QVERIFY(view()->currentView()->hasFocus());
+        m_main->close();
+        QVERIFY(!m_dir->readFile(QStringLiteral("StartKALTO.ini")).contains("ace"));
+    }
+
+    // "Set Zipped Rompaths": the paths chosen in the dialog go into the emulator's
+    // file and the installed check runs again; after Cancel it runs too.
+    void rompathsDialogFromTheMenu() {
+        start();
+        QCOMPARE(installedZips(), QStringLiteral("alpha betaj delta zeta"));
+        m_dir->writeFile(QStringLiteral("more/gamma.zip"), "");
+        const auto answerDialog = [&](const QString& path, bool ok) {
+            QTimer::singleShot(0, m_main.get(), [=] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), QStringLiteral("Zipped Rompaths"));
+                dialog->findChild<QLineEdit*>(QStringLiteral("ZipDir2"))->setText(path);
+                QTest::mouseClick(
+                    dialog->findChild<QPushButton*>(ok ? QStringLiteral("OKButton")
+                                                       : QStringLiteral("CancelButton")),
+                    Qt::LeftButton);
+            });
+        };
+        answerDialog(QStringLiteral("more"), true);
+        action("MenuSetAlternativeRompath")->trigger();
+        QCOMPARE(m_main->romDirs()[2], m_dir->file(QStringLiteral("more/")));
+        QCOMPARE(IniDocument(m_dir->file(QStringLiteral("Config/Kalto.cfg")))
+                     .readString(u"Directories", u"rom_dir_2 ", {}),
+                 m_dir->file(QStringLiteral("more/")));
+        QCOMPARE(installedZips(), QStringLiteral("alpha betaj gamma delta zeta"));
+
+        QFile::remove(m_dir->file(QStringLiteral("more/gamma.zip")));
+        answerDialog(QStringLiteral("/somewhere/else"), false);
+        action("MenuSetAlternativeRompath")->trigger();
+        QCOMPARE(m_main->romDirs()[2], m_dir->file(QStringLiteral("more/")));
+        QCOMPARE(installedZips(), QStringLiteral("alpha betaj delta zeta"));
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    // "About ..." shows the version in the About box of the emulator's window.
+    void aboutBoxFromTheMenu() {
+        start();
+        QString version;
+        QString caption;
+        QTimer::singleShot(0, m_main.get(), [&] {
+            auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            caption = box->windowTitle();
+            version = box->findChild<QLabel*>(QStringLiteral("versionlabel"))->text();
+            QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("OKBtn")),
+                              Qt::LeftButton);
+        });
+        action("About1")->trigger();
+        QCOMPARE(caption, QStringLiteral("About StartKALTO"));
+        QCOMPARE(version, QStringLiteral("0.27.1 public beta 1"));
+    }
+
     void emptyListAndClose() {
         writeCatalog("no games here\r\n");
         start();
@@ -435,7 +553,8 @@ private slots:
         m_main->close();
         const IniDocument ini(m_dir->file(QStringLiteral("StartKALTO.ini")));
         QCOMPARE(ini.readInteger(u"zeta", u"CurScrShot", -1), 5);
-        QCOMPARE(ini.sectionNames().size(), 7);
+        for (const char* zip : {"alpha", "betaj", "gamma", "delta", "eps", "zeta"})
+            QVERIFY2(ini.keyExists(QString::fromLatin1(zip), u"CurScrShot"), zip);
         // No date: the next start asks the emulator again.
         QVERIFY(!ini.keyExists(u"StartKALTO", u"EmuExeDate"));
     }

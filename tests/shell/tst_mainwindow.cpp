@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "core/FileError.h"
 #include "core/IniDocument.h"
+#include "games/GameListView.h"
 #include "launch/Execfile.h"
 #include "shell/Application.h"
 #include "shell/FontScale.h"
@@ -13,10 +14,16 @@
 #include <QAction>
 #include <QDirIterator>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 #include <csignal>
 
@@ -42,6 +49,7 @@ private slots:
     void init() {
         m_dir = std::make_unique<FrontEndDir>();
         m_prompter = std::make_unique<ScriptedPrompter>();
+        m_opener.opened.clear();
     }
     void cleanup() {
         m_prompter.reset();
@@ -408,6 +416,216 @@ private slots:
         main.close();
     }
 
+    // Every menu as the user finds it: items in order with their captions, shortcuts
+    // and check marks before any settings are read; separators as "-".
+    void menusAsTheUserFindsThem() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        TMain1 main(*m_prompter, m_opener);
+        const auto describe = [](QMenu* menu) {
+            QStringList items;
+            for (QAction* item : menu->actions()) {
+                if (item->isSeparator()) {
+                    items.append(QStringLiteral("-"));
+                    continue;
+                }
+                QString text =
+                    item->objectName().isEmpty() ? item->menu()->objectName() : item->objectName();
+                text += u'=' + item->text();
+                if (!item->shortcut().isEmpty())
+                    text += u' ' + item->shortcut().toString();
+                if (item->isCheckable())
+                    text += item->isChecked() ? QStringLiteral(" [x]") : QStringLiteral(" [ ]");
+                items.append(text);
+            }
+            return items;
+        };
+        const auto menu = [&](const char* name) {
+            return describe(main.findChild<QMenu*>(QLatin1StringView(name)));
+        };
+        QCOMPARE(menu("FileMenu"), QStringList{"MenuExit=E&xit"});
+        QCOMPARE(
+            menu("View1"),
+            (QStringList{"MSGamesInstalled=&Installed Games [ ]",
+                         "MSGamesUninstalled=&Uninstalled Games [ ]", "MSGamesAll=&All Games [x]",
+                         "-", "MSIconsLarge=Large Icons [x]", "MSIconsSmall=Small Icons [ ]",
+                         "MSIconsList=List [ ]", "MSIconsDetails=Details [ ]", "-",
+                         "MSListSortby=Sort by", "MSOrder=Order", "MSListChangefont=List Font ...",
+                         "MSListBackgroundcolor=List Backgroundcolor ...", "-",
+                         "MSHotTracking=&Hot Tracking Ctrl+H [x]",
+                         "MenuMarkBadRomsets=Mark &Bad Romsets Ctrl+B [ ]", "-",
+                         "MSTabsheet=&Tab Sheet Ctrl+T [x]", "MSStatbar=&Statusbar [x]"}));
+        QCOMPARE(
+            menu("MSListSortby"),
+            (QStringList{"MSSortbyName=&Name [x]", "MSSortByZipname=&Zipname [ ]",
+                         "MenuSortbyManufacturer=&Manufacturer [ ]", "MenuSortByYear=&Year [ ]",
+                         "MenuSortByCheat=&Cheat [ ]", "MenuSortByZipdate=Zip&date [ ]"}));
+        QCOMPARE(menu("MSOrder"), (QStringList{"MSOrderAscending=Ascending [x]",
+                                               "MSOrderDescending=Descending [ ]"}));
+        QCOMPARE(menu("MSSettings"),
+                 (QStringList{"MenuSetDefaultSettings=Set &Default Settings",
+                              "MenuSetAlternativeRompath=Set Zipped &Rompaths",
+                              "MenuMergedRomsetsSupport=M&erged Romsets Support [ ]", "-",
+                              "MenuSetMameKeys=Set Keys to &Mame-default",
+                              "MenuResetKaltodefaultKeys=Reset Keys to &Kalto-default", "-",
+                              "MenuEnableKaltoGui=Enable &Kalto GUI [ ]",
+                              "EnableWibbleKaltoGUIonly1=Enable &Wibble (in Kalto GUI only) [ ]",
+                              "MenuEnableSecretGames=Enable &Secret Games [ ]"}));
+        QCOMPARE(menu("MenuTools"),
+                 (QStringList{"MenuCheckForInstalledGames=Check for new &Installed games",
+                              "MenuCheckforSupportedgames=Check for new S&upported games", "-",
+                              "MenuRenameLong=Rename romsets to &long names",
+                              "MenuRenameShort=Rename romsets to &short names", "-",
+                              "MSReportNeeded=&Report Needed Stuff", "-",
+                              "MenuRomCheck=&Check all romsets for CRC32 and Filesize"}));
+        QCOMPARE(menu("MenuScreenShot"),
+                 (QStringList{
+                     "MSSCROriginal=Or&iginal [ ]", "MSSCRScaled=&Scaled [x]",
+                     "MSSCRStretched=St&reched [ ]", "-", "MSSCRTitle=&Title Ctrl+1 [x]",
+                     "MSSCRGameplay=&Gameplay Ctrl+2 [x]", "MSSCRFlyer=&Flyer Ctrl+3 [x]",
+                     "MSSCRMarquee=&Marquee Ctrl+4 [x]", "MSSCRCabinet=&Cabinet Ctrl+5 [x]", "-",
+                     "MSSCRDelete=&Delete current screenshot", "MSSCRConvertFormat=Con&vert Format",
+                     "-", "MSSCRControls=Show C&ontrols Ctrl+C [x]",
+                     "MSSCRName=Show &Name && Dimensions Ctrl+F [x]"}));
+        QCOMPARE(menu("Sound1"),
+                 (QStringList{"MSSndMusic=&Music Ctrl+M [x]", "MSSndSamples=&Samples Ctrl+S [ ]",
+                              "MSSndNone=&No Sound Ctrl+N [ ]"}));
+        const QStringList help = menu("MenuHelp");
+        QCOMPARE(help.mid(0, 6),
+                 (QStringList{"MenuKALTOReadme=KALTO Readme", "MenuKALTOHomepage=KALTO Homepage",
+                              "MenuStartKALTOReadme=StartKALTO Readme",
+                              "MenuStartKALTOFaq=StartKALTO Faq",
+                              "MenuStartKALTOHomepage=StartKALTO Homepage", "-"}));
+        QCOMPARE(help.mid(11), (QStringList{"-", "About1=About ..."}));
+        // The five links: each caption is the address it opens.
+        for (int i = 0; i < 5; ++i) {
+            QAction* link = main.findChild<QAction*>(QStringLiteral("MenuUrl%1").arg(i + 1));
+            QVERIFY(link->text().startsWith(QStringLiteral("https://")));
+            link->trigger();
+            QCOMPARE(m_opener.opened.last(), link->text());
+        }
+        QCOMPARE(main.findChild<QMenu*>(QStringLiteral("ScrSchPopup"))->actions().size(), 3);
+        // The two readmes, the FAQ, the links and the About item carry pictures.
+        for (const char* name :
+             {"MenuKALTOReadme", "MenuStartKALTOReadme", "MenuStartKALTOFaq", "MenuUrl1", "About1"})
+            QVERIFY2(!main.findChild<QAction*>(QLatin1StringView(name))->icon().isNull(), name);
+        main.close();
+    }
+
+    // The Help menu's documents lie in the emulator's and the front-end's folders.
+    void helpDocuments() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        TMain1 main(*m_prompter, m_opener);
+        for (const char* name : {"MenuKALTOReadme", "MenuKALTOHomepage", "MenuStartKALTOReadme",
+                                 "MenuStartKALTOFaq", "MenuStartKALTOHomepage"})
+            main.findChild<QAction*>(QLatin1StringView(name))->trigger();
+        QCOMPARE(m_opener.opened.mid(0, 4),
+                 (QStringList{QStringLiteral("./docs/kalto.txt"),
+                              QStringLiteral("https://kalto.example.org/"),
+                              m_dir->file(QStringLiteral("StartKALTO.txt")),
+                              m_dir->file(QStringLiteral("StartKALTOFaq.txt"))}));
+        QVERIFY(m_opener.opened.at(4).startsWith(QStringLiteral("https://")));
+        main.close();
+    }
+
+    // The tab sheet hidden and shown again: the list takes the whole width meanwhile
+    // with the splitter still, then goes back to its width; least sizes hold.
+    void tabSheetAndLeastSizes() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        TMain1 main(*m_prompter, m_opener);
+        main.resize(700, 450);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto* splitter = main.findChild<QSplitter*>(QStringLiteral("Splitter"));
+        auto* panel = main.findChild<QWidget*>(QStringLiteral("GameListPanel"));
+        splitter->setSizes({240, 457});
+        QTRY_COMPARE(panel->width(), 240);
+        main.findChild<QAction*>(QStringLiteral("MSTabsheet"))->trigger();
+        QTRY_VERIFY(panel->width() > 600);
+        QVERIFY(!splitter->handle(1)->isEnabled());
+        main.findChild<QAction*>(QStringLiteral("MSTabsheet"))->trigger();
+        QTRY_COMPARE(panel->width(), 240);
+        QVERIFY(splitter->handle(1)->isEnabled());
+
+        main.resize(60, 60);
+        QTRY_VERIFY(main.centralWidget()->width() >= 148);
+        QVERIFY(main.centralWidget()->height() >= 140);
+        QVERIFY(panel->width() >= 145);
+        main.close();
+    }
+
+    // The list's font and colours come from the dialogs; Cancel changes nothing. Hot
+    // tracking off leaves the tabs and the list deaf to the pointer.
+    void listLookAndHotTracking() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        TMain1 main(*m_prompter, m_opener);
+        auto* list = main.findChild<GameListView*>(QStringLiteral("GameList"));
+        const QFont before = list->currentView()->font();
+        main.findChild<QAction*>(QStringLiteral("MSListChangefont"))->trigger();
+        main.findChild<QAction*>(QStringLiteral("MSListBackgroundcolor"))->trigger();
+        QCOMPARE(list->currentView()->font(), before);
+        QCOMPARE(m_prompter->fontRequests.size(), 1);
+        QCOMPARE(m_prompter->fontRequests[0].font.family(), before.family());
+        QFont chosen(QStringLiteral("DejaVu Serif"), 14);
+        chosen.setStrikeOut(true);
+        m_prompter->fontAnswers.append(Prompter::FontChoice{chosen, QColor(Qt::darkGreen)});
+        main.findChild<QAction*>(QStringLiteral("MSListChangefont"))->trigger();
+        QCOMPARE(list->currentView()->font().pointSize(), 14);
+        QVERIFY(list->currentView()->font().strikeOut());
+        QCOMPARE(list->currentView()->palette().color(QPalette::Text), QColor(Qt::darkGreen));
+
+        auto* tabs = main.findChild<QTabWidget*>(QStringLiteral("PageControl"))->tabBar();
+        QVERIFY(tabs->testAttribute(Qt::WA_Hover));
+        QVERIFY(list->hotTracking());
+        main.findChild<QAction*>(QStringLiteral("MSHotTracking"))->trigger();
+        QVERIFY(!tabs->testAttribute(Qt::WA_Hover));
+        QVERIFY(!list->hotTracking());
+        QVERIFY(!list->currentView()->viewport()->testAttribute(Qt::WA_Hover));
+        main.close();
+    }
+
+    // Both toolbars share their width among their buttons; the converter's item is
+    // enabled only while the converter is there.
+    void toolbarsAndScreenShotMenu() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        TMain1 main(*m_prompter, m_opener);
+        main.resize(800, 500);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        for (const char* name : {"SToolBar", "SettingsToolbar"}) {
+            auto* bar = main.findChild<QToolBar*>(QLatin1StringView(name));
+            main.findChild<QTabWidget*>(QStringLiteral("PageControl"))
+                ->setCurrentIndex(QByteArray(name) == "SToolBar" ? 0 : 1);
+            QTRY_VERIFY(bar->isVisible());
+            QList<int> widths;
+            for (QToolButton* button : bar->findChildren<QToolButton*>()) {
+                if (button->isVisibleTo(bar) && !button->objectName().isEmpty())
+                    widths.append(button->width());
+            }
+            QVERIFY2(widths.size() >= 1, name);
+            QVERIFY(
+                std::all_of(widths.begin(), widths.end(), [&](int w) { return w == widths[0]; }));
+            QVERIFY2(widths[0] * widths.size() > bar->width() * 8 / 10, name);
+        }
+        auto* menu = main.findChild<QMenu*>(QStringLiteral("MenuScreenShot"));
+        auto* convert = main.findChild<QAction*>(QStringLiteral("MSSCRConvertFormat"));
+        emit menu->aboutToShow();
+        QVERIFY(!convert->isEnabled());
+        m_dir->writeFile(QStringLiteral("nconvert.exe"), "");
+        emit menu->aboutToShow();
+        QVERIFY(convert->isEnabled());
+        // Hiding the controls hides the slideshow bar; the name label follows its item.
+        main.findChild<QAction*>(QStringLiteral("MSSCRControls"))->trigger();
+        QVERIFY(!main.findChild<QToolBar*>(QStringLiteral("SToolBar"))->isVisible());
+        main.findChild<QAction*>(QStringLiteral("MSSCRName"))->trigger();
+        QVERIFY(!main.findChild<QLabel*>(QStringLiteral("SSShowName"))->isVisible());
+        main.close();
+    }
+
     void fontScaling() {
         // The main window's children keep their fonts at any resolution; a window whose
         // font is twice the design height doubles its direct children's fonts only.
@@ -431,6 +649,9 @@ private slots:
         scaleChildFonts(&dialog, 192, -22);
         QCOMPARE(child->font().pixelSize(), 22);
         QCOMPARE(grandchild->font().pixelSize(), 11);
+        // Shown again, a dialog scales from its design, not from the scaled fonts.
+        scaleChildFonts(&dialog, 192, -22);
+        QCOMPARE(child->font().pixelSize(), 22);
         scaleChildFonts(&dialog, 96, -22);
         QCOMPARE(child->font().pixelSize(), 22);
 

@@ -1,0 +1,379 @@
+// The main window's widgets: the list panel, the splitter, the pages and the status
+// bar, and the helpers that make menu items and toolbar buttons.
+
+#include "MainUnit.h"
+#include "SvgPicture.h"
+#include "games/GameListModel.h"
+#include "games/GameListView.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStackedLayout>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QIcon icon(const QString& name) {
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
+}
+
+} // namespace
+
+void TMain::buildLayout() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("MainClient"));
+    auto* centralLayout = new QHBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+
+    Splitter = new QSplitter(Qt::Horizontal, central);
+    Splitter->setObjectName(QStringLiteral("Splitter"));
+    Splitter->setHandleWidth(3);
+    Splitter->setChildrenCollapsible(false);
+    centralLayout->addWidget(Splitter);
+
+    buildListPanel();
+
+    PageControl = new QTabWidget(Splitter);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    PageControl->setDocumentMode(false);
+    buildScreenShotTab();
+    buildSettingsTab();
+
+    Splitter->addWidget(GameListPanel);
+    Splitter->addWidget(PageControl);
+    Splitter->setStretchFactor(0, 0);
+    Splitter->setStretchFactor(1, 1);
+    Splitter->setSizes({185, 415});
+    setCentralWidget(central);
+    // The list panel's least width and the splitter, and the window's least height.
+    central->setMinimumSize(148, 140);
+
+    buildStatusBar();
+}
+
+void TMain::buildListPanel() {
+    GameListPanel = new QWidget(Splitter);
+    GameListPanel->setObjectName(QStringLiteral("GameListPanel"));
+    GameListPanel->setMinimumWidth(145);
+    auto* panelLayout = new QVBoxLayout(GameListPanel);
+    panelLayout->setContentsMargins(4, 4, 4, 4);
+    panelLayout->setSpacing(4);
+
+    GrGames = new QGroupBox(QStringLiteral("Games"), GameListPanel);
+    GrGames->setObjectName(QStringLiteral("GrGames"));
+    auto* gamesLayout = new QVBoxLayout(GrGames);
+    gamesLayout->setContentsMargins(4, 4, 4, 4);
+    gamesLayout->setSpacing(4);
+
+    GameSearch = new QLineEdit(GrGames);
+    GameSearch->setObjectName(QStringLiteral("GameSearch"));
+    GameSearch->setPlaceholderText(QStringLiteral("Search games (Ctrl+K)"));
+    GameSearch->setToolTip(QStringLiteral(
+        "Shows the games whose title, zip name or maker holds every word typed here.\n"
+        "Escape clears the search."));
+    GameSearch->setClearButtonEnabled(true);
+    GameSearch->installEventFilter(this);
+    connect(GameSearch, &QLineEdit::textChanged, this, &TMain::GameSearchChanged);
+    gamesLayout->addWidget(GameSearch);
+    // A shortcut no menu item uses takes the typing to the search field.
+    auto* findGames = new QAction(QStringLiteral("Search games"), this);
+    findGames->setObjectName(QStringLiteral("GameSearchFocus"));
+    findGames->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    addAction(findGames);
+    connect(findGames, &QAction::triggered, this, [this] {
+        GameSearch->setFocus(Qt::ShortcutFocusReason);
+        GameSearch->selectAll();
+    });
+
+    // The list's background picture lies behind the list, which lets it show through.
+    auto* stackHolder = new QWidget(GrGames);
+    auto* stack = new QStackedLayout(stackHolder);
+    stack->setStackingMode(QStackedLayout::StackAll);
+    stack->setContentsMargins(0, 0, 0, 0);
+    Image1 = new SvgPicture(QString(), SvgPicture::Fit::Centred, stackHolder);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    m_listModel = new GameListModel(m_romsets, this);
+    m_listModel->setObjectName(QStringLiteral("GameListModel"));
+    GameList = new GameListView(stackHolder);
+    GameList->setModel(m_listModel);
+    GameList->setSeeThrough(true);
+    stack->addWidget(GameList);
+    stack->addWidget(Image1);
+    stack->setCurrentWidget(GameList);
+    gamesLayout->addWidget(stackHolder, 1);
+    panelLayout->addWidget(GrGames, 1);
+
+    StartButtonPanel = new QWidget(GameListPanel);
+    StartButtonPanel->setObjectName(QStringLiteral("StartButtonPanel"));
+    StartButtonPanel->setFixedHeight(39);
+    auto* startLayout = new QVBoxLayout(StartButtonPanel);
+    startLayout->setContentsMargins(0, 2, 0, 2);
+    StartEmuButton = new QPushButton(icon(QStringLiteral("start-game")),
+                                     QStringLiteral("&Start Game"), StartButtonPanel);
+    StartEmuButton->setObjectName(QStringLiteral("StartEmuButton"));
+    StartEmuButton->setIconSize(QSize(24, 24));
+    StartEmuButton->setMinimumHeight(35);
+    StartEmuButton->setDefault(true);
+    StartEmuButton->setEnabled(false);
+    StartEmuButton->setToolTip(QStringLiteral("Start the selected game"));
+    startLayout->addWidget(StartEmuButton);
+    panelLayout->addWidget(StartButtonPanel);
+
+    connect(StartEmuButton, &QPushButton::clicked, this, &TMain::StartEmuButtonClick);
+    connect(GameList, &GameListView::itemActivated, this, &TMain::GameListDblClick);
+    connect(GameList, &GameListView::columnClicked, this, &TMain::GameListColumnClick);
+    connect(GameList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                if (m_filling)
+                    return;
+                // Losing the selection disables the start button; the current game
+                // stays until the next selection.
+                if (!deselected.isEmpty())
+                    StartEmuButton->setEnabled(false);
+                if (!selected.isEmpty())
+                    GameListSelectItem();
+            });
+}
+
+void TMain::buildScreenShotTab() {
+    ScreenShotTab = new QWidget(PageControl);
+    ScreenShotTab->setObjectName(QStringLiteral("ScreenShotTab"));
+    auto* layout = new QVBoxLayout(ScreenShotTab);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+
+    SSPanel = new QWidget(ScreenShotTab);
+    SSPanel->setObjectName(QStringLiteral("SSPanel"));
+    auto* pictures = new QStackedLayout(SSPanel);
+    pictures->setContentsMargins(0, 0, 0, 0);
+    NoShotImage = new SvgPicture(QStringLiteral(":/pictures/no-screenshot.svg"),
+                                 SvgPicture::Fit::Grown, SSPanel);
+    NoShotImage->setObjectName(QStringLiteral("NoShotImage"));
+    NoShotImage->setColor(palette().color(QPalette::Window));
+    SSImage = new QLabel(SSPanel);
+    SSImage->setObjectName(QStringLiteral("SSImage"));
+    SSImage->setAlignment(Qt::AlignCenter);
+    SSImage->setContextMenuPolicy(Qt::CustomContextMenu);
+    pictures->addWidget(NoShotImage);
+    pictures->addWidget(SSImage);
+    pictures->setCurrentWidget(NoShotImage);
+    layout->addWidget(SSPanel, 1);
+
+    // The picture's context menu.
+    ScrSchPopup = new QMenu(SSImage);
+    ScrSchPopup->setObjectName(QStringLiteral("ScrSchPopup"));
+    addItem(ScrSchPopup, "SetasTitleshot1", QStringLiteral("Set as Titleshot"));
+    addItem(ScrSchPopup, "ScrshotRenumber", QStringLiteral("Renumber"));
+    QAction* remove = addItem(ScrSchPopup, "Delete1", QStringLiteral("Delete"));
+    connect(remove, &QAction::triggered, this, &TMain::MSSCRDeleteClick);
+    connect(SSImage, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ScrSchPopup->popup(SSImage->mapToGlobal(at)); });
+
+    SSShowName = new QLabel(QStringLiteral("None"), ScreenShotTab);
+    SSShowName->setObjectName(QStringLiteral("SSShowName"));
+    SSShowName->setAlignment(Qt::AlignCenter);
+    layout->addWidget(SSShowName);
+
+    SToolBar = new QToolBar(ScreenShotTab);
+    SToolBar->setObjectName(QStringLiteral("SToolBar"));
+    SToolBar->setFixedHeight(39);
+    SToolBar->setIconSize(QSize(28, 28));
+    SToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    SToolPlay = addToolButton(SToolBar, "SToolPlay", QStringLiteral("Play"), QStringLiteral("Play"),
+                              QStringLiteral("play"));
+    SToolPause = addToolButton(SToolBar, "SToolPause", QStringLiteral("Pause"),
+                               QStringLiteral("Pause"), QStringLiteral("pause"));
+    SToolPrev = addToolButton(SToolBar, "SToolPrev", QStringLiteral("Prev"),
+                              QStringLiteral("Previous"), QStringLiteral("previous"));
+    SToolNext = addToolButton(SToolBar, "SToolNext", QStringLiteral("Next"), QStringLiteral("Next"),
+                              QStringLiteral("next"));
+    SToolTimer = addToolButton(SToolBar, "SToolTimer", QString(), QStringLiteral("Set Timer"),
+                               QStringLiteral("timer"));
+    SToolKill = addToolButton(SToolBar, "SToolKill", QStringLiteral("Delete"),
+                              QStringLiteral("Delete Screenshot"), QStringLiteral("delete"));
+    SToolClose = addToolButton(SToolBar, "SToolClose", QString(), QStringLiteral("Hide Controls"),
+                               QStringLiteral("hide-controls"));
+    // Play and Pause are one two-way switch; Pause is down at the start.
+    for (QToolButton* button : {SToolPlay, SToolPause}) {
+        button->setCheckable(true);
+        button->setAutoExclusive(true);
+    }
+    SToolPause->setChecked(true);
+    connect(SToolPlay, &QToolButton::clicked, this, &TMain::SToolPlayClick);
+    connect(SToolPause, &QToolButton::clicked, this, &TMain::SToolPauseClick);
+    connect(SToolKill, &QToolButton::clicked, this, &TMain::MSSCRDeleteClick);
+    connect(SToolClose, &QToolButton::clicked, this, [this] {
+        if (MSSCRControls->isChecked())
+            MSSCRControls->trigger();
+    });
+    SToolBar->installEventFilter(this);
+    layout->addWidget(SToolBar);
+
+    PageControl->addTab(ScreenShotTab, QStringLiteral("Screenshot"));
+}
+
+void TMain::buildSettingsTab() {
+    SettingsTab = new QWidget(PageControl);
+    SettingsTab->setObjectName(QStringLiteral("SettingsTab"));
+    auto* layout = new QVBoxLayout(SettingsTab);
+    layout->setContentsMargins(4, 4, 4, 4);
+
+    DefSetLabel = new QLabel(QStringLiteral("Configure Default Settings"), SettingsTab);
+    DefSetLabel->setObjectName(QStringLiteral("DefSetLabel"));
+    QFont bold = DefSetLabel->font();
+    bold.setBold(true);
+    DefSetLabel->setFont(bold);
+    DefSetLabel->hide();
+    layout->addWidget(DefSetLabel);
+
+    ChUseDefSettings = new QCheckBox(QStringLiteral("Use Default Settings"), SettingsTab);
+    ChUseDefSettings->setObjectName(QStringLiteral("ChUseDefSettings"));
+    layout->addWidget(ChUseDefSettings);
+
+    SettingsScrollBox = new QScrollArea(SettingsTab);
+    SettingsScrollBox->setObjectName(QStringLiteral("SettingsScrollBox"));
+    SettingsScrollBox->setWidgetResizable(true);
+    auto* groups = new QWidget(SettingsScrollBox);
+    groups->setObjectName(QStringLiteral("SettingsGroups"));
+    auto* groupsLayout = new QVBoxLayout(groups);
+    for (const auto& [name, caption] :
+         {std::pair{"GrDisplay", "Display"}, std::pair{"GrSound", "Sound"},
+          std::pair{"GrControls", "Controls"}, std::pair{"GrPerformance", "Performance"}}) {
+        auto* group = new QGroupBox(QLatin1StringView(caption), groups);
+        group->setObjectName(QLatin1StringView(name));
+        group->setLayout(new QVBoxLayout);
+        groupsLayout->addWidget(group);
+    }
+    groupsLayout->addStretch(1);
+    SettingsScrollBox->setWidget(groups);
+    layout->addWidget(SettingsScrollBox, 1);
+
+    SettingsToolbar = new QToolBar(SettingsTab);
+    SettingsToolbar->setObjectName(QStringLiteral("SettingsToolbar"));
+    SettingsToolbar->setFixedHeight(40);
+    SettingsToolbar->setIconSize(QSize(24, 24));
+    SettingsToolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    SetToolSave =
+        addToolButton(SettingsToolbar, "SetToolSave", QStringLiteral("Save"),
+                      QStringLiteral("Save as Default Settings"), QStringLiteral("settings-save"));
+    SetToolCancel = addToolButton(SettingsToolbar, "SetToolCancel", QStringLiteral("Cancel"),
+                                  QStringLiteral("Cancel"), QStringLiteral("settings-cancel"));
+    SetToolUndo = addToolButton(SettingsToolbar, "SetToolUndo", QStringLiteral("Reset"),
+                                QStringLiteral("Undo Changes"), QStringLiteral("settings-reset"));
+    // Save and Cancel belong to the editing of the default settings.
+    SettingsToolbar->actions().at(0)->setVisible(false);
+    SettingsToolbar->actions().at(1)->setVisible(false);
+    SettingsToolbar->installEventFilter(this);
+    layout->addWidget(SettingsToolbar);
+
+    PageControl->addTab(SettingsTab, QStringLiteral("Settings"));
+}
+
+void TMain::buildStatusBar() {
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(true);
+    for (int i = 0; i < 2; ++i) {
+        m_statusPanels[i] = new QLabel(StatusBar);
+        m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        m_statusPanels[i]->setAlignment(Qt::AlignCenter);
+    }
+    m_statusPanels[0]->setMinimumWidth(70);
+    m_statusPanels[0]->setText(QStringLiteral("zipname"));
+    StatusBar->addWidget(m_statusPanels[0]);
+    StatusBar->addWidget(m_statusPanels[1], 1);
+    setStatusBar(StatusBar);
+}
+
+QAction* TMain::addItem(QMenu* menu, const char* name, const QString& caption,
+                        const QKeySequence& shortcut) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1StringView(name));
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    return action;
+}
+
+QAction* TMain::addToggle(QMenu* menu, const char* name, const QString& caption, bool checked,
+                          const QKeySequence& shortcut) {
+    QAction* action = addItem(menu, name, caption, shortcut);
+    action->setCheckable(true);
+    action->setChecked(checked);
+    return action;
+}
+
+QAction* TMain::addRadio(QMenu* menu, QActionGroup* group, const char* name, const QString& caption,
+                         int tag, bool checked, const QKeySequence& shortcut) {
+    QAction* action = addToggle(menu, name, caption, checked, shortcut);
+    action->setData(tag);
+    group->addAction(action);
+    return action;
+}
+
+QToolButton* TMain::addToolButton(QToolBar* bar, const char* name, const QString& caption,
+                                  const QString& hint, const QString& iconName) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QLatin1StringView(name));
+    button->setText(caption.isEmpty() ? hint : caption);
+    button->setToolTip(hint);
+    button->setIcon(icon(iconName));
+    button->setToolButtonStyle(bar->toolButtonStyle());
+    button->setAutoRaise(true);
+    bar->addWidget(button);
+    return button;
+}
+
+void TMain::ToolBarResize(QToolBar* bar) {
+    // The buttons share the bar's width equally.
+    QList<QToolButton*> buttons;
+    for (QAction* action : bar->actions()) {
+        if (!action->isVisible())
+            continue;
+        if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action)))
+            buttons.append(button);
+    }
+    if (buttons.isEmpty())
+        return;
+    const int margins = bar->contentsMargins().left() + bar->contentsMargins().right() +
+                        bar->layout()->contentsMargins().left() +
+                        bar->layout()->contentsMargins().right() +
+                        bar->layout()->spacing() * int(buttons.size() - 1);
+    const int width = std::max(24, (bar->width() - margins) / int(buttons.size()));
+    for (QToolButton* button : buttons)
+        button->setFixedWidth(width);
+}
+
+bool TMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest) {
+        if (watched == SToolBar || watched == SettingsToolbar)
+            ToolBarResize(static_cast<QToolBar*>(watched));
+    }
+    if (watched == GameSearch && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape && !GameSearch->text().isEmpty()) {
+            GameSearch->clear();
+            return true;
+        }
+        // Down and Enter go on to the list, whose first game is selected.
+        if (key == Qt::Key_Down || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            GameList->currentView()->setFocus();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
