@@ -344,7 +344,7 @@ void benchFill(const Options& options, const skbench::CatalogSummary& summary) {
     skbench::resetFrontEndFiles(options.dir.toStdString());
 }
 
-qint64 countSections(const QString& path);
+qint64 countGameSections(const QString& path);
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -375,7 +375,7 @@ void benchStartup(const Options& options, const skbench::CatalogSummary& summary
     }
     const QByteArray fullSettings = readAll(settingsPath);
     const QByteArray ownSection = IniDocument::sectionOf(settingsPath, u"StartKALTO").serialize();
-    const qint64 sections = countSections(settingsPath) - 1;
+    const qint64 sections = countGameSections(settingsPath);
     if (sections != summary.games || !QFileInfo::exists(listPath)) {
         std::printf("  MISMATCH: the first start left %lld game sections (expected %d)\n",
                     (long long)sections, summary.games);
@@ -548,14 +548,15 @@ qint64 cpuTicks(qint64 pid) {
     return fields[11].toLongLong() + fields[12].toLongLong();
 }
 
-// Lines of the form "[name]"; 0 when the file cannot be read.
-qint64 countSections(const QString& path) {
+// The games' own sections of a settings file (each holds a "BadRomcheck" line); 0 when
+// the file cannot be read.
+qint64 countGameSections(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
     qint64 sections = 0;
     while (!file.atEnd()) {
-        if (file.readLine().startsWith('['))
+        if (file.readLine().startsWith("BadRomcheck="))
             ++sections;
     }
     return sections;
@@ -643,7 +644,7 @@ void benchMemory(const Options& options, const skbench::CatalogSummary& summary)
     } else {
         exit = QStringLiteral("exit code %1 after SIGTERM").arg(process.exitCode());
         // The settings hold a section per game: proof that the whole list was loaded.
-        const qint64 saved = countSections(options.dir + QStringLiteral("/StartKALTO.ini")) - 1;
+        const qint64 saved = countGameSections(options.dir + QStringLiteral("/StartKALTO.ini"));
         exit += QStringLiteral(", settings saved for %1 games").arg(saved);
         if (saved != summary.games)
             std::printf("  MISMATCH: settings saved for %lld games (expected %d)\n",
