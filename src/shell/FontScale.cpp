@@ -34,10 +34,11 @@ void scaleChildFonts(QWidget* window, int dpi, int windowFontHeight) {
             child->setProperty(kDesignFont, design);
         }
         QFont font = design.value<QFont>();
-        if (font.pixelSize() > 0)
-            font.setPixelSize(font.pixelSize() * factor);
-        else
-            font.setPointSizeF(font.pointSizeF() * factor);
+        // A font in points already follows the screen's resolution here; only a font
+        // set in pixels needs the factor, or it would be scaled twice.
+        if (font.pixelSize() <= 0)
+            continue;
+        font.setPixelSize(font.pixelSize() * factor);
         child->setFont(font);
     }
 }

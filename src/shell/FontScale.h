@@ -14,7 +14,8 @@ inline constexpr int kMainWindowFontHeight = -12;
 
 // Scales the fonts of the window's direct child controls when the screen is not at
 // 96 pixels per inch, by the window's own font height at the screen's resolution.
-// Deeper controls are not touched.
+// Deeper controls are not touched, nor fonts in points, which follow the screen's
+// resolution by themselves.
 void ScaleFormFonts(QWidget* window);
 // The same for a window whose font height is fixed.
 void ScaleFormFonts(QWidget* window, int windowFontHeight);

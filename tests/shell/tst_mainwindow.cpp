@@ -652,6 +652,14 @@ private slots:
         // Shown again, a dialog scales from its design, not from the scaled fonts.
         scaleChildFonts(&dialog, 192, -22);
         QCOMPARE(child->font().pixelSize(), 22);
+        // A font in points grows with the screen by itself: scaled again it would be
+        // twice too large.
+        auto* pointed = new QLabel(QStringLiteral("points"), &dialog);
+        QFont points = pointed->font();
+        points.setPointSize(9);
+        pointed->setFont(points);
+        scaleChildFonts(&dialog, 192, -22);
+        QCOMPARE(pointed->font().pointSize(), 9);
         scaleChildFonts(&dialog, 96, -22);
         QCOMPARE(child->font().pixelSize(), 22);
 
