@@ -19,10 +19,6 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 // never becomes part of the document. The last character is not UTF-8 on its own.
 const QByteArray kLatin1Mark("; 8-bit text (ISO 8859-1) \xA4\r\n");
 
-bool hasBreak(QStringView text) {
-    return text.contains(u'\r') || text.contains(u'\n');
-}
-
 int hexDigit(QChar c) {
     const char16_t u = c.unicode();
     if (u >= '0' && u <= '9')
@@ -338,44 +334,32 @@ QDateTime IniDocument::readDateTime(QStringView section, QStringView key,
 }
 
 void IniDocument::checkWritable(QStringView section, QStringView key, QStringView value) const {
-    // One pass over each text, without branches for the common case: most writes are
-    // short plain texts.
-    const char16_t wide = m_latin1 ? 0x100 : 0;
-    const auto scan = [wide](QStringView text, char16_t also, bool* lineBreak, bool* tooWide) {
-        bool breaks = false, over = false;
-        for (const QChar c : text) {
-            const char16_t u = c.unicode();
-            breaks |= (u == u'\r') | (u == u'\n') | (u == also);
-            over |= wide && u >= wide;
-        }
-        *lineBreak |= breaks;
-        *tooWide = over;
+    const auto hasBreak = [](QStringView text) {
+        return text.contains(u'\r') || text.contains(u'\n');
     };
-    bool lineBreak = false, badKey = false;
-    bool wideSection = false, wideKey = false, wideValue = false;
-    scan(section, u'\r', &lineBreak, &wideSection);
-    scan(key, u'=', &badKey, &wideKey);
-    scan(value, u'\r', &lineBreak, &wideValue);
-    // A line that began with ";" would be a comment, one in brackets a section header.
-    const bool misread = key.startsWith(u';') || (key.startsWith(u'[') && value.endsWith(u']'));
-    if (!lineBreak && !badKey && !misread && !wideSection && !wideKey && !wideValue)
-        return;
-    lineBreak |= hasBreak(key);
+    const auto tooWide = [this](QStringView text) {
+        return m_latin1 &&
+               std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x100; });
+    };
     const auto refuse = [&](const QString& why) {
         throw FileError(QStringLiteral("Cannot write %1:\r%2").arg(m_path, why));
     };
-    if (lineBreak)
+    if (hasBreak(section) || hasBreak(key) || hasBreak(value))
         refuse(QStringLiteral("the value of \"%1\" in [%2] holds a line break, which would "
                               "split it into lines of its own.")
                    .arg(key, section));
-    if (badKey)
+    if (key.contains(u'='))
         refuse(QStringLiteral("the key \"%1\" holds \"=\".").arg(key));
-    if (misread)
+    // A line that began with ";" would be a comment, one in brackets a section header.
+    if (key.startsWith(u';') || (key.startsWith(u'[') && value.endsWith(u']')))
         refuse(QStringLiteral("the line \"%1=%2\" would be read back as something else.")
                    .arg(key, value));
-    refuse(QStringLiteral("\"%1\" cannot be written into this file, which holds 8-bit text "
-                          "(ISO 8859-1).")
-               .arg(wideValue ? value : (wideKey ? key : section)));
+    for (QStringView text : {value, key, section}) {
+        if (tooWide(text))
+            refuse(QStringLiteral("\"%1\" cannot be written into this file, which holds "
+                                  "8-bit text (ISO 8859-1).")
+                       .arg(text));
+    }
 }
 
 void IniDocument::writeString(QStringView section, QStringView key, QStringView value) {

@@ -308,7 +308,6 @@ void GameListView::selectRow(int row, bool focus) {
 void GameListView::scrollToCurrent() {
     m_scrollPending = true;
     m_following = true;
-    m_scrollClock.start();
     scrollToCurrentAfterLayout();
 }
 
@@ -324,15 +323,8 @@ void GameListView::scrollToCurrentAfterLayout() {
     // A hidden view has no size yet: it scrolls once it is shown.
     if (!view->isVisible())
         return;
-    const QModelIndex target =
-        view == m_iconView ? current.siblingAtColumn(GameListModel::NameColumn) : current;
-    // The icon styles lay out their items in batches: until the batch that holds this
-    // one is done, it has no place to scroll to. Tried again after the next batch.
-    if (!view->visualRect(target).isValid() && m_scrollClock.elapsed() < 10000) {
-        QTimer::singleShot(0, this, [this] { scrollToCurrentAfterLayout(); });
-        return;
-    }
-    view->scrollTo(target);
+    view->scrollTo(view == m_iconView ? current.siblingAtColumn(GameListModel::NameColumn)
+                                      : current);
     m_scrollPending = false;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QListView>
 #include <QWidget>
 
@@ -75,5 +74,4 @@ private:
     bool m_hotTracking = true;
     bool m_scrollPending = false; // the current item is to be scrolled into sight
     bool m_following = false;     // ...and kept there while the view takes its size
-    QElapsedTimer m_scrollClock;
 };

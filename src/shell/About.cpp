@@ -2,6 +2,7 @@
 
 #include "FontScale.h"
 #include "LinkLabel.h"
+#include "WindowPlacement.h"
 
 #include <QFile>
 #include <QFrame>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 
@@ -136,9 +136,6 @@ void TAboutBox::showPicture(QLabel* frame, const QString& svgFile) {
 void TAboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ScaleFormFonts(this);
-    if (const QScreen* where = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(where->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    // Centred on the screen, not over the main window.
+    centreOnScreen(this);
 }

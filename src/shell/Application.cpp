@@ -4,10 +4,9 @@
 #include "QtPrompter.h"
 #include "TerminationSignals.h"
 #include "Version.h"
+#include "WindowPlacement.h"
 #include "core/FileError.h"
 #include "core/Platform.h"
-
-#include <QScreen>
 
 StartKaltoApplication::StartKaltoApplication(int& argc, char** argv) : QApplication(argc, argv) {
     platform::ignoreFileSizeSignal();
@@ -43,8 +42,7 @@ int StartKaltoApplication::run() {
     connect(&main, &TMain::programEndRequested, this, &QCoreApplication::exit,
             Qt::QueuedConnection);
 
-    if (const QScreen* screen = main.screen())
-        main.move(screen->availableGeometry().center() - main.rect().center());
+    centreOnScreen(&main);
     main.show();
     const int code = exec();
     m_errorPrompter = nullptr;

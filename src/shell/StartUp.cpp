@@ -37,7 +37,16 @@ bool StartUp::aborted() {
     return true;
 }
 
+const IniDocument& StartUp::ownSettings() {
+    // Read once per run of the sequence: nothing writes the file meanwhile, and it may
+    // hold forty thousand game sections besides this one.
+    if (!m_ownSettings)
+        m_ownSettings = IniDocument::sectionOf(m_paths.FrontEndIniFile, u"StartKALTO");
+    return *m_ownSettings;
+}
+
 StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
+    m_ownSettings.reset();
     if (!BuildPaths())
         return Result::WorkingDirectoryMissing;
     // Before any file is written: a second copy must leave the first one's files alone.
@@ -88,8 +97,7 @@ bool StartUp::BuildPaths() {
 }
 
 void StartUp::LocateEmulator() {
-    const auto ini = IniDocument::sectionOf(m_paths.FrontEndIniFile, u"StartKALTO");
-    m_paths.EmuDir = ini.readString(u"StartKALTO", u"EmuExePath", QString());
+    m_paths.EmuDir = ownSettings().readString(u"StartKALTO", u"EmuExePath", QString());
     // An empty path would leave the executable to the shell's command search.
     if (m_paths.EmuDir.isEmpty())
         m_paths.EmuDir = platform::defaultEmuExePath();
@@ -157,9 +165,8 @@ bool StartUp::RefreshGameListFile(bool checkEmuDate) {
     m_listRefreshFailed = false;
     bool changed = true;
     if (checkEmuDate) {
-        const auto ini = IniDocument::sectionOf(m_paths.FrontEndIniFile, u"StartKALTO");
         const QDateTime stored =
-            ini.readDateTime(u"StartKALTO", u"EmuExeDate", missingEmuExeDate());
+            ownSettings().readDateTime(u"StartKALTO", u"EmuExeDate", missingEmuExeDate());
         changed = stored != fileDate(m_paths.EmuExeFile);
     }
     if (!changed && QFileInfo::exists(m_paths.ListInfoFile))

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/IniDocument.h"
+
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 struct PathSet;
 class Prompter;
@@ -74,10 +77,13 @@ private:
     bool runEmulator(const QString& parameters);
     QString runFailure() const;
     bool aborted();
+    // The front-end's own section of its settings file.
+    const IniDocument& ownSettings();
 
     PathSet& m_paths;
     Prompter& m_prompter;
     TExecFile& m_execEmu;
     bool m_abort = false;
     bool m_listRefreshFailed = false;
+    std::optional<IniDocument> m_ownSettings;
 };

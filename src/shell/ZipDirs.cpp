@@ -1,6 +1,7 @@
 #include "ZipDirs.h"
 
 #include "FontScale.h"
+#include "WindowPlacement.h"
 #include "core/Platform.h"
 #include "core/Prompter.h"
 
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -138,9 +138,5 @@ void TZipDirsForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     ScaleFormFonts(this);
     // Centred on the screen, not over the main window.
-    if (const QScreen* where = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(where->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(this);
 }

@@ -5,6 +5,7 @@
 //
 // Input: the file's bytes, optionally followed by a NUL byte and NUL-separated triples
 // of section, key and value to write.
+#include "FuzzCheck.h"
 #include "core/FileError.h"
 #include "core/IniDocument.h"
 
@@ -14,15 +15,6 @@
 #include <cstdlib>
 #include <utility>
 #include <vector>
-
-// Names the failed property, so that a finding says what went wrong, not only where.
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "property failed: %s (line %d)\n", #condition, __LINE__);         \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 namespace {
 

@@ -1,6 +1,7 @@
 // Imports the game list from arbitrary bytes. Beyond not crashing: no record carries a
 // name that is unsafe as a file name, and the records do not depend on the block size
 // the device is read in.
+#include "FuzzCheck.h"
 #include "core/Platform.h"
 #include "games/GameObject.h"
 #include "games/ListInfoImport.h"
@@ -10,15 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
-
-// Names the failed property, so that a finding says what went wrong, not only where.
-#define CHECK(condition)                                                                           \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "property failed: %s (line %d)\n", #condition, __LINE__);         \
-            std::abort();                                                                          \
-        }                                                                                          \
-    } while (false)
 
 namespace {
 
