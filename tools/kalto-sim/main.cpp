@@ -1,8 +1,13 @@
 // Stand-in for the Kalto emulator: answers the command lines the front-end sends it, so the
 // front-end can be tested and demonstrated without the real program.
 
+#include "CfgFile.h"
 #include "DemoCatalog.h"
+#include "FileUtil.h"
+#include "PcxWriter.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -11,10 +16,14 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -144,14 +153,6 @@ int listInfo() {
     return finishStdout() && ok ? 0 : 1;
 }
 
-bool writeWholeFile(const fs::path& path, const std::string& text) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    return std::fclose(f) == 0 && written;
-}
-
 // First run: create Config/Kalto.cfg with the defaults. A configuration that exists, even as
 // a dangling link, belongs to the user and is left alone.
 int writeDefaultConfig(const std::string& emuDir) {
@@ -159,40 +160,354 @@ int writeDefaultConfig(const std::string& emuDir) {
         return 0;
 
     const fs::path dir = fs::path(emuDir) / "Config";
-    const fs::path cfg = dir / "Kalto.cfg";
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(cfg, ec)))
-        return 0;
     fs::create_directories(dir, ec);
     if (ec) {
         warn("cannot create " + dir.string() + ": " + ec.message());
         return 1;
     }
-
-    const fs::path temp = dir / ("Kalto.cfg.tmp" + std::to_string(::getpid()));
-    if (!writeWholeFile(temp, sk::defaultKaltoCfg())) {
-        warn("cannot write " + temp.string() + ": " + std::strerror(errno));
-        fs::remove(temp, ec);
+    std::string error;
+    if (sk::createFileExclusively((dir / "Kalto.cfg").string(), sk::defaultKaltoCfg(), &error) ==
+        sk::CreateResult::Failed) {
+        warn(error);
         return 1;
     }
-    // link() refuses to replace a file that another run created meanwhile; rename() would not.
-    int result = 0;
-    if (::link(temp.c_str(), cfg.c_str()) != 0 && errno != EEXIST) {
-        const int linkErrno = errno;
-        // Some file systems have no hard links; fall back to a rename.
-        if ((linkErrno != EPERM && linkErrno != ENOTSUP && linkErrno != EOPNOTSUPP) ||
-            fs::exists(fs::symlink_status(cfg, ec)) || ::rename(temp.c_str(), cfg.c_str()) != 0) {
-            warn("cannot create " + cfg.string() + ": " + std::strerror(linkErrno));
-            result = 1;
-        }
-    }
-    fs::remove(temp, ec);
-    return result;
+    return 0;
 }
 
-int runGame(const std::string& zip) {
-    warn("starting " + zip);
-    return 0;
+bool readWholeFile(const fs::path& path, std::string& text, std::string& error) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = std::strerror(errno);
+        return false;
+    }
+    text.clear();
+    char buffer[1 << 14];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        text.append(buffer, n);
+    const bool ok = !std::ferror(f);
+    if (!ok)
+        error = std::strerror(errno ? errno : EIO);
+    std::fclose(f);
+    return ok;
+}
+
+std::string_view trimmed(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
+}
+
+std::string lowered(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A set name becomes part of file names: one that could reach outside the screenshot
+// directory names no game.
+bool isSafeZipName(const std::string& zip) {
+    if (zip.empty() || zip == "." || zip == "..")
+        return false;
+    for (unsigned char c : zip)
+        if (c == '/' || c == '\\' || c < 0x20 || (c >= 0x7F && c <= 0x9F))
+            return false;
+    return true;
+}
+
+struct ScreenSize {
+    int width = 320;
+    int height = 240;
+};
+
+enum class Lookup { Found, Unknown, Failed };
+
+// Reads the "x W y H" of a "video ( ... )" line; other sizes stay as they are.
+void parseVideoLine(std::string_view line, ScreenSize& size) {
+    std::vector<std::string> words;
+    size_t pos = 0;
+    while (pos < line.size()) {
+        const auto start = line.find_first_not_of(" \t", pos);
+        if (start == std::string_view::npos)
+            break;
+        const auto end = std::min(line.find_first_of(" \t", start), line.size());
+        words.emplace_back(line.substr(start, end - start));
+        pos = end;
+    }
+    auto number = [](const std::string& word) {
+        if (word.empty() || word.size() > 5 || word.find_first_not_of("0123456789") != word.npos)
+            return 0;
+        const int v = std::stoi(word);
+        return v <= 4096 ? v : 0;
+    };
+    int w = 0, h = 0;
+    for (size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == "x")
+            w = number(words[i + 1]);
+        else if (words[i] == "y")
+            h = number(words[i + 1]);
+    }
+    if (w > 0 && h > 0)
+        size = {w, h};
+}
+
+// Looks the set up in a list file in the "-listinfo" format: a "name <zip>" line in a
+// "game (" block.
+Lookup lookupInCatalogFile(const std::string& path, const std::string& zip, ScreenSize& size) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        warn("cannot read " + path + ": " + std::strerror(errno));
+        return Lookup::Failed;
+    }
+    std::string raw;
+    bool inGame = false, matched = false;
+    ScreenSize blockSize;
+    while (std::getline(in, raw)) {
+        const std::string_view line = trimmed(raw);
+        if (!inGame) {
+            if (line.substr(0, 4) == "game" && trimmed(line.substr(4)) == "(") {
+                inGame = true;
+                matched = false;
+                blockSize = ScreenSize{};
+            }
+        } else if (line == ")") {
+            if (matched) {
+                size = blockSize;
+                return Lookup::Found;
+            }
+            inGame = false;
+        } else if (line.substr(0, 5) == "name ") {
+            std::string_view name = trimmed(line.substr(5));
+            if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+                name = name.substr(1, name.size() - 2);
+            matched = matched || name == zip;
+        } else if (line.substr(0, 5) == "video") {
+            parseVideoLine(line, blockSize);
+        }
+    }
+    if (in.bad()) {
+        warn("cannot read " + path + ": " + std::strerror(errno ? errno : EIO));
+        return Lookup::Failed;
+    }
+    return Lookup::Unknown;
+}
+
+Lookup lookupGame(const std::string& zip, ScreenSize& size) {
+    if (!isSafeZipName(zip))
+        return Lookup::Unknown;
+    const std::string catalogPath = envValue("KALTO_SIM_CATALOG");
+    if (!catalogPath.empty())
+        return lookupInCatalogFile(catalogPath, zip, size);
+    const sk::DemoGame* game = sk::findDemoGame(zip);
+    if (!game)
+        return Lookup::Unknown;
+    size = {game->width, game->height};
+    return Lookup::Found;
+}
+
+uint32_t nameHash(const std::string& s) {
+    uint32_t h = 2166136261u;
+    for (unsigned char c : s) {
+        h ^= c;
+        h *= 16777619u;
+    }
+    return h;
+}
+
+int screenshotCount(const std::string& zip) {
+    const std::string value = envValue("KALTO_SIM_SHOTS");
+    if (value.size() == 1 && value[0] >= '0' && value[0] <= '9')
+        return value[0] - '0';
+    if (!value.empty())
+        warn("ignoring KALTO_SIM_SHOTS=" + value);
+    return 1 + static_cast<int>(nameHash(zip) % 3);
+}
+
+// A picture that differs per game and per shot: diagonal colour bands over a dark ground, a
+// solid frame and a solid box, so the run-length coding has both long and short runs.
+std::vector<uint8_t> screenshotPixels(const std::string& zip, int shot, ScreenSize size,
+                                      sk::PcxPalette& palette) {
+    const uint32_t seed = nameHash(zip + "#" + std::to_string(shot));
+    for (int i = 0; i < 256; ++i) {
+        palette[size_t(i) * 3] = static_cast<uint8_t>(i);
+        palette[size_t(i) * 3 + 1] = static_cast<uint8_t>((i * 3 + seed) & 0xFF);
+        palette[size_t(i) * 3 + 2] = static_cast<uint8_t>(255 - i);
+    }
+    const int w = size.width, h = size.height;
+    const int band = 2 + static_cast<int>(seed % 7);
+    const int boxX = static_cast<int>(seed >> 8) % std::max(1, w / 2);
+    const int boxY = static_cast<int>(seed >> 16) % std::max(1, h / 2);
+    std::vector<uint8_t> pixels(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            uint8_t v;
+            if (y < 4 || y >= h - 4 || x < 4 || x >= w - 4)
+                v = 0xFF; // frame: a value that must always be written as a run
+            else if (x >= boxX && x < boxX + w / 3 && y >= boxY && y < boxY + h / 3)
+                v = static_cast<uint8_t>(0x40 + shot);
+            else if (y % 16 < 8)
+                v = static_cast<uint8_t>(((x + y) / band + shot * 29 + seed) & 0xFF);
+            else
+                v = static_cast<uint8_t>(x & 0xFF); // a gradient: no runs at all
+            pixels[size_t(y) * size_t(w) + size_t(x)] = v;
+        }
+    }
+    return pixels;
+}
+
+// The numbers of "<zip>_NNNN.*" files in the directory, names compared without regard to case
+// (the front-end matches pictures that way).
+std::set<int> usedScreenshotNumbers(const fs::path& dir, const std::string& zip) {
+    std::set<int> used;
+    const std::string prefix = lowered(zip) + "_";
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = lowered(it->path().filename().string());
+        if (name.size() < prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string digits = name.substr(prefix.size(), 4);
+        if (digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        if (name.size() == prefix.size() + 4 || name[prefix.size() + 4] == '.')
+            used.insert(std::stoi(digits));
+    }
+    return used;
+}
+
+void writeScreenshots(const std::string& emuDir, const sim::CfgFile& cfg, const std::string& zip,
+                      ScreenSize size) {
+    const std::string value = cfg.value("Directories", "ScreenShots").value_or("");
+    if (value.empty()) {
+        warn("no screenshot directory set; writing no screenshots");
+        return;
+    }
+    const fs::path dir = value.front() == '/' ? fs::path(value) : fs::path(emuDir) / value;
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        warn("screenshot directory " + dir.string() + " does not exist; writing no screenshots");
+        return;
+    }
+
+    const int count = screenshotCount(zip);
+    std::set<int> used = usedScreenshotNumbers(dir, zip);
+    int number = 0;
+    for (int shot = 0; shot < count; ++shot) {
+        sk::PcxPalette palette{};
+        const std::vector<uint8_t> pixels = screenshotPixels(zip, shot, size, palette);
+        const std::string bytes = sk::pcxBytes8(size.width, size.height, pixels, palette);
+        for (;;) {
+            while (used.count(number))
+                ++number;
+            if (number > 9999) {
+                warn("no free screenshot number for " + zip + " in " + dir.string());
+                return;
+            }
+            char name[16];
+            std::snprintf(name, sizeof name, "_%04d.pcx", number);
+            std::string error;
+            const auto result =
+                sk::createFileExclusively((dir / (zip + name)).string(), bytes, &error);
+            used.insert(number);
+            if (result == sk::CreateResult::Created)
+                break;
+            if (result == sk::CreateResult::Failed) {
+                warn(error);
+                return;
+            }
+        }
+    }
+}
+
+// The emulator runs only in the modes it knows and falls back to 640x480.
+std::pair<std::string, std::string> usedResolution(const sim::CfgFile& cfg) {
+    static const std::pair<int, int> kModes[] = {{320, 200}, {320, 240}, {640, 400},
+                                                 {640, 480}, {800, 600}, {1024, 768}};
+    auto number = [](const std::optional<std::string>& v) {
+        if (!v || v->empty() || v->size() > 5 || v->find_first_not_of("0123456789") != v->npos)
+            return -1;
+        return std::stoi(*v);
+    };
+    const int x = number(cfg.value("Display", "screen_x"));
+    const int y = number(cfg.value("Display", "screen_y"));
+    for (const auto& [mx, my] : kModes)
+        if (x == mx && y == my)
+            return {std::to_string(x), std::to_string(y)};
+    return {"640", "480"};
+}
+
+// Writes the configuration back as the emulator does when a game ends: the resolution it ran
+// in and the rom directories in its own "key = value" form. A linked configuration is
+// written where the link points, so the link stays.
+bool saveConfig(const fs::path& cfgPath, sim::CfgFile& cfg) {
+    const auto [x, y] = usedResolution(cfg);
+    cfg.set("Display", "screen_x", x);
+    cfg.set("Display", "screen_y", y);
+    for (int i = 0; i < 4; ++i) {
+        const std::string key = "rom_dir_" + std::to_string(i);
+        cfg.set("Directories", key, cfg.value("Directories", key).value_or(""));
+    }
+    std::error_code ec;
+    fs::path target = cfgPath;
+    if (fs::is_symlink(cfgPath, ec))
+        target = fs::canonical(cfgPath, ec);
+    std::string error;
+    if (ec || !sk::writeFileAtomically(target.string(), cfg.text(), &error)) {
+        warn("cannot write " + cfgPath.string() + ": " + (ec ? ec.message() : error));
+        return false;
+    }
+    return true;
+}
+
+// A game run that fails the way the real program does, for the tests of the front-end:
+// KALTO_SIM_GAME_FAULT=exit complains that the roms cannot be opened and exits with 5;
+// =crash dies by a signal (one that leaves no core file). Neither writes anything.
+std::optional<int> faultyGame(const std::string& zip) {
+    const std::string fault = envValue("KALTO_SIM_GAME_FAULT");
+    if (fault.empty())
+        return std::nullopt;
+    if (fault != "exit" && fault != "crash") {
+        warn("ignoring KALTO_SIM_GAME_FAULT=" + fault);
+        return std::nullopt;
+    }
+    std::printf("Starting %s\n", zip.c_str());
+    std::fflush(stdout);
+    if (fault == "crash")
+        std::raise(SIGKILL);
+    warn("cannot open roms of " + zip);
+    return 5;
+}
+
+int runGame(const std::string& emuDir, const std::string& zip) {
+    if (const auto status = faultyGame(zip))
+        return *status;
+
+    const fs::path cfgPath = fs::path(emuDir) / "Config" / "Kalto.cfg";
+    std::string text, error;
+    if (!readWholeFile(cfgPath, text, error)) {
+        warn("cannot read " + cfgPath.string() + ": " + error);
+        return 1;
+    }
+    ScreenSize size;
+    switch (lookupGame(zip, size)) {
+    case Lookup::Failed:
+        return 1;
+    case Lookup::Unknown:
+        warn("unknown game " + zip);
+        return 2;
+    case Lookup::Found:
+        break;
+    }
+
+    std::printf("Starting %s\n", zip.c_str());
+    std::fflush(stdout);
+    sim::CfgFile cfg(text);
+    writeScreenshots(emuDir, cfg, zip, size);
+    if (!saveConfig(cfgPath, cfg))
+        return 1;
+    std::printf("%s has finished.\n", zip.c_str());
+    return finishStdout() ? 0 : 1;
 }
 
 // Reads the command line; returns false on a usage error.
@@ -220,7 +535,7 @@ int perform(const Invocation& inv) {
     if (inv.listInfo)
         return listInfo();
     if (inv.game)
-        return runGame(*inv.game);
+        return runGame(inv.emuDir, *inv.game);
     if (inv.noGui)
         return writeDefaultConfig(inv.emuDir);
     return 0;

@@ -1,5 +1,6 @@
 #include "Crc32.h"
 #include "DemoCatalog.h"
+#include "PcxWriter.h"
 #include "StoredZip.h"
 #include "ToolTestUtil.h"
 #include "ZipReadBack.h"
@@ -37,6 +38,62 @@ QStringList crlfLines(const std::string& text) {
     return QString::fromStdString(text).split("\r\n");
 }
 
+// The line the front-end shows of a failed run.
+QByteArray lastLine(QByteArray text) {
+    if (text.endsWith('\n'))
+        text.chop(1);
+    return text.mid(text.lastIndexOf('\n') + 1);
+}
+
+// A strict reader for the PCX files the tools write (8 bits, one plane, run-length coded).
+struct Pcx {
+    int width = 0;
+    int height = 0;
+    QByteArray pixels;
+    QByteArray palette;
+};
+
+QString decodePcx(const QByteArray& b, Pcx& pcx) {
+    auto le16 = [&](int pos) { return int(uchar(b[pos])) | int(uchar(b[pos + 1])) << 8; };
+    if (b.size() < 128 + 769)
+        return "too short";
+    if (b[0] != 0x0A || b[1] != 5 || b[2] != 1 || b[3] != 8 || b[65] != 1)
+        return "not an 8-bit run-length PCX of one plane";
+    if (le16(4) != 0 || le16(6) != 0 || le16(68) != 1 || b[64] != 0)
+        return "bad header field";
+    if (b.mid(74, 54) != QByteArray(54, '\0'))
+        return "filler is not zero";
+    pcx.width = le16(8) + 1;
+    pcx.height = le16(10) + 1;
+    const int bytesPerLine = le16(66);
+    if (bytesPerLine % 2 != 0 || bytesPerLine < pcx.width)
+        return "bad bytes per line";
+    const qsizetype end = b.size() - 769;
+    if (b[end] != 0x0C)
+        return "no palette marker";
+    qsizetype pos = 128;
+    for (int y = 0; y < pcx.height; ++y) {
+        QByteArray line;
+        while (line.size() < bytesPerLine) {
+            if (pos >= end)
+                return QString("data ends in line %1").arg(y);
+            const uchar c = uchar(b[pos++]);
+            if (c >= 0xC0) {
+                if (line.size() + (c & 0x3F) > bytesPerLine || pos >= end)
+                    return QString("a run crosses the end of line %1").arg(y);
+                line.append(c & 0x3F, b[pos++]);
+            } else {
+                line.append(char(c));
+            }
+        }
+        pcx.pixels += line.left(pcx.width);
+    }
+    if (pos != end)
+        return "data after the last line";
+    pcx.palette = b.right(768);
+    return {};
+}
+
 } // namespace
 
 class TstToolCommon : public QObject {
@@ -63,6 +120,13 @@ private slots:
     void simEmulatorDirIsWhereItWasInvoked();
     void simUnknownOptionsGoToStderr();
     void simLogsAndSleeps();
+
+    void pcxWriterRoundTrip();
+    void simGameRun();
+    void simGameResolution_data();
+    void simGameResolution();
+    void simGameFromCatalogFile();
+    void simGameFailuresWriteNothing();
 };
 
 void TstToolCommon::crc32KnownValues_data() {
@@ -375,7 +439,9 @@ void TstToolCommon::simNoGuiWritesConfigOnce() {
     // Starting a game is not a first-run configuration.
     QTemporaryDir other;
     const QString otherExe = installSim(other.path());
-    QCOMPARE(run(otherExe, {"-game", "lumabolt", "-nogui"}).exitCode, 0);
+    const Run game = run(otherExe, {"-game", "lumabolt", "-nogui"});
+    QCOMPARE(game.exitCode, 1);
+    QVERIFY(game.err.startsWith("kalto-sim: cannot read "));
     QVERIFY(!QFile::exists(other.filePath("Config/Kalto.cfg")));
 }
 
@@ -424,6 +490,247 @@ void TstToolCommon::simLogsAndSleeps() {
     timer.start();
     QCOMPARE(run(exe, {"-nogui"}, {"KALTO_SIM_SLEEP_MS=300"}).exitCode, 0);
     QVERIFY(timer.elapsed() >= 300);
+}
+
+void TstToolCommon::pcxWriterRoundTrip() {
+    sk::PcxPalette palette;
+    for (size_t i = 0; i < palette.size(); ++i)
+        palette[i] = uint8_t(i * 7);
+    // An odd width (padded line), a run longer than one count byte holds, lone bytes that
+    // look like counts, and a run that would continue into the next line.
+    const int w = 131, h = 3;
+    std::vector<uint8_t> pixels(size_t(w * h), 0xC5);
+    for (int x = 100; x < w; ++x)
+        pixels[size_t(x)] = uint8_t(0xC0 + x % 2);
+    for (int x = 0; x < w; ++x)
+        pixels[size_t(w + x)] = uint8_t(x);
+    const std::string bytes = sk::pcxBytes8(w, h, pixels, palette);
+
+    Pcx pcx;
+    const QString problem = decodePcx(QByteArray::fromStdString(bytes), pcx);
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(pcx.width, w);
+    QCOMPARE(pcx.height, h);
+    QCOMPARE(uchar(bytes[66]) | uchar(bytes[67]) << 8, 132);
+    QVERIFY(pcx.pixels == QByteArray(reinterpret_cast<const char*>(pixels.data()), w * h));
+    QVERIFY(pcx.palette == QByteArray(reinterpret_cast<const char*>(palette.data()), 768));
+
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, sk::pcxBytes8(0, 1, {}, palette));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, sk::pcxBytes8(2, 2, {1, 2, 3}, palette));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.pcx");
+    QVERIFY(writeAll(path, "old"));
+    QVERIFY(sk::writePcx8(path.toStdString(), w, h, pixels, palette));
+    QVERIFY(readAll(path) == bytes);
+    std::string error;
+    QVERIFY(
+        !sk::writePcx8(dir.filePath("none/b.pcx").toStdString(), w, h, pixels, palette, &error));
+    QVERIFY(!error.empty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.pcx"});
+}
+
+void TstToolCommon::simGameRun() {
+    QTemporaryDir dir;
+    const QString exe = installSim(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath("Config") && QDir(dir.path()).mkpath("shots"));
+    // The front-end's "key =value" lines among the emulator's own, LF line endings.
+    const QByteArray before = "; Kalto configuration file\n"
+                              "[display]\n"
+                              "screen_type = VGA\n"
+                              "screen_x =800\n"
+                              "  SCREEN_Y=600  \n"
+                              "; keep = me\n"
+                              "\n"
+                              "[Sound]\n"
+                              "SampleRate = 22050\n"
+                              "rom_dir_0 = not/these/\n"
+                              "\n"
+                              "[ Directories ]\n"
+                              "rom_dir_0 =  /roms/a/  \n"
+                              "rom_dir_1 =\n"
+                              "rom_dir_2 =roms two/\n"
+                              "ScreenShots = shots  \n"
+                              "; the end\n"
+                              "\n"
+                              "[General]\n"
+                              "Wibble = 1";
+    QVERIFY(writeAll(dir.filePath("Config/Kalto.cfg"), before));
+    // Taken numbers, whatever the case or extension of their file.
+    QVERIFY(writeAll(dir.filePath("shots/lumabolt_0000.pcx"), "mine"));
+    QVERIFY(writeAll(dir.filePath("shots/LUMABOLT_0002.png"), "mine too"));
+    QVERIFY(writeAll(dir.filePath("shots/mirefox_0001.pcx"), "another game"));
+
+    const Run r = run(exe, {"-game", "lumabolt", "-nogui"}, {"KALTO_SIM_SHOTS=3"});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, QByteArray("Starting lumabolt\nlumabolt has finished.\n"));
+    QVERIFY2(r.err.isEmpty(), r.err.constData());
+
+    QCOMPARE(readAll(dir.filePath("Config/Kalto.cfg")), std::string("; Kalto configuration file\n"
+                                                                    "[display]\n"
+                                                                    "screen_type = VGA\n"
+                                                                    "screen_x = 800\n"
+                                                                    "screen_y = 600\n"
+                                                                    "; keep = me\n"
+                                                                    "\n"
+                                                                    "[Sound]\n"
+                                                                    "SampleRate = 22050\n"
+                                                                    "rom_dir_0 = not/these/\n"
+                                                                    "\n"
+                                                                    "[ Directories ]\n"
+                                                                    "rom_dir_0 = /roms/a/\n"
+                                                                    "rom_dir_1 = \n"
+                                                                    "rom_dir_2 = roms two/\n"
+                                                                    "ScreenShots = shots  \n"
+                                                                    "rom_dir_3 = \n"
+                                                                    "; the end\n"
+                                                                    "\n"
+                                                                    "[General]\n"
+                                                                    "Wibble = 1"));
+
+    QDir shots(dir.filePath("shots"));
+    QCOMPARE(shots.entryList(QDir::Files, QDir::Name),
+             (QStringList{"LUMABOLT_0002.png", "lumabolt_0000.pcx", "lumabolt_0001.pcx",
+                          "lumabolt_0003.pcx", "lumabolt_0004.pcx", "mirefox_0001.pcx"}));
+    QCOMPARE(readAll(shots.filePath("lumabolt_0000.pcx")), std::string("mine"));
+    QSet<QByteArray> pictures;
+    for (const QString name : {"lumabolt_0001.pcx", "lumabolt_0003.pcx", "lumabolt_0004.pcx"}) {
+        const QByteArray bytes = sk::test::readBytes(shots.filePath(name));
+        Pcx pcx;
+        const QString problem = decodePcx(bytes, pcx);
+        QVERIFY2(problem.isEmpty(), qPrintable(name + ": " + problem));
+        QCOMPARE(pcx.width, 224);
+        QCOMPARE(pcx.height, 288);
+        QVERIFY2(bytes.size() < 128 + 769 + 224 * 288, "the pictures have runs");
+        pictures.insert(pcx.pixels);
+    }
+    QCOMPARE(pictures.size(), 3);
+
+    // Without KALTO_SIM_SHOTS a game makes the same number of shots on every run.
+    const auto countShots = [&] { return shots.entryList({"*.pcx"}, QDir::Files).size(); };
+    const qsizetype had = countShots();
+    QCOMPARE(run(exe, {"-game", "lumabolt"}).exitCode, 0);
+    const qsizetype firstRun = countShots() - had;
+    QVERIFY(firstRun >= 1 && firstRun <= 3);
+    QCOMPARE(run(exe, {"-game", "lumabolt"}).exitCode, 0);
+    QCOMPARE(countShots() - had, 2 * firstRun);
+}
+
+void TstToolCommon::simGameResolution_data() {
+    QTest::addColumn<QByteArray>("display");
+    QTest::addColumn<QByteArray>("written");
+
+    const QByteArray fallback = "[Display]\r\nscreen_x = 640\r\nscreen_y = 480\r\n";
+    for (const char* mode : {"320 200", "320 240", "640 400", "640 480", "800 600", "1024 768"}) {
+        const QList<QByteArray> xy = QByteArray(mode).split(' ');
+        QTest::newRow(mode) << "[Display]\r\nscreen_x =" + xy[0] + "\r\nscreen_y =" + xy[1] + "\r\n"
+                            << "[Display]\r\nscreen_x = " + xy[0] + "\r\nscreen_y = " + xy[1] +
+                                   "\r\n";
+    }
+    QTest::newRow("mixed pair") << QByteArray("[Display]\r\nscreen_x = 800\r\nscreen_y = 480\r\n")
+                                << fallback;
+    QTest::newRow("not a number") << QByteArray(
+                                         "[Display]\r\nscreen_x = 640x\r\nscreen_y = 480\r\n")
+                                  << fallback;
+    QTest::newRow("keys missing")
+        << QByteArray("[Display]\r\nvsync = 0\r\n")
+        << QByteArray("[Display]\r\nvsync = 0\r\nscreen_x = 640\r\nscreen_y = 480\r\n");
+    QTest::newRow("section missing") << QByteArray() << "\r\n" + fallback;
+}
+
+void TstToolCommon::simGameResolution() {
+    QFETCH(QByteArray, display);
+    QFETCH(QByteArray, written);
+    QTemporaryDir dir;
+    const QString exe = installSim(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath("Config"));
+    // An empty screenshot directory: a warning, and the game still runs.
+    const QByteArray directories = "[Directories]\r\nrom_dir_0 = roms/\r\nrom_dir_1 = \r\n"
+                                   "rom_dir_2 = \r\nrom_dir_3 = \r\nScreenShots =\r\n";
+    QVERIFY(writeAll(dir.filePath("Config/Kalto.cfg"), directories + display));
+
+    const Run r = run(exe, {"-game", "cogrider"});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.err.contains("writing no screenshots"));
+    QCOMPARE(sk::test::readBytes(dir.filePath("Config/Kalto.cfg")), directories + written);
+    QCOMPARE(QDir(dir.filePath("Config")).entryList(QDir::Files), QStringList{"Kalto.cfg"});
+}
+
+void TstToolCommon::simGameFromCatalogFile() {
+    QTemporaryDir dir;
+    const QString exe = installSim(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath("Config") && QDir(dir.path()).mkpath("snap"));
+    QVERIFY(writeAll(dir.filePath("Config/Kalto.cfg"),
+                     "[Directories]\nScreenShots = " + dir.filePath("snap").toUtf8() + "/\n"));
+    QVERIFY(writeAll(dir.filePath("list.dat"), "game (\r\n\tname sized\r\n"
+                                               "\trom ( name lumabolt size 1 crc 0 )\r\n"
+                                               "\tvideo ( screen raster x 97 y 31 )\r\n)\r\n\r\n"
+                                               "game (\r\n\tname plain\r\n)\r\n"));
+    const QString catalog = "KALTO_SIM_CATALOG=" + dir.filePath("list.dat");
+    const QStringList oneShot = {catalog, "KALTO_SIM_SHOTS=1"};
+
+    QCOMPARE(run(exe, {"-game", "sized"}, oneShot).exitCode, 0);
+    QCOMPARE(run(exe, {"-game", "plain"}, oneShot).exitCode, 0);
+    Pcx sized, plain;
+    QVERIFY(decodePcx(sk::test::readBytes(dir.filePath("snap/sized_0000.pcx")), sized).isEmpty());
+    QVERIFY(decodePcx(sk::test::readBytes(dir.filePath("snap/plain_0000.pcx")), plain).isEmpty());
+    QCOMPARE(QSize(sized.width, sized.height), QSize(97, 31));
+    QCOMPARE(QSize(plain.width, plain.height), QSize(320, 240));
+
+    // The list file replaces the built-in games; a rom name is not a game.
+    const Run demo = run(exe, {"-game", "lumabolt"}, oneShot);
+    QCOMPARE(demo.exitCode, 2);
+    QCOMPARE(lastLine(demo.err), QByteArray("kalto-sim: unknown game lumabolt"));
+
+    const Run missing = run(exe, {"-game", "sized"}, {"KALTO_SIM_CATALOG=" + dir.filePath("no")});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY(missing.err.startsWith("kalto-sim: cannot read "));
+    QCOMPARE(QDir(dir.filePath("snap")).entryList(QDir::Files),
+             (QStringList{"plain_0000.pcx", "sized_0000.pcx"}));
+}
+
+void TstToolCommon::simGameFailuresWriteNothing() {
+    QTemporaryDir dir;
+    const QString exe = installSim(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath("Config") && QDir(dir.path()).mkpath("screens"));
+    const QByteArray cfg = "[Display]\nscreen_x =1\n[Directories]\nrom_dir_0 =  roms/\n"
+                           "ScreenShots = screens/\n";
+    QVERIFY(writeAll(dir.filePath("Config/Kalto.cfg"), cfg));
+    const auto untouched = [&] {
+        return sk::test::readBytes(dir.filePath("Config/Kalto.cfg")) == cfg &&
+               QDir(dir.filePath("screens")).isEmpty() &&
+               QDir(dir.filePath("Config")).entryList(QDir::Files) == QStringList{"Kalto.cfg"};
+    };
+
+    for (const QString zip : {"nosuch", "../screens/x", "Lumabolt", ""}) {
+        const Run r = run(exe, {"-game", zip});
+        QCOMPARE(r.exitCode, 2);
+        QCOMPARE(lastLine(r.err), "kalto-sim: unknown game " + zip.toUtf8());
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(untouched());
+    }
+
+    const Run failed = run(exe, {"-game", "lumabolt"}, {"KALTO_SIM_GAME_FAULT=exit"});
+    QCOMPARE(failed.exitCode, 5);
+    QCOMPARE(lastLine(failed.err), QByteArray("kalto-sim: cannot open roms of lumabolt"));
+    QVERIFY(untouched());
+
+    QProcess crash;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("KALTO_SIM_GAME_FAULT", "crash");
+    crash.setProcessEnvironment(env);
+    crash.start(exe, {"-game", "lumabolt"});
+    QVERIFY(crash.waitForFinished(30000));
+    QCOMPARE(crash.exitStatus(), QProcess::CrashExit);
+    QVERIFY(untouched());
+
+    QVERIFY(QFile::remove(dir.filePath("Config/Kalto.cfg")));
+    const Run noConfig = run(exe, {"-game", "lumabolt"});
+    QCOMPARE(noConfig.exitCode, 1);
+    QCOMPARE(lastLine(noConfig.err), "kalto-sim: cannot read " +
+                                         QFile::encodeName(dir.filePath("Config/Kalto.cfg")) +
+                                         ": No such file or directory");
+    QVERIFY(QDir(dir.filePath("screens")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TstToolCommon)
