@@ -193,4 +193,22 @@ QString toNativeSeparators(QString path) {
 #endif
 }
 
+int signalFromScriptStatus(int exitCode) {
+#ifdef Q_OS_UNIX
+    if (exitCode > 128 && exitCode < 128 + NSIG)
+        return exitCode - 128;
+#else
+    Q_UNUSED(exitCode);
+#endif
+    return 0;
+}
+
+QString signalDescription(int signal) {
+#ifdef Q_OS_UNIX
+    return QString::fromLocal8Bit(::strsignal(signal));
+#else
+    return QStringLiteral("signal %1").arg(signal);
+#endif
+}
+
 } // namespace platform

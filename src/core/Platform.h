@@ -61,6 +61,12 @@ enum class EntryKind : quint8 { File, Directory };
 // The name passed is valid during the call only.
 void listDirectory(const QString& dir, const std::function<void(QStringView, EntryKind)>& visit);
 
+// The signal that ended the program a launch script ran, told by the status the script
+// passed on (the shell's 128 + n), or 0 when the status is an ordinary one.
+int signalFromScriptStatus(int exitCode);
+// The system's name for a signal ("Killed").
+QString signalDescription(int signal);
+
 // Rom paths as the emulator writes them use the other system's separator now and then.
 QString toNativeSeparators(QString path);
 

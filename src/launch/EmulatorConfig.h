@@ -3,6 +3,14 @@
 #include "core/RomDirs.h"
 
 #include <QString>
+#include <utility>
+
+struct TGameSettingsObject;
+
+// The emulator's own configuration file (Config/Kalto.cfg). The program edits a few of
+// its keys in place; every operation opens the file afresh and saves it whole before it
+// returns. The key texts end in one blank, as the emulator's own lines "key = value" do,
+// so that they match them. Every other section, key and value of the file stays.
 
 // The four rom paths as the emulator's configuration holds them ("rom_dir_0 " to
 // "rom_dir_3 " in [Directories], with the older "Ziproms" keys as fallbacks), trimmed
@@ -12,6 +20,38 @@
 RomDirs ReadRomDirs(const QString& emuCfgFile, bool* wibble = nullptr);
 
 // Writes the four rom paths as "rom_dir_0 " to "rom_dir_3 " of [Directories], each
-// unchanged (an empty path writes an empty value), and saves the file. Every other
-// section, key and line of the emulator's file stays. Throws FileError.
+// unchanged (an empty path writes an empty value), and saves the file. Throws FileError.
 void WriteRomDirs(const QString& emuCfgFile, const RomDirs& dirs);
+
+// The code the emulator knows a display mode by ("0" for Autodetect, "VGA", ...). A mode
+// outside the known ones is written as Autodetect.
+QString displayCode(int screenMode);
+// A resolution split at its first lower-case "x": the width and the height texts as
+// they are (without "x", an empty width and the whole text as height).
+std::pair<QString, QString> splitResolution(const QString& resolution);
+
+// Writes a game's settings into [Display], [Sound] and [General], and the rom paths,
+// in one save. Throws FileError.
+void WriteEmulatorConfig(const QString& emuCfgFile, const TGameSettingsObject& settings,
+                         const RomDirs& dirs);
+
+// Points the emulator's screenshot directory ("ScreenShots " of [Directories]) at dir
+// and returns the value it had (empty when there was none). Throws FileError.
+QString SetScreenShotDir(const QString& emuCfgFile, const QString& dir);
+
+// The screen size the emulator's file holds ("screen_x " and "screen_y " of [Display]),
+// trimmed; empty texts when missing.
+std::pair<QString, QString> ReadScreenSize(const QString& emuCfgFile);
+
+// The message when the emulator ended with another screen size than the one asked
+// for, or an empty text when it kept it.
+QString resolutionChangeMessage(const QString& requested, const QString& usedWidth,
+                                const QString& usedHeight);
+
+// [DefGameKeyConfig] with the key layout most arcade players know (59 keys). Throws
+// FileError.
+void WriteMameDefaultKeys(const QString& emuCfgFile);
+// Removes [DefGameKeyConfig], so the emulator uses its own layout. Throws FileError.
+void RemoveDefaultKeys(const QString& emuCfgFile);
+// "Wibble " of [General]. Throws FileError.
+void WriteWibble(const QString& emuCfgFile, bool on);

@@ -6,13 +6,17 @@
 #include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "launch/GameSettings.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
 
 QAction* TMain::sortAction(int column) const {
     const QList<QAction*> items = MSListSortby->actions();
@@ -81,6 +85,11 @@ void TMain::SortOn(int column) {
 }
 
 void TMain::UpdateSelection() {
+    // While the defaults are edited the list is hidden and the pseudo-game is current;
+    // leaving that mode selects again.
+    if (inDefaultsMode())
+        return;
+    savePanelBeforeChange();
     const int row = GameList->selectedRow();
     m_currentGame = m_listModel->gameAt(row);
     if (m_currentGame && m_currentGame->Installed) {
@@ -92,6 +101,13 @@ void TMain::UpdateSelection() {
     }
     setStatusPanel(0, m_currentGame ? m_currentGame->ZipName : QStringLiteral("none"));
     setStatusPanel(1, QString(version::kCreditLine));
+    FillSettingsPanel();
+    if (m_currentGame) {
+        ChUseDefSettings->setChecked(
+            UsesDefaultSettings(m_paths.IniFilesDir, m_currentGame->ZipName));
+        ChUseDefSettingsClick();
+    }
+    // The game's sound and pictures follow with the sound player and the viewer.
 }
 
 void TMain::MenuViewGamesClick(QAction* item) {
@@ -134,7 +150,12 @@ void TMain::GameListDblClick() {
 void TMain::StartEmuButtonClick() {
     if (!StartEmuButton->isEnabled() || !m_currentGame)
         return;
-    // Starting the game comes with the launch.
+    SSTimer->stop();
+    StopGameSound();
+    LaunchGame();
+    if (SToolPlay->isChecked())
+        SSTimer->start();
+    // The viewer reloads the game's pictures here, so that the run's shots show.
 }
 
 void TMain::MenuCheckForInstalledGamesClick() {

@@ -5,9 +5,11 @@
 #include "SvgPicture.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "launch/SettingsPanel.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -251,6 +253,8 @@ void TMain::buildSettingsTab() {
     auto* groups = new QWidget(SettingsScrollBox);
     groups->setObjectName(QStringLiteral("SettingsGroups"));
     auto* groupsLayout = new QVBoxLayout(groups);
+    QGroupBox* settingGroups[4] = {};
+    int made = 0;
     for (const auto& [name, caption] :
          {std::pair{"GrDisplay", "Display"}, std::pair{"GrSound", "Sound"},
           std::pair{"GrControls", "Controls"}, std::pair{"GrPerformance", "Performance"}}) {
@@ -258,8 +262,11 @@ void TMain::buildSettingsTab() {
         group->setObjectName(QLatin1StringView(name));
         group->setLayout(new QVBoxLayout);
         groupsLayout->addWidget(group);
+        settingGroups[made++] = group;
     }
     groupsLayout->addStretch(1);
+    m_settingsPanel = new SettingsPanel(settingGroups[0], settingGroups[1], settingGroups[2],
+                                        settingGroups[3], this);
     SettingsScrollBox->setWidget(groups);
     layout->addWidget(SettingsScrollBox, 1);
 
@@ -276,12 +283,37 @@ void TMain::buildSettingsTab() {
     SetToolUndo = addToolButton(SettingsToolbar, "SetToolUndo", QStringLiteral("Reset"),
                                 QStringLiteral("Undo Changes"), QStringLiteral("settings-reset"));
     // Save and Cancel belong to the editing of the default settings.
-    SettingsToolbar->actions().at(0)->setVisible(false);
-    SettingsToolbar->actions().at(1)->setVisible(false);
+    setToolButtonVisible(SetToolSave, false);
+    setToolButtonVisible(SetToolCancel, false);
     SettingsToolbar->installEventFilter(this);
     layout->addWidget(SettingsToolbar);
 
+    connect(ChUseDefSettings, &QCheckBox::clicked, this, &TMain::ChUseDefSettingsClick);
+    connect(SetToolSave, &QToolButton::clicked, this, &TMain::DefaultSettingsSaveButtonClick);
+    connect(SetToolCancel, &QToolButton::clicked, this, &TMain::DefaultSettingsCancelButtonClick);
+    connect(SetToolUndo, &QToolButton::clicked, this, &TMain::SettingsResetButtonClick);
+    // The settings are saved when the keyboard focus leaves their area.
+    m_focusWatch =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+            if (isInSettingsArea(old) && !isInSettingsArea(now) &&
+                !(now && SettingsToolbar->isAncestorOf(now)) && now != SettingsToolbar)
+                SettingsScrollBoxExit();
+        });
+
     PageControl->addTab(SettingsTab, QStringLiteral("Settings"));
+}
+
+void TMain::setToolButtonVisible(QToolButton* button, bool visible) {
+    // A widget on a tool bar is shown and hidden through the bar's action for it.
+    auto* bar = qobject_cast<QToolBar*>(button->parentWidget());
+    for (QAction* action : bar->actions()) {
+        if (bar->widgetForAction(action) == button)
+            action->setVisible(visible);
+    }
+}
+
+bool TMain::isInSettingsArea(const QWidget* widget) const {
+    return widget && SettingsScrollBox->isAncestorOf(widget);
 }
 
 void TMain::buildStatusBar() {

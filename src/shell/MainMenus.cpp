@@ -237,10 +237,6 @@ void TMain::MenuUrlClick(QAction* item) {
     openDocument(item->text());
 }
 
-void TMain::MenuSetDefaultSettingsClick() {
-    // Editing the default game settings comes with the settings panel.
-}
-
 void TMain::MenuScreenShotClick() {
     // Deleting needs a picture of the current game (none are shown yet); converting
     // needs the converter in the front-end directory.

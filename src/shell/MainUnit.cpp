@@ -14,6 +14,7 @@
 #include "launch/BatchFile.h"
 #include "launch/EmulatorConfig.h"
 #include "launch/Execfile.h"
+#include "launch/GameSettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,6 +70,7 @@ TMain::TMain(Prompter& prompter, DesktopOpener& opener, TerminationSignals* term
 }
 
 TMain::~TMain() {
+    disconnect(m_focusWatch);
     // The model outlives the records and the finder it reads (it is a child); it
     // must not be asked for anything once they are gone.
     freeGameList();
@@ -196,6 +198,10 @@ void TMain::onWaitFinished() {
         m_closePending = false;
         QTimer::singleShot(0, this, &QWidget::close);
     }
+}
+
+void TMain::ImportOldGameSettings() {
+    ::ImportOldGameSettings(m_paths.FrontEndIniFile, m_paths.IniFilesDir);
 }
 
 bool TMain::ImportGameList() {

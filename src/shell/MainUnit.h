@@ -9,11 +9,14 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
+#include <memory>
 
 class DesktopOpener;
 class GameListModel;
 class GameListView;
 class IniDocument;
+class SettingsPanel;
 class SvgPicture;
 class Prompter;
 class StartupProgress;
@@ -105,6 +108,16 @@ public:
     void MenuViewTabSheetClick();
     void MenuViewStatBarClick();
 
+    // The Settings page.
+    virtual void FillSettingsPanel();
+    void SaveSettingsPanel();
+    void ChUseDefSettingsClick();
+    void SettingsScrollBoxExit();
+    void SettingsResetButtonClick();
+    void DefaultSettingsSaveButtonClick();
+    void DefaultSettingsCancelButtonClick();
+    bool inDefaultsMode() const { return m_defaultGame != nullptr; }
+
     // Settings and Tools menus.
     void MenuSetDefaultSettingsClick();
     void MenuSetAlternativeRompathClick();
@@ -143,7 +156,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
     bool LockFrontEndDir() override;
-    void ImportOldGameSettings() override {}
+    void ImportOldGameSettings() override;
     bool ImportGameList() override;
     void UpdateFlags() override;
 
@@ -153,6 +166,14 @@ protected:
     // Runs the item's action when its check mark differs from the stored state, so
     // that it ends checked exactly when state is true.
     static void bringToState(QAction* item, bool state);
+
+    // Stops the game's music or sample (comes with the sound player).
+    void StopGameSound() {}
+    // Starts the current game in the emulator and tidies up after it.
+    virtual void LaunchGame() = 0;
+    // Runs a file operation; a file that cannot be written is reported, and false
+    // returned, instead of ending what the user was doing.
+    bool reportFileErrors(const std::function<void()>& operation);
 
     // Whether the installed flags come from the romcheck instead of the disk.
     virtual bool mergedRomsetsSupport() const { return false; }
@@ -217,6 +238,7 @@ protected:
     QToolButton* SetToolSave = nullptr;
     QToolButton* SetToolCancel = nullptr;
     QToolButton* SetToolUndo = nullptr;
+    SettingsPanel* m_settingsPanel = nullptr;
 
     QStatusBar* StatusBar = nullptr;
     QLabel* m_statusPanels[2] = {};
@@ -296,6 +318,10 @@ private:
     void onTerminationSignal(int signalNumber);
     void endProgram(int exitCode);
     void setListPanelWidth(int width);
+    void setToolButtonVisible(QToolButton* button, bool visible);
+    bool isInSettingsArea(const QWidget* widget) const;
+    void leaveDefaultsMode();
+    void savePanelBeforeChange();
     // "StartKALTO <version> [<shown> of <all> games]".
     void updateCaption();
 
@@ -312,6 +338,14 @@ private:
     bool m_closePending = false; // a close asked for while the emulator ran
 
     TGameObject* m_currentGame = nullptr;
+    // The Settings page: the pseudo-game whose settings are the defaults while they
+    // are edited, the game whose settings the controls show, and whether saving them
+    // is what leaving the controls does.
+    std::unique_ptr<TGameObject> m_defaultGame;
+    bool m_screenShotTabOnEntry = false;
+    QString m_panelZip;
+    QMetaObject::Connection m_focusWatch; // ends before the window's widgets go
+    bool m_panelEditable = false;
     int m_rememberedIndex = 0;
     int m_sortColumn = 0;
     bool m_filling = false;             // selection changes made by a fill are handled by the fill

@@ -10,6 +10,8 @@
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "launch/EmulatorConfig.h"
+#include "launch/Launch.h"
+#include "media/ScreenshotStore.h"
 
 #include <QAction>
 #include <QMenu>
@@ -185,11 +187,16 @@ void TMain1::MenuMergedRomsetsSupportClick() {
 }
 
 void TMain1::MenuSetMameKeysClick() {
-    // Writing the default key layout comes with the emulator's configuration.
+    if (!m_prompter.confirm(QStringLiteral("Are you sure you want to\rset keys to Mame-default ?")))
+        return;
+    reportFileErrors([this] { WriteMameDefaultKeys(m_paths.EmuCfgFile); });
 }
 
 void TMain1::MenuResetKaltodefaultKeysClick() {
-    // Removing the default key layout comes with the emulator's configuration.
+    if (!m_prompter.confirm(
+            QStringLiteral("Are you sure you want to\rreset keys to Kalto-default ?")))
+        return;
+    reportFileErrors([this] { RemoveDefaultKeys(m_paths.EmuCfgFile); });
 }
 
 void TMain1::MenuEnableKaltoGuiClick() {
@@ -197,7 +204,39 @@ void TMain1::MenuEnableKaltoGuiClick() {
 }
 
 void TMain1::EnableWibbleKaltoGUIonly1Click() {
-    // Writing the option into the emulator's configuration comes with it.
+    const bool on = EnableWibbleKaltoGUIonly1->isChecked();
+    // The mark shows what the emulator's file holds: it goes back when the file stays.
+    if (!reportFileErrors([&] { WriteWibble(m_paths.EmuCfgFile, on); }))
+        EnableWibbleKaltoGUIonly1->setChecked(!on);
+}
+
+void TMain1::FillSettingsPanel() {
+    TMain::FillSettingsPanel();
+    RomcheckButton->setEnabled(currentGame() != nullptr);
+    if (!currentGame())
+        return;
+    RomcheckMemo->clear();
+    RomcheckButton->setText(
+        QStringLiteral("Check romset %1 for CRC32 and Filesize").arg(currentGame()->ZipName));
+}
+
+void TMain1::LaunchGame() {
+    const QString zipName = currentGame()->ZipName;
+    const QString title = currentGame()->Description;
+    LaunchResult result;
+    const bool launched = reportFileErrors([&] {
+        result = ::LaunchGame(
+            m_paths, *m_execEmu, m_prompter, zipName, MenuEnableKaltoGui->isChecked(), m_romDirs,
+            [&] { CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName); });
+    });
+    if (!launched)
+        return;
+    m_romDirs = result.romDirs;
+    EnableWibbleKaltoGUIonly1->setChecked(result.wibble);
+    // A game that did not run at all would otherwise just flash by.
+    const QString failure = failedRunText(title, result);
+    if (!failure.isEmpty())
+        setStatusPanel(1, failure);
 }
 
 void TMain1::MenuEnableSecretGamesClick() {

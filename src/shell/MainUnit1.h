@@ -18,6 +18,7 @@ public:
     Q_DISABLE_COPY_MOVE(TMain1)
 
     void SaveFrontEndSettings() override;
+    void FillSettingsPanel() override;
 
     // View, Settings, Tools and Help items of the emulator.
     void MenuMarkBadRomsetsClick();
@@ -38,6 +39,7 @@ public:
 protected:
     void LoadFrontEndSettings() override;
     bool mergedRomsetsSupport() const override;
+    void LaunchGame() override;
     void runRompathsDialog() override;
     void showAbout() override;
 

@@ -597,10 +597,15 @@ private slots:
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         for (const char* name : {"SToolBar", "SettingsToolbar"}) {
+            // All three buttons of the settings bar show while the defaults are edited.
+            if (QByteArray(name) == "SettingsToolbar")
+                main.findChild<QAction*>(QStringLiteral("MenuSetDefaultSettings"))->trigger();
             auto* bar = main.findChild<QToolBar*>(QLatin1StringView(name));
             main.findChild<QTabWidget*>(QStringLiteral("PageControl"))
                 ->setCurrentIndex(QByteArray(name) == "SToolBar" ? 0 : 1);
             QTRY_VERIFY(bar->isVisible());
+            // The bar lays out the buttons shown by their actions at its next layout pass.
+            QTRY_VERIFY(bar->findChildren<QToolButton*>().last()->isVisibleTo(bar));
             QList<int> widths;
             for (QToolButton* button : bar->findChildren<QToolButton*>()) {
                 if (button->isVisibleTo(bar) && !button->objectName().isEmpty())
@@ -611,6 +616,7 @@ private slots:
                 std::all_of(widths.begin(), widths.end(), [&](int w) { return w == widths[0]; }));
             QVERIFY2(widths[0] * widths.size() > bar->width() * 8 / 10, name);
         }
+        main.findChild<QToolButton*>(QStringLiteral("SetToolCancel"))->click();
         auto* menu = main.findChild<QMenu*>(QStringLiteral("MenuScreenShot"));
         auto* convert = main.findChild<QAction*>(QStringLiteral("MSSCRConvertFormat"));
         emit menu->aboutToShow();

@@ -1,0 +1,96 @@
+#include "GameSettings.h"
+
+#include "core/AtomicFile.h"
+#include "core/FileError.h"
+#include "core/IniDocument.h"
+#include "core/Platform.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <type_traits>
+
+namespace {
+
+// Reads the fields of one section; a value that is no number keeps the default.
+struct SectionReader {
+    const IniDocument& ini;
+    QString section;
+
+    void operator()(QStringView key, int& field) const {
+        field = ini.readInteger(section, key, field);
+    }
+    void operator()(QStringView key, bool& field) const {
+        field = ini.readBool(section, key, field);
+    }
+    template <qsizetype N> void operator()(QStringView key, ShortText<N>& field) const {
+        field = ini.readString(section, key, field);
+    }
+};
+
+} // namespace
+
+QString settingsFile(const QString& iniFilesDir, const QString& name) {
+    return iniFilesDir + name + QStringLiteral(".ini");
+}
+
+void LoadSettings(TGameSettingsObject& settings, const QString& iniFilesDir, const QString& name) {
+    settings = TGameSettingsObject();
+    const IniDocument ini(settingsFile(iniFilesDir, name));
+    forEachSetting(settings, SectionReader{ini, name});
+}
+
+void SaveSettings(const TGameSettingsObject& settings, const QString& iniFilesDir,
+                  const QString& name) {
+    IniDocument ini = IniDocument::emptyFor(settingsFile(iniFilesDir, name));
+    forEachSetting(settings, [&](QStringView key, const auto& field) {
+        using Field = std::decay_t<decltype(field)>;
+        if constexpr (std::is_same_v<Field, bool>)
+            ini.writeBool(name, key, field);
+        else if constexpr (std::is_same_v<Field, int>)
+            ini.writeInteger(name, key, field);
+        else
+            ini.writeString(name, key, field.text());
+    });
+    ini.save();
+}
+
+bool UsesDefaultSettings(const QString& iniFilesDir, const QString& zipName) {
+    return !QFileInfo::exists(settingsFile(iniFilesDir, zipName));
+}
+
+void DropOwnSettings(const QString& iniFilesDir, const QString& zipName, bool drop) {
+    if (drop)
+        QFile::remove(settingsFile(iniFilesDir, zipName));
+}
+
+QString effectiveSettingsName(const QString& iniFilesDir, const QString& zipName) {
+    return UsesDefaultSettings(iniFilesDir, zipName) ? defaultSettingsName() : zipName;
+}
+
+TGameSettingsObject loadEffectiveSettings(const QString& iniFilesDir, const QString& zipName) {
+    TGameSettingsObject settings;
+    LoadSettings(settings, iniFilesDir, effectiveSettingsName(iniFilesDir, zipName));
+    return settings;
+}
+
+void ImportOldGameSettings(const QString& frontEndIniFile, const QString& iniFilesDir) {
+    const IniDocument old(frontEndIniFile);
+    if (!old.sectionExists(u"Game0"))
+        return;
+    const int count = old.readInteger(u"StartKALTO", u"NumOfGames", 0);
+    for (int i = 0; i < count; ++i) {
+        const QString section = QStringLiteral("Game%1").arg(i);
+        const QString zipName = old.readString(section, u"ZipName", QStringLiteral("error"));
+        if (old.readBool(section, u"UseDefSettings", true) && i != 0)
+            continue;
+        // The name becomes a file name: one that would reach outside IniFiles is left out.
+        if (!platform::isSafeFileName(zipName))
+            continue;
+        TGameSettingsObject settings;
+        forEachSetting(settings, SectionReader{old, section});
+        // Older files kept a third state for Vsync, 2, which meant off.
+        const int vsync = old.readInteger(section, u"Vsync", 0);
+        settings.Vsync = vsync != 2 && vsync != 0;
+        SaveSettings(settings, iniFilesDir, zipName);
+    }
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/RomDirs.h"
+
+#include <QString>
+#include <functional>
+
+struct PathSet;
+class Prompter;
+class TExecFile;
+
+// What one game run left behind, for the window to show.
+struct LaunchResult {
+    bool started = false; // the launch script could be started (else the user was told)
+    bool exitedNormally = true;
+    int exitCode = 0;
+    bool cancelled = false;
+    QString lastWords; // the last line the emulator wrote to its error stream
+    bool resolutionKept = true;
+    RomDirs romDirs; // as the emulator left them
+    bool wibble = false;
+};
+
+// The emulator's arguments for a game: "-game <zip>", and " -nogui" unless the
+// emulator's own window is wanted.
+QString gameArguments(const QString& zipName, bool emulatorGui);
+
+// The arguments for the game; on the way, writes the game's effective settings and the
+// rom paths into the emulator's configuration. Throws FileError.
+QString BuildCommandLine(const PathSet& paths, const QString& zipName, bool emulatorGui,
+                         const RomDirs& romDirs);
+
+// Compares the screen size the emulator left in its configuration with the one the
+// game's settings asked for; when it differs, beeps and says so. True when it was kept.
+bool CheckResolutionAfterRun(const PathSet& paths, const QString& zipName, Prompter& prompter);
+
+// Runs a game in the emulator and tidies up after it: the configuration is written, the
+// emulator's screenshot directory points at the front-end's temporary directory during
+// the run, the run is waited for (execEmu reports a start that failed), then
+// collectScreenshots files the run's screenshots, the screenshot directory is restored,
+// a changed resolution is reported, and the rom paths are read back. Throws FileError
+// when the configuration cannot be written; the emulator is not started then.
+LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prompter,
+                        const QString& zipName, bool emulatorGui, const RomDirs& romDirs,
+                        const std::function<void()>& collectScreenshots);
+
+// One plain sentence when the run failed (the title, how it ended, what the emulator
+// said last), or an empty text when it ran and ended well.
+QString failedRunText(const QString& title, const LaunchResult& result);

@@ -1,0 +1,387 @@
+// The main window's launch and Settings page, driven as a user would: real files in a
+// temporary front-end directory, the stand-in emulator run through the real launch
+// script.
+
+#include "DemoCatalog.h"
+#include "ScriptedPrompter.h"
+#include "TestSupport.h"
+#include "core/IniDocument.h"
+#include "games/GameListModel.h"
+#include "games/GameListView.h"
+#include "launch/SettingsPanel.h"
+#include "shell/MainUnit1.h"
+#include "shell/Version.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+using testsupport::FrontEndDir;
+using testsupport::ScopedEnv;
+
+namespace {
+
+// The emulator's own file as it leaves it, with a comment and a section of its own.
+QByteArray emulatorConfig(const QByteArray& screenShots = "screens/") {
+    QByteArray text = QByteArray::fromStdString(sk::kaltoCfgText({"roms/", "", "", ""}));
+    text.replace("ScreenShots = screens/", "ScreenShots = " + screenShots);
+    return text + "\n[Keys]\nkey_pause = 25\n";
+}
+
+QStringList sectionLines(const QByteArray& file, const QByteArray& section) {
+    QStringList lines;
+    bool in = false;
+    for (const QByteArray& raw : file.split('\n')) {
+        const QByteArray line = raw.endsWith('\r') ? raw.chopped(1) : raw;
+        if (line.startsWith('['))
+            in = line == "[" + section + "]";
+        else if (in && !line.isEmpty())
+            lines.append(QString::fromLatin1(line));
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestLaunchWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<FrontEndDir>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_dir->installEmulator();
+        m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"), emulatorConfig());
+        m_dir->writeFile(QStringLiteral("roms/lumabolt.zip"), "");
+        m_dir->writeFile(QStringLiteral("roms/cogrider.zip"), "");
+    }
+    void cleanup() {
+        m_main.reset();
+        m_prompter.reset();
+        m_dir.reset();
+    }
+
+    // A double-click on an installed game runs it with its own settings, files the run's
+    // screenshots after the numbers already taken and puts everything back.
+    void launchRunsTheGameAndTidiesUp() {
+        ScopedEnv twoShots("KALTO_SIM_SHOTS", "2");
+        m_dir->writeFile(QStringLiteral("IniFiles/lumabolt.ini"),
+                         "[lumabolt]\r\nScreenMode=5\r\nResolution=800x600\r\nVsync=1\r\n"
+                         "SamplingRate=44100\r\nFrame_Skip=3\r\n");
+        m_dir->writeFile(QStringLiteral("Gameplay/lumabolt.001.jpg"), "taken");
+        start();
+        select("lumabolt");
+        const QRect item = view()->visualRect(view()->currentIndex());
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, item.center());
+        QTest::mouseDClick(view()->viewport(), Qt::LeftButton, {}, item.center());
+
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-game lumabolt -nogui"));
+        const QByteArray cfg = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
+        // The emulator's line replaced in place, the others added with their blank.
+        const QStringList display = sectionLines(cfg, "Display");
+        QCOMPARE(display.value(0), QStringLiteral("screen_type =VB2L"));
+        QVERIFY(display.contains(QStringLiteral("vsync =1")));
+        QVERIFY(display.contains(QStringLiteral("triple_buffer =1")));
+        // The emulator wrote back the size it used, in its own form.
+        QVERIFY(display.contains(QStringLiteral("screen_x = 800")));
+        QVERIFY(display.contains(QStringLiteral("screen_y = 600")));
+        QCOMPARE(
+            sectionLines(cfg, "Sound"),
+            QStringList({QStringLiteral("SoundCard =0"), QStringLiteral("SampleRate =44100"),
+                         QStringLiteral("Ym3812Emulation =0"), QStringLiteral("DariusStereo =0")}));
+        QVERIFY(sectionLines(cfg, "General").contains(QStringLiteral("frame_skip =3")));
+        QVERIFY(sectionLines(cfg, "General").contains(QStringLiteral("Wibble = 0")));
+        QCOMPARE(sectionLines(cfg, "Keys"), QStringList{QStringLiteral("key_pause = 25")});
+        QVERIFY(!cfg.contains("; Kalto configuration file"));
+        // The screenshot directory is the emulator's own again.
+        QVERIFY(
+            sectionLines(cfg, "Directories").contains(QStringLiteral("ScreenShots = screens/")));
+
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoTemp")));
+        const QStringList shots =
+            QDir(m_dir->file(QStringLiteral("Gameplay"))).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(shots, (QStringList{QStringLiteral("lumabolt.001.jpg"),
+                                     QStringLiteral("lumabolt.002.pcx"),
+                                     QStringLiteral("lumabolt.003.pcx")}));
+        QVERIFY(m_dir->readFile(QStringLiteral("Gameplay/lumabolt.002.pcx")).startsWith('\x0a'));
+        QCOMPARE(m_prompter->shown.size(), 0);
+        QCOMPARE(m_prompter->beeps, 0);
+        QCOMPARE(statusPanel(1), statusPanelText());
+        QCOMPARE(m_main->romDirs()[0], QStringLiteral("roms/"));
+    }
+
+    // A game on the default settings starts with them and is checked against them;
+    // a size the emulator could not use is reported with a beep. With the emulator's
+    // own window enabled the arguments end with the zip name.
+    void revertedResolutionIsReported() {
+        m_dir->writeFile(QStringLiteral("IniFiles/Default.ini"),
+                         "[Default]\r\nScreenMode=1\r\nResolution=1280x1024\r\n");
+        m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"), emulatorConfig(""));
+        start();
+        select("cogrider");
+        QVERIFY(m_main->findChild<QCheckBox*>(QStringLiteral("ChUseDefSettings"))->isChecked());
+        action("MenuEnableKaltoGui")->trigger();
+        button()->click();
+
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-game cogrider"));
+        QCOMPARE(m_prompter->beeps, 1);
+        QCOMPARE(m_prompter->texts(),
+                 QStringList{QStringLiteral("KALTO had trouble changing resolution to: 1280x1024\r"
+                                            "and reverted to back to resolution: 640x480")});
+        const QByteArray cfg = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
+        QCOMPARE(sectionLines(cfg, "Display").value(0), QStringLiteral("screen_type =VGA"));
+        // An empty screenshot directory is written back empty, as the emulator's line had it.
+        QVERIFY(sectionLines(cfg, "Directories").contains(QStringLiteral("ScreenShots = ")));
+        QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/cogrider.ini")));
+    }
+
+    // Without the launch script the start fails with its Cancel-only box, and the rest
+    // of the launch still puts the configuration back.
+    void failedStartStillTidiesUp() {
+        start();
+        select("lumabolt");
+        QVERIFY(QFile::remove(m_dir->file(QStringLiteral("batch.sh"))));
+        button()->click();
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QCOMPARE(m_prompter->shown[0].buttons, Prompter::Buttons::Cancel);
+        QCOMPARE(m_prompter->shown[0].text,
+                 QStringLiteral("Failed to execute BatchFile, Please contact support"));
+        const QByteArray cfg = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
+        QVERIFY(
+            sectionLines(cfg, "Directories").contains(QStringLiteral("ScreenShots = screens/")));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoTemp")));
+        QCOMPARE(m_main->romDirs()[0], QStringLiteral("roms/"));
+    }
+
+    // A game the emulator could not run is named in the status bar with how it ended
+    // and what the emulator said last; nothing else is asked of the user.
+    void failedGameIsNamedInTheStatusBar() {
+        start();
+        select("lumabolt");
+        {
+            ScopedEnv fault("KALTO_SIM_GAME_FAULT", "exit");
+            button()->click();
+        }
+        QCOMPARE(statusPanel(1),
+                 QStringLiteral("Luma Bolt did not run: the emulator ended with exit status 5. "
+                                "It said: kalto-sim: cannot open roms of lumabolt"));
+        QCOMPARE(m_prompter->shown.size(), 0);
+        {
+            ScopedEnv fault("KALTO_SIM_GAME_FAULT", "crash");
+            button()->click();
+        }
+        QVERIFY(statusPanel(1).startsWith(
+            QStringLiteral("Luma Bolt did not run: the emulator ended abnormally")));
+        // The next selection shows the usual line again.
+        select("cogrider");
+        QCOMPARE(statusPanel(1), statusPanelText());
+    }
+
+    // The page shows the game's own settings, keeps VGA without triple buffering, saves
+    // when the focus leaves it, and the switch to the defaults deletes the own file at
+    // once. Unchecking writes nothing until the settings area was entered and left.
+    void settingsPageFollowsTheGame() {
+        m_dir->writeFile(QStringLiteral("IniFiles/lumabolt.ini"),
+                         "[lumabolt]\r\nScreenMode=1\r\nTripleBuffer=1\r\nScanlines=2\r\n");
+        start();
+        select("lumabolt");
+        SettingsPanel* panel = this->panel();
+        auto* useDefaults = m_main->findChild<QCheckBox*>(QStringLiteral("ChUseDefSettings"));
+        auto* area = m_main->findChild<QScrollArea*>(QStringLiteral("SettingsScrollBox"));
+        showSettingsPage();
+        QVERIFY(!useDefaults->isChecked());
+        QVERIFY(area->isVisible());
+        QCOMPARE(panel->CbDisplayMode->currentText(), QStringLiteral("VGA"));
+        QVERIFY(!panel->ChTripleBuffer->isChecked());
+        QVERIFY(!panel->ChTripleBuffer->isEnabled());
+        QVERIFY(m_main->findChild<QRadioButton*>(QStringLiteral("RgScanLines2"))->isChecked());
+        QCOMPARE(panel->LbGameResolution->text(), QStringLiteral("224x288"));
+        QCOMPARE(m_main->findChild<QPushButton*>(QStringLiteral("RomcheckButton"))->text(),
+                 QStringLiteral("Check romset lumabolt for CRC32 and Filesize"));
+
+        // Another mode enables triple buffering but leaves it off; the separator line
+        // picks the entry above it; typed frame skip text has no entry.
+        panel->CbDisplayMode->setFocus();
+        panel->CbDisplayMode->setCurrentIndex(3);
+        QVERIFY(panel->ChTripleBuffer->isEnabled());
+        QVERIFY(!panel->ChTripleBuffer->isChecked());
+        panel->CbResolution->setCurrentIndex(
+            panel->CbResolution->findText(QStringLiteral("-----------------")));
+        QCOMPARE(panel->CbResolution->currentText(), QStringLiteral("1600x1200"));
+        panel->CbFrameSkip->setEditText(QStringLiteral("sometimes"));
+        QVERIFY(isInArea(QApplication::focusWidget()));
+        view()->setFocus();
+        QTRY_COMPARE(readSetting("lumabolt", u"ScreenMode"), QStringLiteral("3"));
+        QCOMPARE(readSetting("lumabolt", u"TripleBuffer"), QStringLiteral("0"));
+        QCOMPARE(readSetting("lumabolt", u"Resolution"), QStringLiteral("1600x1200"));
+        QCOMPARE(readSetting("lumabolt", u"Frame_Skip"), QStringLiteral("-1"));
+        QCOMPARE(readSetting("lumabolt", u"Scanlines"), QStringLiteral("2"));
+
+        // Use the defaults: the own file goes at once and the controls go away.
+        QTest::mouseClick(useDefaults, Qt::LeftButton, {}, QPoint(8, useDefaults->height() / 2));
+        QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/lumabolt.ini")));
+        QVERIFY(!area->isVisible());
+        // Unchecking shows the defaults but writes nothing yet ...
+        QTest::mouseClick(useDefaults, Qt::LeftButton, {}, QPoint(8, useDefaults->height() / 2));
+        QVERIFY(area->isVisible());
+        QCOMPARE(panel->CbResolution->currentText(), QStringLiteral("320x240"));
+        QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/lumabolt.ini")));
+        select("cogrider");
+        select("lumabolt");
+        QVERIFY(useDefaults->isChecked());
+        // ... until the focus has been in the settings area and left it.
+        QTest::mouseClick(useDefaults, Qt::LeftButton, {}, QPoint(8, useDefaults->height() / 2));
+        panel->ChEagle->setFocus();
+        QTest::keyClick(panel->ChEagle, Qt::Key_Space);
+        QTest::mouseClick(button(), Qt::LeftButton);
+        QCOMPARE(readSetting("lumabolt", u"Eagle"), QStringLiteral("1"));
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-game lumabolt -nogui"));
+        QVERIFY(sectionLines(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), "Display")
+                    .contains(QStringLiteral("eagle_fx =1")));
+
+        // Reset brings back what the file holds.
+        panel->CbSamplingRate->setEditText(QStringLiteral("11025"));
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolUndo"))->click();
+        QCOMPARE(panel->CbSamplingRate->currentText(), QStringLiteral("22050"));
+    }
+
+    // Editing the defaults hides the list, saves into Default.ini, and returns to the
+    // selected game and the page that was active. Cancel does not undo a save that
+    // leaving the settings area already made.
+    void defaultsModeSavesAndCancels() {
+        start();
+        select("cogrider");
+        auto* pages = m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"));
+        pages->setCurrentIndex(0);
+        action("MenuSetDefaultSettings")->trigger();
+        SettingsPanel* panel = this->panel();
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("SettingsTab"));
+        QVERIFY(!view()->isVisible());
+        QVERIFY(!button()->isEnabled());
+        QVERIFY(m_main->findChild<QLabel*>(QStringLiteral("DefSetLabel"))->isVisible());
+        QVERIFY(!m_main->findChild<QCheckBox*>(QStringLiteral("ChUseDefSettings"))->isVisible());
+        QCOMPARE(panel->LbGameResolution->text(), QStringLiteral("?x?"));
+
+        panel->CbSoundCard->setCurrentIndex(2);
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolSave"))->click();
+        QCOMPARE(readSetting("Default", u"SoundCard"), QStringLiteral("2"));
+        QVERIFY(IniDocument(m_dir->file(QStringLiteral("IniFiles/Default.ini"))).sectionNames() ==
+                QStringList{QStringLiteral("Default")});
+        QCOMPARE(pages->currentIndex(), 0);
+        QVERIFY(view()->isVisible());
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("cogrider"));
+        QVERIFY(button()->isEnabled());
+        // The game on the defaults shows the new ones.
+        showSettingsPage();
+        QCOMPARE(panel->CbSoundCard->currentIndex(), 2);
+
+        action("MenuSetDefaultSettings")->trigger();
+        panel->CbShowFPS->setFocus();
+        panel->CbShowFPS->setCurrentIndex(4);
+        pages->tabBar()->setFocus();
+        QTRY_COMPARE(readSetting("Default", u"ShowFPS"), QStringLiteral("4"));
+        panel->CbShowFPS->setFocus();
+        panel->CbShowFPS->setCurrentIndex(1);
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolCancel"))->click();
+        QCOMPARE(readSetting("Default", u"ShowFPS"), QStringLiteral("4"));
+        QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("SettingsTab"));
+        QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/cogrider.ini")));
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("cogrider"));
+    }
+
+    // The emulator's key layout and Wibble option, written into its file on request.
+    void settingsMenuWritesTheEmulatorsFile() {
+        start();
+        const QByteArray before = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
+        m_prompter->answers = {Prompter::Answer::No};
+        action("MenuSetMameKeys")->trigger();
+        QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), before);
+        QCOMPARE(m_prompter->texts().last(),
+                 QStringLiteral("Are you sure you want to\rset keys to Mame-default ?"));
+
+        m_prompter->answers = {Prompter::Answer::Yes};
+        action("MenuSetMameKeys")->trigger();
+        const QStringList keys =
+            sectionLines(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), "DefGameKeyConfig");
+        QCOMPARE(keys.size(), 59);
+        QCOMPARE(keys.first(), QStringLiteral("Def_Coin_A =4"));
+        QCOMPARE(keys.last(), QStringLiteral("Def_P4_Button_8 =0"));
+
+        m_prompter->answers = {Prompter::Answer::Yes};
+        action("MenuResetKaltodefaultKeys")->trigger();
+        QVERIFY(!m_dir->readFile(QStringLiteral("Config/Kalto.cfg")).contains("DefGameKeyConfig"));
+
+        QAction* wibble = action("EnableWibbleKaltoGUIonly1");
+        QVERIFY(!wibble->isChecked());
+        wibble->trigger();
+        QVERIFY(wibble->isChecked());
+        QVERIFY(sectionLines(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), "General")
+                    .contains(QStringLiteral("Wibble =1")));
+        // The mark follows the emulator's file after a run.
+        select("lumabolt");
+        button()->click();
+        QVERIFY(wibble->isChecked());
+    }
+
+private:
+    void start() {
+        m_main = std::make_unique<TMain1>(*m_prompter, m_opener);
+        QVERIFY(!m_main->terminating());
+        m_main->resize(900, 600);
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+    void select(const char* zip) {
+        auto* model = m_main->listModel();
+        const int row = model->rowOf(m_main->games().FindGame(QString::fromLatin1(zip)));
+        QVERIFY(row >= 0);
+        m_main->findChild<GameListView*>()->selectRow(row);
+        QCOMPARE(m_main->currentGame()->ZipName, QLatin1StringView(zip));
+    }
+    void showSettingsPage() {
+        m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"))
+            ->setCurrentWidget(m_main->findChild<QWidget*>(QStringLiteral("SettingsTab")));
+    }
+    bool isInArea(const QWidget* widget) const {
+        return widget && m_main->findChild<QScrollArea*>(QStringLiteral("SettingsScrollBox"))
+                             ->isAncestorOf(widget);
+    }
+    QString readSetting(const char* name, QStringView key) const {
+        const QString file =
+            m_dir->file(QStringLiteral("IniFiles/%1.ini").arg(QLatin1StringView(name)));
+        return IniDocument(file).readString(QString::fromLatin1(name), key,
+                                            QStringLiteral("<none>"));
+    }
+    SettingsPanel* panel() const { return m_main->findChild<SettingsPanel*>(); }
+    QAbstractItemView* view() const { return m_main->findChild<GameListView*>()->currentView(); }
+    QPushButton* button() const {
+        return m_main->findChild<QPushButton*>(QStringLiteral("StartEmuButton"));
+    }
+    QAction* action(const char* name) const {
+        return m_main->findChild<QAction*>(QLatin1StringView(name));
+    }
+    QString statusPanel(int i) const {
+        return m_main->findChild<QLabel*>(QStringLiteral("StatusPanel%1").arg(i))->text();
+    }
+    static QString statusPanelText() { return QString(version::kCreditLine); }
+
+    std::unique_ptr<FrontEndDir> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    RecordingOpener m_opener;
+    std::unique_ptr<TMain1> m_main;
+};
+
+QTEST_MAIN(TestLaunchWindow)
+#include "tst_launchwindow.moc"
