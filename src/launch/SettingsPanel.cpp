@@ -23,6 +23,7 @@ QComboBox* comboBox(QWidget* parent, const char* name, const QStringList& entrie
     box->setEditable(editable);
     if (editable)
         box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMinimumWidth(200);
     return box;
 }
 
@@ -37,6 +38,13 @@ int shownIndex(const QComboBox* box) {
     if (!box->isEditable())
         return box->currentIndex();
     return box->findText(box->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+}
+
+QFormLayout* formLayout() {
+    auto* layout = new QFormLayout;
+    layout->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    layout->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return layout;
 }
 
 } // namespace
@@ -90,11 +98,13 @@ QGroupBox* SettingsPanel::radioGroup(QWidget* parent, const char* name, const QS
         (*buttons)->addButton(button, i);
         grid->addWidget(button, i / columns, i % columns);
     }
+    // The choices stay together on the left however wide the page is.
+    grid->setColumnStretch(columns, 1);
     return group;
 }
 
 void SettingsPanel::buildDisplay(QGroupBox* group) {
-    auto* layout = new QFormLayout;
+    auto* layout = formLayout();
     CbDisplayMode = comboBox(group, "CbDisplayMode", displayModes(), false);
     layout->addRow(QStringLiteral("Mode"), CbDisplayMode);
 
@@ -131,7 +141,7 @@ void SettingsPanel::buildDisplay(QGroupBox* group) {
 }
 
 void SettingsPanel::buildSound(QGroupBox* group) {
-    auto* layout = new QFormLayout;
+    auto* layout = formLayout();
     CbSoundCard =
         comboBox(group, "CbSoundCard",
                  {QStringLiteral("None"), QStringLiteral("Sound Blaster"),
@@ -160,7 +170,7 @@ void SettingsPanel::buildControls(QGroupBox* group) {
 }
 
 void SettingsPanel::buildPerformance(QGroupBox* group) {
-    auto* layout = new QFormLayout;
+    auto* layout = formLayout();
     ChLimitSpeed = checkBox(group, "ChLimitSpeed", QStringLiteral("Limit Speed"));
     layout->addRow(ChLimitSpeed);
     CbFrameSkip = comboBox(group, "CbFrameSkip",

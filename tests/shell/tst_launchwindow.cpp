@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -332,6 +333,24 @@ private slots:
         select("lumabolt");
         button()->click();
         QVERIFY(wibble->isChecked());
+    }
+
+    // The bundled demo: Enter on the first installed game runs it and its shots arrive.
+    void demoGameStarts() {
+        QProcess makeDemo;
+        makeDemo.start(QStringLiteral(MAKE_DEMO_PATH),
+                       {m_dir->path(), testsupport::kaltoSimPath()});
+        QVERIFY(makeDemo.waitForFinished(60000));
+        QCOMPARE(makeDemo.exitCode(), 0);
+        start();
+        action("MSGamesInstalled")->trigger();
+        QVERIFY(button()->isEnabled());
+        QTest::keyClick(view(), Qt::Key_Return);
+        const QString zip = m_main->currentGame()->ZipName;
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-game %1 -nogui").arg(zip));
+        QVERIFY(m_dir->exists(QStringLiteral("Gameplay/%1.001.pcx").arg(zip)));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoTemp")));
+        QCOMPARE(m_prompter->shown.size(), 0);
     }
 
 private:
