@@ -74,9 +74,11 @@ TGameSettingsObject loadEffectiveSettings(const QString& iniFilesDir, const QStr
 }
 
 void ImportOldGameSettings(const QString& frontEndIniFile, const QString& iniFilesDir) {
-    const IniDocument old(frontEndIniFile);
-    if (!old.sectionExists(u"Game0"))
+    // Asked at every start until the defaults file exists: a settings file of the
+    // present layout (often large) is only scanned for the old first section.
+    if (!IniDocument::sectionOf(frontEndIniFile, u"Game0").sectionExists(u"Game0"))
         return;
+    const IniDocument old(frontEndIniFile);
     const int count = old.readInteger(u"StartKALTO", u"NumOfGames", 0);
     for (int i = 0; i < count; ++i) {
         const QString section = QStringLiteral("Game%1").arg(i);

@@ -208,6 +208,8 @@ private slots:
         QVERIFY(!panel->ChTripleBuffer->isEnabled());
         QVERIFY(m_main->findChild<QRadioButton*>(QStringLiteral("RgScanLines2"))->isChecked());
         QCOMPARE(panel->LbGameResolution->text(), QStringLiteral("224x288"));
+        QCOMPARE(panel->CbResolution->count(), 46);
+        QCOMPARE(panel->CbResolution->itemText(8), QString(17, u'-'));
         QCOMPARE(m_main->findChild<QPushButton*>(QStringLiteral("RomcheckButton"))->text(),
                  QStringLiteral("Check romset lumabolt for CRC32 and Filesize"));
 
