@@ -1,0 +1,7 @@
+// Placeholder until the reader is built.
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) {
+    return 0;
+}

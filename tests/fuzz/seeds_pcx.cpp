@@ -1,0 +1,4 @@
+// Placeholder: writes no seeds yet.
+int main() {
+    return 0;
+}
