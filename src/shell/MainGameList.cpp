@@ -7,6 +7,7 @@
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "launch/GameSettings.h"
+#include "media/ScreenShotHandeling.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -107,7 +108,11 @@ void TMain::UpdateSelection() {
             UsesDefaultSettings(m_paths.IniFilesDir, m_currentGame->ZipName));
         ChUseDefSettingsClick();
     }
-    // The game's sound and pictures follow with the sound player and the viewer.
+    if (m_screenShot)
+        m_screenShot->setGame(m_currentGame ? m_currentGame->ZipName : QString(),
+                              m_currentGame ? &m_currentGame->CurScrShot : nullptr);
+    LoadNewScreenshots();
+    // The game's music or samples follow with the sound player.
 }
 
 void TMain::MenuViewGamesClick(QAction* item) {
@@ -155,7 +160,8 @@ void TMain::StartEmuButtonClick() {
     LaunchGame();
     if (SToolPlay->isChecked())
         SSTimer->start();
-    // The viewer reloads the game's pictures here, so that the run's shots show.
+    // The run's screenshots show at once.
+    LoadNewScreenshots();
 }
 
 void TMain::MenuCheckForInstalledGamesClick() {

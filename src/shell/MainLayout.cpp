@@ -6,6 +6,7 @@
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "launch/SettingsPanel.h"
+#include "media/ScreenShotHandeling.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -159,28 +160,34 @@ void TMain::buildScreenShotTab() {
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
 
-    SSPanel = new QWidget(ScreenShotTab);
-    SSPanel->setObjectName(QStringLiteral("SSPanel"));
-    auto* pictures = new QStackedLayout(SSPanel);
-    pictures->setContentsMargins(0, 0, 0, 0);
+    // The placeholder and the picture's panel take turns in one place.
+    auto* area = new QWidget(ScreenShotTab);
+    area->setObjectName(QStringLiteral("ScreenShotArea"));
+    m_pictureStack = new QStackedLayout(area);
+    m_pictureStack->setContentsMargins(0, 0, 0, 0);
     NoShotImage = new SvgPicture(QStringLiteral(":/pictures/no-screenshot.svg"),
-                                 SvgPicture::Fit::Grown, SSPanel);
+                                 SvgPicture::Fit::Grown, area);
     NoShotImage->setObjectName(QStringLiteral("NoShotImage"));
     NoShotImage->setColor(palette().color(QPalette::Window));
-    SSImage = new QLabel(SSPanel);
+    // The viewer places the picture inside the panel itself.
+    SSPanel = new QWidget(area);
+    SSPanel->setObjectName(QStringLiteral("SSPanel"));
+    SSPanel->installEventFilter(this);
+    SSImage = new ScreenShotImage(SSPanel);
     SSImage->setObjectName(QStringLiteral("SSImage"));
-    SSImage->setAlignment(Qt::AlignCenter);
     SSImage->setContextMenuPolicy(Qt::CustomContextMenu);
-    pictures->addWidget(NoShotImage);
-    pictures->addWidget(SSImage);
-    pictures->setCurrentWidget(NoShotImage);
-    layout->addWidget(SSPanel, 1);
+    m_pictureStack->addWidget(NoShotImage);
+    m_pictureStack->addWidget(SSPanel);
+    m_pictureStack->setCurrentWidget(NoShotImage);
+    layout->addWidget(area, 1);
 
     // The picture's context menu.
     ScrSchPopup = new QMenu(SSImage);
     ScrSchPopup->setObjectName(QStringLiteral("ScrSchPopup"));
-    addItem(ScrSchPopup, "SetasTitleshot1", QStringLiteral("Set as Titleshot"));
-    addItem(ScrSchPopup, "ScrshotRenumber", QStringLiteral("Renumber"));
+    connect(addItem(ScrSchPopup, "SetasTitleshot1", QStringLiteral("Set as Titleshot")),
+            &QAction::triggered, this, &TMain::SetasTitleshot1Click);
+    connect(addItem(ScrSchPopup, "ScrshotRenumber", QStringLiteral("Renumber")),
+            &QAction::triggered, this, &TMain::ScrshotRenumberClick);
     QAction* remove = addItem(ScrSchPopup, "Delete1", QStringLiteral("Delete"));
     connect(remove, &QAction::triggered, this, &TMain::MSSCRDeleteClick);
     connect(SSImage, &QWidget::customContextMenuRequested, this,
@@ -218,6 +225,9 @@ void TMain::buildScreenShotTab() {
     SToolPause->setChecked(true);
     connect(SToolPlay, &QToolButton::clicked, this, &TMain::SToolPlayClick);
     connect(SToolPause, &QToolButton::clicked, this, &TMain::SToolPauseClick);
+    connect(SToolPrev, &QToolButton::clicked, this, &TMain::SToolPrevClick);
+    connect(SToolNext, &QToolButton::clicked, this, &TMain::SToolNextClick);
+    connect(SToolTimer, &QToolButton::clicked, this, &TMain::SToolTimerClick);
     connect(SToolKill, &QToolButton::clicked, this, &TMain::MSSCRDeleteClick);
     connect(SToolClose, &QToolButton::clicked, this, [this] {
         if (MSSCRControls->isChecked())
@@ -395,6 +405,8 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
         if (watched == SToolBar || watched == SettingsToolbar)
             ToolBarResize(static_cast<QToolBar*>(watched));
     }
+    if (watched == SSPanel && event->type() == QEvent::Resize)
+        SSPanelResize();
     if (watched == GameSearch && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Escape && !GameSearch->text().isEmpty()) {

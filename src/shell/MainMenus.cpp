@@ -237,30 +237,6 @@ void TMain::MenuUrlClick(QAction* item) {
     openDocument(item->text());
 }
 
-void TMain::MenuScreenShotClick() {
-    // Deleting needs a picture of the current game (none are shown yet); converting
-    // needs the converter in the front-end directory.
-    MSSCRDelete->setEnabled(false);
-    MSSCRConvertFormat->setEnabled(
-        QFileInfo::exists(m_paths.FrontEndDir + QStringLiteral("nconvert.exe")));
-}
-
-void TMain::MenuScreenShotScalingClick(QAction* item) {
-    item->setChecked(true);
-}
-
-void TMain::MSSCRShowClick() {
-    // Reloading the pictures of the chosen kinds comes with the picture viewer.
-}
-
-void TMain::MSSCRDeleteClick() {
-    // Deleting a picture comes with the picture viewer.
-}
-
-void TMain::MSSCRConvertFormatClick() {
-    // Converting the picture collection comes with the converter.
-}
-
 void TMain::MSSCRControlsClick() {
     SToolBar->setVisible(MSSCRControls->isChecked());
     SSShowName->setVisible(MSSCRName->isChecked());
@@ -273,14 +249,4 @@ void TMain::MSSCRNameClick() {
 void TMain::MSSndClick(QAction* item) {
     item->setChecked(true);
     // Playing the selected game's sound again comes with the sound player.
-}
-
-void TMain::SToolPlayClick() {
-    SToolPlay->setChecked(true);
-    SSTimer->start();
-}
-
-void TMain::SToolPauseClick() {
-    SToolPause->setChecked(true);
-    SSTimer->stop();
 }

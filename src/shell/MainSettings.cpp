@@ -126,7 +126,7 @@ void TMain::leaveDefaultsMode() {
     if (isInSettingsArea(QApplication::focusWidget()))
         GameList->currentView()->setFocus();
     if (m_currentGame == m_defaultGame.get())
-        m_currentGame = nullptr;
+        forgetCurrentGame();
     m_defaultGame.reset();
     UpdateSelection();
     if (m_screenShotTabOnEntry)

@@ -2,6 +2,7 @@
 
 #include "FontScale.h"
 #include "StartupProgress.h"
+#include "SvgPicture.h"
 #include "TerminationSignals.h"
 #include "Version.h"
 #include "core/AtomicFile.h"
@@ -15,6 +16,8 @@
 #include "launch/EmulatorConfig.h"
 #include "launch/Execfile.h"
 #include "launch/GameSettings.h"
+#include "media/Pictures.h"
+#include "media/ScreenShotHandeling.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,9 +28,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStackedLayout>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 TMain::TMain(Prompter& prompter, DesktopOpener& opener, TerminationSignals* terminationSignals,
@@ -62,6 +67,7 @@ TMain::TMain(Prompter& prompter, DesktopOpener& opener, TerminationSignals* term
     SSTimer = new QTimer(this);
     SSTimer->setObjectName(QStringLiteral("SSTimer"));
     SSTimer->setInterval(2000);
+    connect(SSTimer, &QTimer::timeout, this, &TMain::SSTimerTimer);
 
     buildLayout();
     buildMenus();
@@ -85,6 +91,30 @@ void TMain::openDocument(const QString& pathOrUrl) {
 }
 
 void TMain::FormCreate() {
+    m_screenShot = createScreenShot(
+        ScreenShotPage{NoShotImage, SSPanel, SSImage, SSShowName, [this](bool picture) {
+                           m_pictureStack->setCurrentWidget(
+                               picture ? SSPanel : static_cast<QWidget*>(NoShotImage));
+                       }});
+    m_screenShot->kinds = [this] {
+        return ScreenshotKinds{MSSCRTitle->isChecked(), MSSCRGameplay->isChecked(),
+                               MSSCRFlyer->isChecked(), MSSCRMarquee->isChecked(),
+                               MSSCRCabinet->isChecked()};
+    };
+    m_screenShot->scaling = [this] {
+        if (MSSCROriginal->isChecked())
+            return TScreenShot::Scaling::Original;
+        return MSSCRStretched->isChecked() ? TScreenShot::Scaling::Stretched
+                                           : TScreenShot::Scaling::Scaled;
+    };
+    m_screenShot->pause = [this] {
+        const bool playing = SToolPlay->isChecked();
+        if (playing)
+            SToolPauseClick();
+        return playing;
+    };
+    m_screenShot->resume = [this] { SToolPlayClick(); };
+    m_screenShot->background = kPictureBackground;
     ScaleFormFonts(this, kMainWindowFontHeight);
     // The list's look before any settings: Arial 9 points, the desktop's colours.
     m_listFont = QFont(QStringLiteral("Arial"), 9);
@@ -200,6 +230,12 @@ void TMain::onWaitFinished() {
     }
 }
 
+void TMain::forgetCurrentGame() {
+    m_currentGame = nullptr;
+    if (m_screenShot)
+        m_screenShot->setGame(QString(), nullptr);
+}
+
 void TMain::ImportOldGameSettings() {
     ::ImportOldGameSettings(m_paths.FrontEndIniFile, m_paths.IniFilesDir);
 }
@@ -207,7 +243,7 @@ void TMain::ImportOldGameSettings() {
 bool TMain::ImportGameList() {
     // The view must never hold records that the import frees.
     m_listModel->clear();
-    m_currentGame = nullptr;
+    forgetCurrentGame();
     QString error;
     if (::ImportGameList(m_games, m_paths.ListInfoFile, &error))
         return true;
@@ -222,7 +258,7 @@ void TMain::UpdateFlags() {
 
 void TMain::freeGameList() {
     m_listModel->clear();
-    m_currentGame = nullptr;
+    forgetCurrentGame();
     m_games.FreeAll();
 }
 
@@ -277,5 +313,5 @@ void TMain::FormClose() {
     // the window, which goes right after this: forty thousand of them take longer to
     // free than the settings take to save, and the close waits for neither then.
     m_listModel->clear();
-    m_currentGame = nullptr;
+    forgetCurrentGame();
 }

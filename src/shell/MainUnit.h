@@ -16,7 +16,11 @@ class DesktopOpener;
 class GameListModel;
 class GameListView;
 class IniDocument;
+class ScreenShotImage;
+struct ScreenShotPage;
 class SettingsPanel;
+class TScreenShot;
+class QStackedLayout;
 class SvgPicture;
 class Prompter;
 class StartupProgress;
@@ -135,6 +139,16 @@ public:
     void MSSndClick(QAction* item);
     void SToolPlayClick();
     void SToolPauseClick();
+    void SToolPrevClick();
+    void SToolNextClick();
+    void SToolTimerClick();
+    void SSTimerTimer();
+    void SSPanelResize();
+    void SetasTitleshot1Click();
+    void ScrshotRenumberClick();
+    // The screenshots of the selected game, read again from the disk.
+    void LoadNewScreenshots();
+    TScreenShot* screenShot() const { return m_screenShot; }
 
     // Help menu.
     void MenuStartKALTOReadmeClick();
@@ -169,6 +183,11 @@ protected:
 
     // Stops the game's music or sample (comes with the sound player).
     void StopGameSound() {}
+    // The viewer of the window's kind, made once the page exists.
+    virtual TScreenShot* createScreenShot(const ScreenShotPage& page);
+    // Converts every picture of the store to PNG with the converter in the front-end
+    // directory.
+    void ConvertScreenshots();
     // Starts the current game in the emulator and tidies up after it.
     virtual void LaunchGame() = 0;
     // Runs a file operation; a file that cannot be written is reported, and false
@@ -228,7 +247,9 @@ protected:
     QToolButton* SToolKill = nullptr;
     QToolButton* SToolClose = nullptr;
     QWidget* SSPanel = nullptr;
-    QLabel* SSImage = nullptr;
+    ScreenShotImage* SSImage = nullptr;
+    QStackedLayout* m_pictureStack = nullptr;
+    TScreenShot* m_screenShot = nullptr;
     QMenu* ScrSchPopup = nullptr;
     QWidget* SettingsTab = nullptr;
     QLabel* DefSetLabel = nullptr;
@@ -322,6 +343,8 @@ private:
     bool isInSettingsArea(const QWidget* widget) const;
     void leaveDefaultsMode();
     void savePanelBeforeChange();
+    // No game is current any more (its record may go).
+    void forgetCurrentGame();
     // "StartKALTO <version> [<shown> of <all> games]".
     void updateCaption();
 

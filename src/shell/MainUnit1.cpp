@@ -11,6 +11,7 @@
 #include "games/GameListView.h"
 #include "launch/EmulatorConfig.h"
 #include "launch/Launch.h"
+#include "media/ScreenShotHandeling1.h"
 #include "media/ScreenshotStore.h"
 
 #include <QAction>
@@ -218,6 +219,18 @@ void TMain1::FillSettingsPanel() {
     RomcheckMemo->clear();
     RomcheckButton->setText(
         QStringLiteral("Check romset %1 for CRC32 and Filesize").arg(currentGame()->ZipName));
+}
+
+TScreenShot* TMain1::createScreenShot(const ScreenShotPage& page) {
+    return new TScreenShot1(m_paths, m_prompter, page, this);
+}
+
+void TMain1::MigrateScreenshotStore() {
+    QStringList zipNames;
+    zipNames.reserve(m_games.count());
+    for (const TGameObject* game : m_games)
+        zipNames.append(game->ZipName);
+    ::MigrateScreenshotStore(m_paths, zipNames, m_prompter);
 }
 
 void TMain1::LaunchGame() {

@@ -40,14 +40,15 @@ protected:
     void LoadFrontEndSettings() override;
     bool mergedRomsetsSupport() const override;
     void LaunchGame() override;
+    TScreenShot* createScreenShot(const ScreenShotPage& page) override;
     void runRompathsDialog() override;
     void showAbout() override;
 
 private:
     void buildRomcheckTab();
     void buildMenus();
-    // Moves the picture store of an older layout once (comes with the picture store).
-    void MigrateScreenshotStore() {}
+    // Moves the pictures of the older layout into the kinds' folders once.
+    void MigrateScreenshotStore();
 
     QWidget* RomcheckTab = nullptr;
     QPlainTextEdit* RomcheckMemo = nullptr;

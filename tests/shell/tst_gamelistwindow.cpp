@@ -491,7 +491,8 @@ private slots:
     void perGameStateSurvivesARestartAndARerun() {
         m_dir->writeFile(
             QStringLiteral("StartKALTO.ini"),
-            "[StartKALTO]\r\nEmuExePath=./\r\n[Zeta]\r\nBadRomcheck=1\r\nCurScrShot=4\r\n");
+            "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
+            "[Zeta]\r\nBadRomcheck=1\r\nCurScrShot=4\r\n");
         start();
         TGameObject* zeta = m_main->games().FindGame(u"zeta");
         QVERIFY(zeta->BadRomcheck);

@@ -80,7 +80,10 @@ private slots:
         m_dir->writeFile(QStringLiteral("IniFiles/lumabolt.ini"),
                          "[lumabolt]\r\nScreenMode=5\r\nResolution=800x600\r\nVsync=1\r\n"
                          "SamplingRate=44100\r\nFrame_Skip=3\r\n");
-        m_dir->writeFile(QStringLiteral("Gameplay/lumabolt.001.jpg"), "taken");
+        m_dir->makeDir(QStringLiteral("Gameplay"));
+        QImage taken(32, 24, QImage::Format_RGB888);
+        taken.fill(Qt::darkCyan);
+        QVERIFY(taken.save(m_dir->file(QStringLiteral("Gameplay/lumabolt.001.jpg")), "JPG"));
         start();
         select("lumabolt");
         const QRect item = view()->visualRect(view()->currentIndex());

@@ -161,7 +161,8 @@ private slots:
     void settingsThatCannotBeWrittenAreReported() {
         m_dir->installEmulator();
         m_dir->installConfig();
-        m_dir->writeFile(QStringLiteral("StartKALTO.ini"), "[StartKALTO]\r\nEmuExePath=./\r\n");
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
+                         "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n");
         TMain1 main(*m_prompter, m_opener);
         {
             testsupport::UnwritableDir locked(m_dir->path());
@@ -173,7 +174,7 @@ private slots:
         QCOMPARE(m_prompter->shown.size(), 1);
         QVERIFY(m_prompter->shown[0].text.contains(QStringLiteral("StartKALTO.ini")));
         QCOMPARE(m_dir->readFile(QStringLiteral("StartKALTO.ini")),
-                 QByteArray("[StartKALTO]\r\nEmuExePath=./\r\n"));
+                 QByteArray("[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"));
     }
 
     void generalErrorHandlerShowsTheMessage() {
@@ -241,7 +242,7 @@ private slots:
         m_dir->installConfig(QStringLiteral("emu/"));
         writeFile(disk.path() + QStringLiteral("StartKALTO.ini"),
                   "[StartKALTO]\r\nEmuExePath=" + m_dir->file(QStringLiteral("emu/")).toUtf8() +
-                      "\r\n");
+                      "\r\n[Screenshot]\r\nTitle=1\r\n");
         {
             TMain1 main(*m_prompter, m_opener);
             QVERIFY(!main.terminating());

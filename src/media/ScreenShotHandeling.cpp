@@ -1,0 +1,244 @@
+#include "ScreenShotHandeling.h"
+
+#include "Pictures.h"
+#include "core/PathSet.h"
+#include "core/Prompter.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+#include <QVBoxLayout>
+
+ScreenShotImage::ScreenShotImage(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ScreenShotImage::setImage(QImage image) {
+    m_image = std::move(image);
+    m_scaled = QPixmap();
+    update();
+}
+
+void ScreenShotImage::clear() {
+    setImage(QImage());
+}
+
+void ScreenShotImage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (m_image.isNull())
+        return;
+    if (size() == m_image.size()) {
+        painter.drawImage(0, 0, m_image);
+        return;
+    }
+    // A fitted or stretched picture is scaled smoothly, once for each size.
+    const QSize pixels = size() * devicePixelRatioF();
+    if (m_scaled.isNull() || m_scaled.size() != pixels) {
+        m_scaled = QPixmap::fromImage(
+            m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        m_scaled.setDevicePixelRatio(devicePixelRatioF());
+    }
+    painter.drawPixmap(0, 0, m_scaled);
+}
+
+TScreenShot::TScreenShot(const PathSet& paths, Prompter& prompter, const ScreenShotPage& page,
+                         QWidget* parent)
+    : QDialog(parent), m_paths(paths), m_prompter(prompter), m_page(page) {
+    setObjectName(QStringLiteral("ScreenShot"));
+    setWindowTitle(QStringLiteral("Screenshot Timer"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    auto* icon = new QLabel(this);
+    icon->setObjectName(QStringLiteral("Image1"));
+    icon->setPixmap(QIcon(QStringLiteral(":/icons/timer.svg")).pixmap(32, 32));
+    row->addWidget(icon);
+    TimerBar = new QSlider(Qt::Horizontal, this);
+    TimerBar->setObjectName(QStringLiteral("TimerBar"));
+    TimerBar->setRange(1, 10);
+    TimerBar->setPageStep(1);
+    TimerBar->setTickInterval(1);
+    TimerBar->setTickPosition(QSlider::TicksBelow);
+    TimerBar->setValue(10);
+    TimerBar->setMinimumWidth(180);
+    row->addWidget(TimerBar, 1);
+    TimerLabel = new QLabel(QStringLiteral("10 Sec."), this);
+    TimerLabel->setObjectName(QStringLiteral("TimerLabel"));
+    TimerLabel->setMinimumWidth(TimerLabel->fontMetrics().horizontalAdvance(QStringLiteral("10 Sec.")) + 8);
+    row->addWidget(TimerLabel);
+    layout->addLayout(row);
+    auto* buttons = new QDialogButtonBox(this);
+    OKButton = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    CancelButton = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(TimerBar, &QSlider::valueChanged, this, &TScreenShot::TimerBarChange);
+}
+
+void TScreenShot::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    TimerBar->setFocus();
+}
+
+void TScreenShot::setGame(const QString& zipName, qint32* currentShot) {
+    m_zipName = zipName;
+    m_currentShot = zipName.isEmpty() ? nullptr : currentShot;
+}
+
+void TScreenShot::LoadNew() {
+    if (!hasGame()) {
+        // The picture on show stays; there is nothing to step through.
+        m_files.clear();
+        return;
+    }
+    m_files = CollectScreenshots(m_paths, m_zipName, kinds ? kinds() : ScreenshotKinds());
+    if (current() < 0 || current() >= m_files.size())
+        current() = 0;
+    Load();
+}
+
+void TScreenShot::Load() {
+    QString entry;
+    if (!m_files.isEmpty() && hasGame()) {
+        if (current() < 0 || current() >= m_files.size())
+            current() = 0;
+        entry = m_files[current()];
+    }
+    if (!entry.isEmpty() && QFileInfo::exists(entry)) {
+        QString shown = entry;
+        const qsizetype at = shown.indexOf(m_paths.FrontEndDir, 0, Qt::CaseInsensitive);
+        if (at >= 0 && !m_paths.FrontEndDir.isEmpty())
+            shown.remove(at, m_paths.FrontEndDir.size());
+        m_page.SSShowName->setText(shown);
+        LoadScreenShot(entry);
+        Scale();
+        return;
+    }
+    m_page.SSImage->clear();
+    m_page.showPicture(false);
+    m_page.SSShowName->clear();
+}
+
+bool TScreenShot::LoadScreenShot(const QString& path) {
+    const LoadedPicture picture = loadPicture(path, background);
+    if (picture.image.isNull()) {
+        // The previous picture stays; a running slideshow waits until the box is closed.
+        m_showingError = true;
+        m_prompter.error(picture.error);
+        m_showingError = false;
+        return false;
+    }
+    m_page.SSImage->setImage(picture.image);
+    m_page.showPicture(true);
+    m_page.SSShowName->setText(
+        m_page.SSShowName->text() +
+        QStringLiteral(" (%1x%2)").arg(picture.image.width()).arg(picture.image.height()));
+    return true;
+}
+
+void TScreenShot::Scale() {
+    const QSize picture = m_page.SSImage->image().size();
+    const int w = picture.width();
+    const int h = picture.height();
+    if (w + h <= 0)
+        return;
+    const int panelWidth = m_page.SSPanel->width();
+    const int panelHeight = m_page.SSPanel->height();
+    const Scaling mode = scaling ? scaling() : Scaling::Scaled;
+    if (mode == Scaling::Stretched) {
+        m_page.SSImage->setGeometry(0, 0, panelWidth, panelHeight);
+        return;
+    }
+    int width = w;
+    int height = h;
+    if (mode == Scaling::Scaled) {
+        const double factor = std::min(double(panelWidth) / w, double(panelHeight) / h);
+        width = int(w * factor);
+        height = int(h * factor);
+    }
+    // A picture larger than the panel is centred and cut off at every side.
+    m_page.SSImage->setGeometry((panelWidth - width) / 2, (panelHeight - height) / 2, width,
+                                height);
+}
+
+void TScreenShot::Next() {
+    if (!hasGame() || m_showingError)
+        return;
+    current() = current() < m_files.size() - 1 ? current() + 1 : 0;
+    if (!m_files.isEmpty())
+        Load();
+}
+
+void TScreenShot::Prev() {
+    if (!hasGame() || m_showingError)
+        return;
+    current() = current() > 0 ? current() - 1 : std::max<qsizetype>(0, m_files.size() - 1);
+    Load();
+}
+
+int TScreenShot::SetTimer(int interval) {
+    // Intervals beyond the bar's range (from a hand-edited settings file) show at its end.
+    TimerBar->setValue(std::clamp(interval / 1000, TimerBar->minimum(), TimerBar->maximum()));
+    TimerBarChange();
+    if (exec() != QDialog::Accepted)
+        return interval;
+    return TimerBar->value() * 1000;
+}
+
+void TScreenShot::TimerBarChange() {
+    TimerLabel->setText(QStringLiteral("%1 Sec.").arg(TimerBar->value()));
+}
+
+bool TScreenShot::pauseSlideshow() {
+    return pause ? pause() : false;
+}
+
+void TScreenShot::resumeSlideshow(bool wasPlaying) {
+    if (wasPlaying && resume)
+        resume();
+}
+
+void TScreenShot::Delete() {
+    if (m_files.isEmpty() || !hasGame())
+        return;
+    const bool wasPlaying = pauseSlideshow();
+    if (m_prompter.confirm(
+            QStringLiteral("Are you sure you want to delete\rthe current Screenshot ?"))) {
+        const QString file = m_files.value(current());
+        if (!file.isEmpty() && QFileInfo::exists(file)) {
+            QFile::remove(file);
+            Renumber();
+        }
+    }
+    resumeSlideshow(wasPlaying);
+}
+
+void TScreenShot::SetAsTitle() {
+    const bool wasPlaying = pauseSlideshow();
+    if (!m_files.isEmpty() && hasGame() &&
+        m_prompter.confirm(QStringLiteral(
+            "Are you sure you want to set the\rcurrent Screenshot as the Titleshot?"))) {
+        MakeTitle(m_files.value(current()), m_paths.TitlesDir, m_zipName);
+        Renumber();
+    }
+    resumeSlideshow(wasPlaying);
+}
+
+void TScreenShot::Renumber() {
+    const bool wasPlaying = pauseSlideshow();
+    if (hasGame())
+        RenumberGameplay(m_paths.GameplayDir, m_zipName);
+    LoadNew();
+    resumeSlideshow(wasPlaying);
+}

@@ -1,0 +1,370 @@
+// The picture store and the screenshot viewer: real picture files in a temporary
+// front-end directory, the viewer on real widgets, and the main window's page.
+
+#include "ScriptedPrompter.h"
+#include "TestSupport.h"
+#include "core/PathSet.h"
+#include "media/ScreenShotHandeling.h"
+#include "media/ScreenshotStore.h"
+#include "shell/MainUnit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using testsupport::FrontEndDir;
+
+namespace {
+
+// A real picture of the given size, in the format its extension names.
+QByteArray pictureBytes(const QString& name, QSize size, QColor color = Qt::darkCyan) {
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const QString format = QFileInfo(name).suffix().toUpper();
+    image.save(&buffer, format == u"JPG" ? "JPG" : "BMP");
+    return bytes;
+}
+
+QStringList namesIn(const QString& dir) {
+    return QDir(dir).entryList(QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class TestScreenShotWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<FrontEndDir>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_paths.setFrontEndDir(m_dir->path());
+        for (const char* dir : {"Titles", "Gameplay", "Flyers", "Marquees", "Cabinets"})
+            m_dir->makeDir(QLatin1StringView(dir));
+        m_panel = std::make_unique<QWidget>();
+        m_panel->resize(480, 480);
+        m_noShot = std::make_unique<QWidget>();
+        m_image = new ScreenShotImage(m_panel.get());
+        m_name = std::make_unique<QLabel>();
+        m_viewer = std::make_unique<TScreenShot>(
+            m_paths, *m_prompter,
+            ScreenShotPage{m_noShot.get(), m_panel.get(), m_image, m_name.get(),
+                           [this](bool picture) { m_pictureShown = picture; }});
+        m_viewer->kinds = [this] { return m_kinds; };
+        m_viewer->scaling = [this] { return m_scaling; };
+        m_viewer->pause = [this] {
+            ++m_pauses;
+            return std::exchange(m_playing, false);
+        };
+        m_viewer->resume = [this] { m_playing = true; };
+        m_current = 0;
+        m_kinds = ScreenshotKinds();
+        m_scaling = TScreenShot::Scaling::Scaled;
+        m_playing = false;
+        m_pauses = 0;
+    }
+    void cleanup() {
+        m_main.reset();
+        m_viewer.reset();
+        m_name.reset();
+        m_panel.reset();
+        m_noShot.reset();
+        m_prompter.reset();
+        m_dir.reset();
+    }
+
+    // Title first (the first name only), gameplay in name order, then flyer, marquee
+    // and cabinet; names match without regard to case and keep theirs.
+    void theListFollowsTheKinds() {
+        put("Titles/mygame.bak", "not a picture");
+        put("Titles/mygame.png", "");
+        put("Gameplay/mygame.010.jpg", "");
+        put("Gameplay/MyGame.002.PCX", "");
+        put("Gameplay/mygame.png", "");
+        put("Gameplay/mygame.003.txt", "");
+        put("Gameplay/othergame.001.pcx", "");
+        put("Flyers/MYGAME.JPG", "");
+        put("Cabinets/mygame.bmp", "");
+        const QString g = m_paths.GameplayDir;
+        QCOMPARE(CollectScreenshots(m_paths, u"mygame"_s, m_kinds),
+                 (QStringList{g + u"MyGame.002.PCX"_s, g + u"mygame.010.jpg"_s, g + u"mygame.png"_s,
+                              m_paths.FlyersDir + u"MYGAME.JPG"_s,
+                              m_paths.CabinetsDir + u"mygame.bmp"_s}));
+        // The stray file hid the title; without it the title leads.
+        QFile::remove(m_paths.TitlesDir + u"mygame.bak"_s);
+        QCOMPARE(CollectScreenshots(m_paths, u"MYGAME"_s, m_kinds).value(0),
+                 m_paths.TitlesDir + u"mygame.png"_s);
+        m_kinds = ScreenshotKinds{false, false, false, false, false};
+        QVERIFY(CollectScreenshots(m_paths, u"mygame"_s, m_kinds).isEmpty());
+        m_kinds = ScreenshotKinds{false, false, true, false, true};
+        QCOMPARE(CollectScreenshots(m_paths, u"mygame"_s, m_kinds).size(), 2);
+    }
+
+    // The pictures of the older layout move once, when the user agrees.
+    void oldPicturesMoveOnce() {
+        put("pcx/mygame01.pcx", "title");
+        put("pcx/mygame02.pcx", "first");
+        put("pcx/mygame05.pcx", "second");
+        put("pcx/other01.jpg", "other title");
+        put("Titles/mygame.pcx", "old title");
+        m_prompter->answers = {Prompter::Answer::No};
+        MigrateScreenshotStore(m_paths, {u"mygame"_s, u"other"_s}, *m_prompter);
+        QCOMPARE(namesIn(m_dir->file(u"pcx"_s)).size(), 4);
+        QCOMPARE(m_prompter->beeps, 1);
+
+        m_prompter->answers = {Prompter::Answer::Yes};
+        MigrateScreenshotStore(m_paths, {u"mygame"_s, u"other"_s}, *m_prompter);
+        QCOMPARE(m_dir->readFile(u"Titles/mygame.pcx"_s), QByteArray("title"));
+        QCOMPARE(m_dir->readFile(u"Gameplay/mygame.001.pcx"_s), QByteArray("first"));
+        QCOMPARE(m_dir->readFile(u"Gameplay/mygame.002.pcx"_s), QByteArray("second"));
+        QCOMPARE(m_dir->readFile(u"Titles/other.jpg"_s), QByteArray("other title"));
+        QVERIFY(!m_dir->exists(u"pcx"_s));
+        QCOMPARE(m_prompter->texts().last(),
+                 u"Your old screenshots (if any) were moved and renamed."_s);
+    }
+
+    // Fitted, natural size and stretched, with the picture's size in the name line.
+    void scalingPlacesThePicture() {
+        put("Gameplay/mygame.001.bmp", pictureBytes(u"a.bmp"_s, {320, 240}));
+        showGame();
+        QVERIFY(m_pictureShown);
+        QCOMPARE(m_name->text(), u"Gameplay/mygame.001.bmp (320x240)"_s);
+        QCOMPARE(m_image->geometry(), QRect(0, 60, 480, 360));
+        m_scaling = TScreenShot::Scaling::Stretched;
+        m_viewer->Scale();
+        QCOMPARE(m_image->geometry(), QRect(0, 0, 480, 480));
+
+        put("Gameplay/mygame.001.bmp", pictureBytes(u"a.bmp"_s, {640, 480}));
+        m_panel->resize(400, 246);
+        m_scaling = TScreenShot::Scaling::Original;
+        m_viewer->LoadNew();
+        QCOMPARE(m_image->geometry(), QRect(-120, -117, 640, 480));
+    }
+
+    // Stepping wraps at both ends; an index out of range starts at the first picture.
+    void stepping() {
+        showGame();
+        m_viewer->Next();
+        QCOMPARE(m_current, 0);
+        m_viewer->Prev();
+        QCOMPARE(m_current, 0);
+        QVERIFY(!m_pictureShown);
+        QVERIFY(m_name->text().isEmpty());
+
+        put("Gameplay/mygame.001.jpg", pictureBytes(u"a.jpg"_s, {8, 8}));
+        m_viewer->LoadNew();
+        m_viewer->Next();
+        QCOMPARE(m_current, 0);
+        m_viewer->Prev();
+        QCOMPARE(m_current, 0);
+
+        put("Gameplay/mygame.002.jpg", pictureBytes(u"a.jpg"_s, {8, 8}));
+        put("Gameplay/mygame.003.jpg", pictureBytes(u"a.jpg"_s, {8, 8}));
+        m_current = 5;
+        m_viewer->LoadNew();
+        QCOMPARE(m_current, 0);
+        m_viewer->Prev();
+        QCOMPARE(m_current, 2);
+        QCOMPARE(m_name->text(), u"Gameplay/mygame.003.jpg (8x8)"_s);
+        m_viewer->Next();
+        QCOMPARE(m_current, 0);
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    // A file that is no picture: the box, the old picture stays, the name line has no size.
+    void unreadablePictures() {
+        put("Gameplay/mygame.001.jpg", pictureBytes(u"a.jpg"_s, {8, 8}));
+        put("Gameplay/mygame.002.jpg", "no picture");
+        showGame();
+        m_viewer->Next();
+        QCOMPARE(m_prompter->texts(), QStringList{u"Invalid file format !"_s});
+        QCOMPARE(m_prompter->shown[0].icon, Prompter::Icon::Error);
+        QCOMPARE(m_name->text(), u"Gameplay/mygame.002.jpg"_s);
+        QCOMPARE(m_image->image().size(), QSize(8, 8));
+    }
+
+    // Deleting renumbers the gameplay pictures; the last of three leaves them as they are.
+    void deleteAndRenumber() {
+        for (const char* name : {"mygame.001.jpg", "mygame.002.jpg", "mygame.003.jpg"})
+            put(u"Gameplay/"_s + QLatin1StringView(name), pictureBytes(u"a.jpg"_s, {8, 8}));
+        showGame();
+        m_playing = true;
+        m_current = 2;
+        m_prompter->answers = {Prompter::Answer::Yes};
+        m_viewer->Delete();
+        QCOMPARE(namesIn(m_paths.GameplayDir),
+                 (QStringList{u"mygame.001.jpg"_s, u"mygame.002.jpg"_s}));
+        QCOMPARE(m_prompter->texts().last(),
+                 u"Are you sure you want to delete\rthe current Screenshot ?"_s);
+        QVERIFY(m_playing); // paused for the question, resumed once afterwards
+
+        m_current = 0;
+        put("Gameplay/mygame.003.jpg", "third");
+        m_viewer->LoadNew();
+        m_prompter->answers = {Prompter::Answer::Yes};
+        m_viewer->Delete();
+        QCOMPARE(namesIn(m_paths.GameplayDir),
+                 (QStringList{u"mygame.001.jpg"_s, u"mygame.002.jpg"_s}));
+        QCOMPARE(m_dir->readFile(u"Gameplay/mygame.002.jpg"_s), QByteArray("third"));
+
+        m_prompter->answers = {Prompter::Answer::No};
+        m_viewer->Delete();
+        QCOMPARE(namesIn(m_paths.GameplayDir).size(), 2);
+    }
+
+    // Closing the gaps never loses a picture, whatever the names.
+    void renumberKeepsEveryPicture_data() {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("gaps") << QStringList{u"mygame.001.pcx"_s, u"mygame.003.png"_s,
+                                             u"mygame.007.pcx"_s}
+                              << QStringList{u"mygame.001.pcx"_s, u"mygame.002.png"_s,
+                                             u"mygame.003.pcx"_s};
+        QTest::newRow("names in the way")
+            << QStringList{u"mygame.0.pcx"_s, u"mygame.001.pcx"_s, u"mygame.002.pcx"_s}
+            << QStringList{u"mygame.001.pcx"_s, u"mygame.002.pcx"_s, u"mygame.003.pcx"_s};
+        QTest::newRow("letter case and no number")
+            << QStringList{u"MYGAME.005.PNG"_s, u"mygame.png"_s}
+            << QStringList{u"mygame.001.png"_s, u"mygame.002.png"_s};
+    }
+    void renumberKeepsEveryPicture() {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        for (const QString& name : before)
+            put(u"Gameplay/"_s + name, name.toUtf8());
+        RenumberGameplay(m_paths.GameplayDir, u"mygame"_s);
+        QCOMPARE(namesIn(m_paths.GameplayDir), after);
+        QStringList contents;
+        for (const QString& name : after)
+            contents.append(QString::fromUtf8(m_dir->readFile(u"Gameplay/"_s + name)));
+        contents.sort(Qt::CaseInsensitive);
+        before.sort(Qt::CaseInsensitive);
+        QCOMPARE(contents, before);
+    }
+
+    // The title itself stays; a gameplay picture moves to the title's place.
+    void setAsTitle() {
+        put("Titles/mygame.jpg", pictureBytes(u"a.jpg"_s, {8, 8}));
+        put("Gameplay/mygame.001.jpg", pictureBytes(u"a.jpg"_s, {8, 8}, Qt::red));
+        put("Gameplay/mygame.002.bmp", pictureBytes(u"a.bmp"_s, {8, 8}));
+        showGame();
+        m_prompter->answers = {Prompter::Answer::Yes};
+        m_viewer->SetAsTitle();
+        QCOMPARE(namesIn(m_paths.TitlesDir), QStringList{u"mygame.jpg"_s});
+        QCOMPARE(namesIn(m_paths.GameplayDir).size(), 2);
+
+        const QByteArray red = m_dir->readFile(u"Gameplay/mygame.001.jpg"_s);
+        m_current = 1;
+        m_prompter->answers = {Prompter::Answer::Yes};
+        m_viewer->SetAsTitle();
+        QCOMPARE(m_dir->readFile(u"Titles/mygame.jpg"_s), red);
+        QCOMPARE(namesIn(m_paths.GameplayDir), QStringList{u"mygame.001.bmp"_s});
+        QCOMPARE(m_prompter->texts().last(),
+                 u"Are you sure you want to set the\rcurrent Screenshot as the Titleshot?"_s);
+    }
+
+    // The timer dialog: OK takes the bar's seconds, Cancel keeps the interval.
+    void timerDialog() {
+        QTimer::singleShot(0, this, [this] {
+            QCOMPARE(m_viewer->TimerLabel->text(), u"3 Sec."_s);
+            m_viewer->TimerBar->setValue(7);
+            QCOMPARE(m_viewer->TimerLabel->text(), u"7 Sec."_s);
+            m_viewer->CancelButton->click();
+        });
+        QCOMPARE(m_viewer->SetTimer(3000), 3000);
+        QTimer::singleShot(0, this, [this] {
+            m_viewer->TimerBar->setValue(7);
+            m_viewer->OKButton->click();
+        });
+        QCOMPARE(m_viewer->SetTimer(3000), 7000);
+        QCOMPARE(m_viewer->windowTitle(), u"Screenshot Timer"_s);
+    }
+
+    // The window: a selection shows the game's pictures, the slideshow steps through
+    // them, the menu's Delete item follows the list, and a launch shows the new shots.
+    void thePageFollowsTheSelection() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        m_dir->writeFile(u"roms/lumabolt.zip"_s, "");
+        put("Gameplay/lumabolt.001.jpg", pictureBytes(u"a.jpg"_s, {32, 24}));
+        put("Gameplay/lumabolt.002.bmp", pictureBytes(u"a.bmp"_s, {16, 16}));
+        m_main = std::make_unique<TMain1>(*m_prompter, m_opener);
+        QVERIFY(!m_main->terminating());
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        m_main->findChild<QAction*>(u"MSGamesInstalled"_s)->trigger();
+        QCOMPARE(m_main->currentGame()->ZipName, u"lumabolt"_s);
+        auto* label = m_main->findChild<QLabel*>(u"SSShowName"_s);
+        QTRY_COMPARE(label->text(), u"Gameplay/lumabolt.001.jpg (32x24)"_s);
+        QVERIFY(m_main->findChild<QWidget*>(u"SSPanel"_s)->isVisible());
+        QVERIFY(!m_main->findChild<QWidget*>(u"NoShotImage"_s)->isVisible());
+
+        auto* timer = m_main->findChild<QTimer*>(u"SSTimer"_s);
+        QVERIFY(timer->isActive()); // the slideshow plays by default
+        QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+        QCOMPARE(label->text(), u"Gameplay/lumabolt.002.bmp (16x16)"_s);
+        QCOMPARE(m_main->currentGame()->CurScrShot, 1);
+        m_main->findChild<QToolButton*>(u"SToolNext"_s)->click();
+        QCOMPARE(m_main->currentGame()->CurScrShot, 0);
+
+        auto* menu = m_main->findChild<QMenu*>(u"MenuScreenShot"_s);
+        auto* remove = m_main->findChild<QAction*>(u"MSSCRDelete"_s);
+        emit menu->aboutToShow();
+        QVERIFY(remove->isEnabled());
+        m_main->findChild<QAction*>(u"MSSCRGameplay"_s)->trigger();
+        emit menu->aboutToShow();
+        QVERIFY(!remove->isEnabled());
+        QVERIFY(m_main->findChild<QWidget*>(u"NoShotImage"_s)->isVisible());
+        m_main->findChild<QAction*>(u"MSSCRGameplay"_s)->trigger();
+
+        // A run adds its shots; the page shows them at once and the slideshow goes on.
+        testsupport::ScopedEnv shots("KALTO_SIM_SHOTS", "1");
+        m_main->findChild<QPushButton*>(u"StartEmuButton"_s)->click();
+        QVERIFY(m_main->screenShot()->files().size() == 3);
+        QVERIFY(timer->isActive());
+    }
+
+private:
+    void put(const char* relative, const QByteArray& bytes) {
+        put(QString::fromLatin1(relative), bytes);
+    }
+    void put(const QString& relative, const QByteArray& bytes) {
+        m_dir->writeFile(relative, bytes);
+    }
+    void showGame() {
+        m_viewer->setGame(u"mygame"_s, &m_current);
+        m_viewer->LoadNew();
+    }
+
+    std::unique_ptr<FrontEndDir> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    RecordingOpener m_opener;
+    PathSet m_paths;
+    std::unique_ptr<QWidget> m_panel;
+    std::unique_ptr<QWidget> m_noShot;
+    ScreenShotImage* m_image = nullptr;
+    std::unique_ptr<QLabel> m_name;
+    std::unique_ptr<TScreenShot> m_viewer;
+    std::unique_ptr<TMain1> m_main;
+    qint32 m_current = 0;
+    ScreenshotKinds m_kinds;
+    TScreenShot::Scaling m_scaling = TScreenShot::Scaling::Scaled;
+    bool m_pictureShown = false;
+    bool m_playing = false;
+    int m_pauses = 0;
+};
+
+QTEST_MAIN(TestScreenShotWindow)
+#include "tst_screenshotwindow.moc"
