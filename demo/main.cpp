@@ -3,6 +3,7 @@
 // files and leaves everything else in the directory alone.
 
 #include "DemoCatalog.h"
+#include "DemoPictures.h"
 #include "FileUtil.h"
 #include "StoredZip.h"
 
@@ -225,6 +226,11 @@ int main(int argc, char** argv) {
     out.makeDir("roms");
     out.makeDir("roms2");
     writeRomsets(out);
+
+    for (const char* dir : {"Titles", "Gameplay", "Flyers", "Marquees", "Cabinets"})
+        out.makeDir(dir);
+    demo::writePictures([&out](const std::string& rel, const std::string& bytes,
+                               const std::string& note) { out.writeFile(rel, bytes, note); });
 
     if (!out.ok())
         return 1;
