@@ -124,9 +124,11 @@ public:
         report(rel, note);
     }
 
-    void copyEmulator(const fs::path& source) {
+    void copyEmulator(const fs::path& source) { copyProgram(source, "kalto.exe"); }
+
+    void copyProgram(const fs::path& source, const char* name) {
         std::string error;
-        if (!sk::installExecutable(source.string(), (root_ / "kalto.exe").string(), &error))
+        if (!sk::installExecutable(source.string(), (root_ / name).string(), &error))
             return fail(error);
     }
 
@@ -196,8 +198,9 @@ void writeRomsets(DemoWriter& out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make-demo <target-dir> <path-of-kalto-sim>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(
+            stderr, "usage: make-demo <target-dir> <path-of-kalto-sim> [<path-of-nconvert-sim>]\n");
         return 2;
     }
     const fs::path root = argv[1];
@@ -218,6 +221,9 @@ int main(int argc, char** argv) {
     if (!out.ok())
         return 1;
     out.copyEmulator(simulator);
+    // The picture converter's stand-in, as the converter's own name.
+    if (argc == 4)
+        out.copyProgram(argv[3], "nconvert.exe");
 
     out.makeDir("Config");
     out.writeFile(fs::path("Config") / "Kalto.cfg", sk::kaltoCfgText({"roms/", "roms2/", "", ""}));

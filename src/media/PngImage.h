@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -41,17 +42,35 @@ public:
     void loadFromClipboard();
     void saveToClipboard() const;
 
+    // A failed load throws and leaves the picture as it was.
     void loadFromFile(const QString& path);
+    // The same decoding from bytes in memory.
+    void loadFromBytes(QByteArrayView data);
+    // Written through a temporary file: a failed save leaves an existing file whole.
     void saveToFile(const QString& path) const;
 
     // Draws the picture at its own size with its top-left corner at `at`, blending what
     // it lets through over what the canvas shows; clipped to the canvas.
     void draw(QImage& canvas, QPoint at) const;
 
+    // A picture of the image's pixels as 8-bit RGB.
+    static TPngGraphic fromImage(const QImage& image);
+
+    // Pictures whose decoded pixels would take more than this are refused.
+    static constexpr std::uint64_t maxPixelBytes = 256u * 1024 * 1024;
+
 private:
+    void replaceImage(TPngImage&& decoded);
+
     std::shared_ptr<TPngImage> m_image;
 };
 
 // A PNG file as the viewer shows it: drawn onto a new 24-bit picture of its size that
 // holds `background`, which shows through transparent pixels. Throws FileError.
 QImage loadPngPicture(const QString& path, QColor background);
+// The same from bytes in memory.
+QImage loadPngPictureFromBytes(QByteArrayView data, QColor background);
+
+// Writes a picture as an 8-bit RGB PNG through libpng (transparent parts as the picture
+// holds them over black). Throws FileError.
+void savePngPicture(const QImage& image, const QString& path);

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -74,6 +75,7 @@ private slots:
         m_scaling = TScreenShot::Scaling::Scaled;
         m_playing = false;
         m_pauses = 0;
+        m_pictureShown = false;
     }
     void cleanup() {
         m_main.reset();
@@ -336,7 +338,116 @@ private slots:
         QVERIFY(timer->isActive());
     }
 
+    // Broken PCX and PNG files get their own boxes.
+    void unreadablePcxAndPng() {
+        put("Gameplay/mygame.001.pcx", "\x0a\x05 too short to be a picture");
+        put("Gameplay/mygame.002.png", "\x89PNG\r\n\x1a\n truncated");
+        showGame();
+        m_viewer->Next();
+        QCOMPARE(m_prompter->texts(),
+                 (QStringList{u"Invalid PCX file format."_s, u"Invalid PNG file format."_s}));
+        QVERIFY(!m_pictureShown);
+    }
+
+    // The demo's pictures: every format of the store shows, in every scaling mode.
+    void demoPicturesAllShow() {
+        QProcess makeDemo;
+        makeDemo.start(QStringLiteral(MAKE_DEMO_PATH),
+                       {m_dir->path(), testsupport::kaltoSimPath()});
+        QVERIFY(makeDemo.waitForFinished(60000));
+        QCOMPARE(makeDemo.exitCode(), 0);
+        m_viewer->setGame(u"lumabolt"_s, &m_current);
+        m_viewer->LoadNew();
+        const QStringList files = m_viewer->files();
+        QCOMPARE(files.size(), 8);
+        for (const TScreenShot::Scaling mode :
+             {TScreenShot::Scaling::Original, TScreenShot::Scaling::Scaled,
+              TScreenShot::Scaling::Stretched}) {
+            m_scaling = mode;
+            for (int i = 0; i < files.size(); ++i) {
+                m_viewer->Next();
+                QVERIFY2(m_name->text().endsWith(u')'), qPrintable(m_name->text()));
+                QVERIFY(m_pictureShown);
+                QVERIFY(!m_image->geometry().isEmpty());
+            }
+        }
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    // The converter turns every picture of the store into a PNG through the launch
+    // script, which gets its standing content back; the page lists the PNG in place.
+    void conversionToPng() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        m_dir->writeFile(u"roms/lumabolt.zip"_s, "");
+        QVERIFY(QFile::copy(QStringLiteral(NCONVERT_SIM_PATH), m_dir->file(u"nconvert.exe"_s)));
+        QVERIFY(QFile::setPermissions(m_dir->file(u"nconvert.exe"_s),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        put("Titles/lumabolt.bmp", pictureBytes(u"a.bmp"_s, {20, 10}));
+        put("Gameplay/lumabolt.001.jpg", pictureBytes(u"a.jpg"_s, {32, 24}));
+        put("Gameplay/lumabolt.002.bmp", pictureBytes(u"a.bmp"_s, {16, 16}));
+        put("Flyers/lumabolt.png", pictureBytes(u"a.bmp"_s, {4, 4}));
+        startWindow();
+        const QByteArray script = m_dir->readFile(u"batch.sh"_s);
+        m_main->currentGame()->CurScrShot = 2;
+        m_main->LoadNewScreenshots();
+        QCOMPARE(m_main->findChild<QLabel*>(u"SSShowName"_s)->text(),
+                 u"Gameplay/lumabolt.002.bmp (16x16)"_s);
+
+        answerConversion(false);
+        m_main->findChild<QAction*>(u"MSSCRConvertFormat"_s)->trigger();
+        QCOMPARE(namesIn(m_paths.GameplayDir),
+                 (QStringList{u"lumabolt.001.jpg"_s, u"lumabolt.002.bmp"_s}));
+
+        answerConversion(true);
+        m_main->findChild<QAction*>(u"MSSCRConvertFormat"_s)->trigger();
+        QCOMPARE(namesIn(m_paths.GameplayDir),
+                 (QStringList{u"lumabolt.001.png"_s, u"lumabolt.002.png"_s}));
+        QCOMPARE(namesIn(m_paths.TitlesDir), QStringList{u"lumabolt.png"_s});
+        QCOMPARE(m_dir->readFile(u"batch.sh"_s), script);
+        QCOMPARE(m_main->findChild<QLabel*>(u"SSShowName"_s)->text(),
+                 u"Gameplay/lumabolt.002.png (16x16)"_s);
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    // The decoding tool shows what the viewer shows, and writes nothing for a bad file.
+    void decodingTool() {
+        put("Gameplay/x.jpg", pictureBytes(u"a.jpg"_s, {32, 24}));
+        put("Gameplay/bad.pcx", "not a picture");
+        QProcess tool;
+        tool.start(QStringLiteral(KALTO_PICTURE_PATH),
+                   {m_paths.GameplayDir + u"x.jpg"_s, m_dir->file(u"out.png"_s)});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        QImage out(m_dir->file(u"out.png"_s));
+        QCOMPARE(out.size(), QSize(32, 24));
+        QCOMPARE(out.format(), QImage::Format_RGB32); // 8-bit RGB, no alpha
+        tool.start(QStringLiteral(KALTO_PICTURE_PATH),
+                   {m_paths.GameplayDir + u"bad.pcx"_s, m_dir->file(u"bad.png"_s)});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 1);
+        QVERIFY(tool.readAllStandardError().contains("Invalid PCX file format."));
+        QVERIFY(!m_dir->exists(u"bad.png"_s));
+    }
+
 private:
+    void startWindow() {
+        m_main = std::make_unique<TMain1>(*m_prompter, m_opener);
+        QVERIFY(!m_main->terminating());
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        m_main->findChild<QAction*>(u"MSGamesInstalled"_s)->trigger();
+        QCOMPARE(m_main->currentGame()->ZipName, u"lumabolt"_s);
+    }
+    // Answers the conversion dialog as soon as it shows.
+    void answerConversion(bool convert) {
+        QTimer::singleShot(0, this, [convert] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), u"Screenshotconversion"_s);
+            dialog->findChild<QPushButton*>(convert ? u"BitBtn1"_s : u"BitBtn2"_s)->click();
+        });
+    }
     void put(const char* relative, const QByteArray& bytes) {
         put(QString::fromLatin1(relative), bytes);
     }
