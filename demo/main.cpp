@@ -4,6 +4,7 @@
 
 #include "DemoCatalog.h"
 #include "DemoPictures.h"
+#include "DemoSounds.h"
 #include "FileUtil.h"
 #include "StoredZip.h"
 
@@ -235,6 +236,9 @@ int main(int argc, char** argv) {
 
     for (const char* dir : {"Titles", "Gameplay", "Flyers", "Marquees", "Cabinets"})
         out.makeDir(dir);
+    out.makeDir("Sound");
+    for (const auto& [rel, bytes] : demo::demoSounds())
+        out.writeFile(rel, bytes, "game sound");
     demo::writePictures([&out](const std::string& rel, const std::string& bytes,
                                const std::string& note) { out.writeFile(rel, bytes, note); });
 

@@ -71,7 +71,8 @@ TScreenShot::TScreenShot(const PathSet& paths, Prompter& prompter, const ScreenS
     row->addWidget(TimerBar, 1);
     TimerLabel = new QLabel(QStringLiteral("10 Sec."), this);
     TimerLabel->setObjectName(QStringLiteral("TimerLabel"));
-    TimerLabel->setMinimumWidth(TimerLabel->fontMetrics().horizontalAdvance(QStringLiteral("10 Sec.")) + 8);
+    TimerLabel->setMinimumWidth(
+        TimerLabel->fontMetrics().horizontalAdvance(QStringLiteral("10 Sec.")) + 8);
     row->addWidget(TimerLabel);
     layout->addLayout(row);
     auto* buttons = new QDialogButtonBox(this);

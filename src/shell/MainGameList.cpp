@@ -112,7 +112,9 @@ void TMain::UpdateSelection() {
         m_screenShot->setGame(m_currentGame ? m_currentGame->ZipName : QString(),
                               m_currentGame ? &m_currentGame->CurScrShot : nullptr);
     LoadNewScreenshots();
-    // The game's music or samples follow with the sound player.
+    // A selection that became empty leaves the sound playing.
+    if (m_currentGame)
+        PlayGameSound();
 }
 
 void TMain::MenuViewGamesClick(QAction* item) {

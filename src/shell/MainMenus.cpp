@@ -2,7 +2,9 @@
 // handlers. The emulator's own items are added by the derived window.
 
 #include "MainUnit.h"
+#include "core/Prompter.h"
 #include "games/GameListView.h"
+#include "media/GameSound.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -248,5 +250,20 @@ void TMain::MSSCRNameClick() {
 
 void TMain::MSSndClick(QAction* item) {
     item->setChecked(true);
-    // Playing the selected game's sound again comes with the sound player.
+    PlayGameSound();
+}
+
+void TMain::PlayGameSound() {
+    const SoundChoice choice = MSSndMusic->isChecked()     ? SoundChoice::Music
+                               : MSSndSamples->isChecked() ? SoundChoice::Samples
+                                                           : SoundChoice::None;
+    const PlayOutcome outcome = ::PlayGameSound(
+        *m_sound, m_paths.SoundDir, m_currentGame ? m_currentGame->ZipName : QString(), choice);
+    // A file that cannot be played gets one beep and nothing else.
+    if (outcome == PlayOutcome::Beep)
+        m_prompter.beep();
+}
+
+void TMain::StopGameSound() {
+    ::StopGameSound(*m_sound);
 }

@@ -16,6 +16,7 @@
 #include "launch/EmulatorConfig.h"
 #include "launch/Execfile.h"
 #include "launch/GameSettings.h"
+#include "media/GameSound.h"
 #include "media/Pictures.h"
 #include "media/ScreenShotHandeling.h"
 
@@ -40,6 +41,7 @@ TMain::TMain(Prompter& prompter, DesktopOpener& opener, TerminationSignals* term
     : QMainWindow(parent), m_prompter(prompter), m_opener(opener), m_execEmu(new TExecFile(this)),
       m_startUp(m_paths, prompter, *m_execEmu) {
     setObjectName(QStringLiteral("Main"));
+    m_sound = std::make_unique<GameSoundPlayer>();
     setWindowTitle(QStringLiteral("StartFrontEnd"));
 
     m_execEmu->setObjectName(QStringLiteral("ExecEmu"));

@@ -18,6 +18,7 @@ class GameListView;
 class IniDocument;
 class ScreenShotImage;
 struct ScreenShotPage;
+class GameSoundPlayer;
 class SettingsPanel;
 class TScreenShot;
 class QStackedLayout;
@@ -149,6 +150,7 @@ public:
     // The screenshots of the selected game, read again from the disk.
     void LoadNewScreenshots();
     TScreenShot* screenShot() const { return m_screenShot; }
+    GameSoundPlayer& soundPlayer() { return *m_sound; }
 
     // Help menu.
     void MenuStartKALTOReadmeClick();
@@ -181,8 +183,10 @@ protected:
     // that it ends checked exactly when state is true.
     static void bringToState(QAction* item, bool state);
 
-    // Stops the game's music or sample (comes with the sound player).
-    void StopGameSound() {}
+    // The selected game's music or samples, as the Sound menu chooses; stopped before
+    // an emulator run.
+    void PlayGameSound();
+    void StopGameSound();
     // The viewer of the window's kind, made once the page exists.
     virtual TScreenShot* createScreenShot(const ScreenShotPage& page);
     // Converts every picture of the store to PNG with the converter in the front-end
@@ -250,6 +254,7 @@ protected:
     ScreenShotImage* SSImage = nullptr;
     QStackedLayout* m_pictureStack = nullptr;
     TScreenShot* m_screenShot = nullptr;
+    std::unique_ptr<GameSoundPlayer> m_sound;
     QMenu* ScrSchPopup = nullptr;
     QWidget* SettingsTab = nullptr;
     QLabel* DefSetLabel = nullptr;

@@ -3,12 +3,14 @@
 // script.
 
 #include "DemoCatalog.h"
+#include "DemoSounds.h"
 #include "ScriptedPrompter.h"
 #include "TestSupport.h"
 #include "core/IniDocument.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "launch/SettingsPanel.h"
+#include "media/GameSound.h"
 #include "shell/MainUnit1.h"
 #include "shell/Version.h"
 
@@ -356,6 +358,63 @@ private slots:
         QVERIFY(m_dir->exists(QStringLiteral("Gameplay/%1.001.pcx").arg(zip)));
         QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoTemp")));
         QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    // The selected game's music plays; a game with only samples is silent under
+    // Music and stops the music before it; a broken MIDI file beeps once and the
+    // selection goes on; a launch stops the sound and does not start it again.
+    void soundFollowsTheSelection() {
+        QByteArray midi;
+        QByteArray wav;
+        for (const auto& [path, bytes] : demo::demoSounds()) {
+            if (path == "Sound/lumabolt.mid")
+                midi = QByteArray::fromStdString(bytes);
+            if (path == "Sound/lumabolt.wav")
+                wav = QByteArray::fromStdString(bytes);
+        }
+        m_dir->writeFile(QStringLiteral("Sound/lumabolt.mid"), midi);
+        m_dir->writeFile(QStringLiteral("Sound/cogrider.wav"), wav);
+        start();
+        GameSoundPlayer& player = m_main->soundPlayer();
+        select("lumabolt");
+        if (!player.isPlaying())
+            QSKIP("no MIDI synthesizer here (soundfont missing?)");
+        QVERIFY(player.fileName().endsWith(QStringLiteral("lumabolt.mid")));
+        select("cogrider");
+        QVERIFY(!player.isPlaying());
+        action("MSSndSamples")->trigger();
+        QVERIFY(player.isPlaying());
+        QVERIFY(player.fileName().endsWith(QStringLiteral("cogrider.wav")));
+        action("MSSndNone")->trigger();
+        QVERIFY(!player.isPlaying());
+        action("MSSndMusic")->trigger();
+        select("lumabolt");
+        QVERIFY(player.isPlaying());
+        // Music again while it plays starts it again; it still plays.
+        action("MSSndMusic")->trigger();
+        QVERIFY(player.isPlaying());
+
+        // The launch stops it, and it stays stopped after the run.
+        button()->click();
+        QVERIFY(!player.isPlaying());
+        QCOMPARE(m_prompter->beeps, 0);
+
+        // A broken file: one beep, nothing shown, and the next game still plays.
+        m_dir->writeFile(QStringLiteral("Sound/cogrider.mid"), midi.left(midi.size() / 2));
+        select("cogrider");
+        QCOMPARE(m_prompter->beeps, 1);
+        QCOMPARE(m_prompter->shown.size(), 0);
+        select("lumabolt");
+        QVERIFY(player.isPlaying());
+
+        // No game selected: a Sound item plays nothing.
+        m_main->findChild<QLineEdit*>(QStringLiteral("GameSearch"))->setText(QStringLiteral("zzz"));
+        QVERIFY(!m_main->currentGame());
+        QVERIFY(player.isPlaying()); // a selection that became empty leaves it playing
+        StopGameSound(player);
+        action("MSSndMusic")->trigger();
+        QVERIFY(!player.isPlaying());
+        QCOMPARE(m_prompter->beeps, 1);
     }
 
 private:
