@@ -43,9 +43,12 @@ constexpr Install kInstalls[] = {
     {"tidecrs2", Place::Roms2},
 };
 
-// One rom whose content does not match its listed crc, for the romset check.
+// For the romset check: one rom whose content does not match its listed crc (a bad set), and
+// one rom left out of its archive (an incomplete set). Both sets still count as installed.
 constexpr const char* kCorruptZip = "calkids";
 constexpr const char* kCorruptRom = "ck-02.bin";
+constexpr const char* kIncompleteZip = "gobbotic";
+constexpr const char* kLeftOutRom = "gb-03.bin";
 
 struct CheatSection {
     const char* zip;
@@ -79,6 +82,8 @@ std::string cheatsCfg() {
 std::vector<sk::ZipEntry> romEntries(const sk::DemoGame& game) {
     std::vector<sk::ZipEntry> entries;
     for (const sk::DemoRom& rom : game.roms) {
+        if (game.zip == kIncompleteZip && rom.name == kLeftOutRom)
+            continue;
         std::string bytes = sk::romBytes(game, rom);
         if (game.zip == kCorruptZip && rom.name == kCorruptRom && !bytes.empty())
             bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x5A);
@@ -175,6 +180,8 @@ void writeRomsets(DemoWriter& out) {
             note += " (merged)";
         if (g.zip == kCorruptZip)
             note += std::string(" (") + kCorruptRom + " is deliberately corrupt)";
+        if (g.zip == kIncompleteZip)
+            note += std::string(" (incomplete: ") + kLeftOutRom + " is deliberately left out)";
 
         switch (inst.place) {
         case Place::Roms:

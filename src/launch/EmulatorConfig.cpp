@@ -137,14 +137,32 @@ void WriteMameDefaultKeys(const QString& emuCfgFile) {
     cfg.save();
 }
 
+namespace {
+
+// A hand-edited file may hold a section twice; a copy left behind would take over.
+void eraseEveryCopy(IniDocument& cfg, const QString& section) {
+    const qsizetype sections = cfg.sectionNames().size();
+    for (qsizetype i = 0; i < sections && cfg.sectionNames().contains(section, Qt::CaseInsensitive);
+         ++i)
+        cfg.eraseSection(section);
+}
+
+} // namespace
+
 void RemoveDefaultKeys(const QString& emuCfgFile) {
     IniDocument cfg(emuCfgFile);
-    // A hand-edited file may hold the section twice; a copy left behind would take over.
-    const qsizetype sections = cfg.sectionNames().size();
-    for (qsizetype i = 0;
-         i < sections && cfg.sectionNames().contains(u"DefGameKeyConfig"_s, Qt::CaseInsensitive);
-         ++i)
-        cfg.eraseSection(u"DefGameKeyConfig");
+    eraseEveryCopy(cfg, u"DefGameKeyConfig"_s);
+    cfg.save();
+}
+
+void WriteSecretGames(const QString& emuCfgFile, bool on) {
+    IniDocument cfg(emuCfgFile);
+    if (on) {
+        cfg.writeInteger(u"Romlist", u"gun_lock ", 31745);
+        cfg.writeInteger(u"Romlist", u"grid_seeker ", 58203);
+    } else {
+        eraseEveryCopy(cfg, u"Romlist"_s);
+    }
     cfg.save();
 }
 

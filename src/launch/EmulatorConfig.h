@@ -55,3 +55,7 @@ void WriteMameDefaultKeys(const QString& emuCfgFile);
 void RemoveDefaultKeys(const QString& emuCfgFile);
 // "Wibble " of [General]. Throws FileError.
 void WriteWibble(const QString& emuCfgFile, bool on);
+
+// [Romlist] with the two keys that make the emulator list its secret games, or (off) the
+// section erased. Throws FileError.
+void WriteSecretGames(const QString& emuCfgFile, bool on);

@@ -9,12 +9,16 @@
 #include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "games/RomcheckResults.h"
 #include "launch/EmulatorConfig.h"
 #include "launch/Launch.h"
+#include "launch/NeededReport.h"
+#include "launch/Romcheck.h"
 #include "media/ScreenShotHandeling1.h"
 #include "media/ScreenshotStore.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -62,7 +66,8 @@ void TMain1::buildRomcheckTab() {
     RomcheckMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
     RomcheckMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RomcheckMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont fixed(QStringLiteral("Courier New"), 9);
+    QFont fixed(QStringLiteral("Courier New"));
+    fixed.setPixelSize(12);
     fixed.setStyleHint(QFont::Monospace);
     RomcheckMemo->setFont(fixed);
     layout->addWidget(RomcheckMemo, 1);
@@ -184,7 +189,20 @@ void TMain1::MenuMarkBadRomsetsClick() {
 }
 
 void TMain1::MenuMergedRomsetsSupportClick() {
-    // Its question and the installed check that follows come with the romcheck.
+    if (!MenuMergedRomsetsSupport->isChecked())
+        return; // the installed flags stay until the next installed check
+    const Prompter::Answer answer = m_prompter.message(
+        Prompter::Icon::Question, Prompter::Buttons::YesNoCancel,
+        QStringLiteral("Merge Romsets Support makes the installed-statusses\rdepend on the "
+                       "romchecks of the games.\r\rTo make sure the romcheck statusses are\r"
+                       "up to date, you should do a full romcheck.\r\rDo you want to perform "
+                       "a full romcheck now?"));
+    if (answer == Prompter::Answer::Yes)
+        MenuRomCheckClick();
+    else if (answer == Prompter::Answer::No)
+        MenuCheckForInstalledGamesClick();
+    else // Cancel, or the box closed
+        MenuMergedRomsetsSupport->setChecked(false);
 }
 
 void TMain1::MenuSetMameKeysClick() {
@@ -253,7 +271,14 @@ void TMain1::LaunchGame() {
 }
 
 void TMain1::MenuEnableSecretGamesClick() {
-    // The secret games' list section comes with the romcheck.
+    const bool on = MenuEnableSecretGames->isChecked();
+    // The mark shows what the emulator's file holds: it goes back when the file stays.
+    if (!reportFileErrors([&] { WriteSecretGames(m_paths.EmuCfgFile, on); })) {
+        MenuEnableSecretGames->setChecked(!on);
+        return;
+    }
+    // The emulator lists the games the section enables, or no longer lists them.
+    MenuCheckforSupportedgamesClick();
 }
 
 void TMain1::MenuRenameLongClick() {
@@ -269,15 +294,49 @@ void TMain1::MenuRenameShortClick() {
 }
 
 void TMain1::MSReportNeededClick() {
-    // The needed-files report comes with the romcheck.
+    std::vector<NeededGame> games;
+    games.reserve(size_t(m_games.count()));
+    for (const TGameObject* game : m_games)
+        games.push_back({game->Description, game->ZipName, game->Installed, game->BadRomcheck});
+    QString report;
+    const QString heading =
+        QStringLiteral("Needed files for %1 %2").arg(version::kProgramName, version::kVersionText);
+    if (reportFileErrors([&] { report = WriteNeededReport(games, m_paths, heading); }))
+        openDocument(report);
+}
+
+bool TMain1::runRomcheck(const QString& arguments) {
+    const RomcheckRun run = RunRomcheck(m_paths, *m_execEmu, arguments);
+    if (!run.started)
+        return false; // the runner said so
+    if (!run.reported) {
+        m_prompter.error(run.failure);
+        return false;
+    }
+    return reportFileErrors([this] { ReadRomcheckResults(m_games, m_paths.RomcheckFile); });
 }
 
 void TMain1::MenuRomCheckClick() {
-    // The romcheck of all romsets comes with the romcheck.
+    if (!runRomcheck(QStringLiteral("-romcheck")))
+        return;
+    // With merged romsets the installed state follows the romcheck.
+    if (MenuMergedRomsetsSupport->isChecked())
+        MenuCheckForInstalledGamesClick();
+    FillGameList();
+    if (m_prompter.confirm(QStringLiteral("Do you want to see the\rFull Romcheck Report ?")))
+        openDocument(m_paths.RomcheckFile);
 }
 
 void TMain1::RomcheckButtonClick() {
-    // The romcheck of one game comes with the romcheck.
+    if (!currentGame())
+        return;
+    if (!runRomcheck(QStringLiteral("-romcheck %1 -verbose").arg(currentGame()->ZipName)))
+        return;
+    FillGameList();
+    QFile report(m_paths.RomcheckFile);
+    if (report.open(QIODevice::ReadOnly))
+        RomcheckMemo->setPlainText(QString::fromLocal8Bit(report.readAll()));
+    GameList->currentView()->setFocus();
 }
 
 void TMain1::MenuKALTOReadmeClick() {

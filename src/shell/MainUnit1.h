@@ -49,6 +49,9 @@ private:
     void buildMenus();
     // Moves the pictures of the older layout into the kinds' folders once.
     void MigrateScreenshotStore();
+    // Runs the emulator's romset check and reads its report into the marks; false when
+    // there was no new report (the user was told).
+    bool runRomcheck(const QString& arguments);
 
     QWidget* RomcheckTab = nullptr;
     QPlainTextEdit* RomcheckMemo = nullptr;

@@ -139,6 +139,9 @@ private slots:
         action("MSSCROriginal")->trigger();
         action("MSSCRControls")->trigger();
         action("MSSndNone")->trigger();
+        // No full romcheck now: the installed flags follow the marks, and zeta's is bad.
+        m_main->games().FindGame(u"zeta")->BadRomcheck = true;
+        m_prompter->answers.append(Prompter::Answer::No);
         action("MenuMergedRomsetsSupport")->trigger();
         m_prompter->colorAnswers.append(QColor(1, 2, 3));
         action("MSListBackgroundcolor")->trigger();

@@ -1,32 +1,14 @@
 #include "Crc32.h"
 
-#include <array>
+#include <zlib.h>
 
 namespace sk {
 
-namespace {
-
-constexpr std::array<uint32_t, 256> makeTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t c = i;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[i] = c;
-    }
-    return table;
-}
-
-constexpr auto kTable = makeTable();
-
-} // namespace
-
 uint32_t crc32(const void* data, size_t size, uint32_t crc) {
-    const auto* p = static_cast<const unsigned char*>(data);
-    crc = ~crc;
-    for (size_t i = 0; i < size; ++i)
-        crc = kTable[(crc ^ p[i]) & 0xFFu] ^ (crc >> 8);
-    return ~crc;
+    // zlib answers a null buffer with the initial value, whatever `crc` was.
+    if (size == 0)
+        return crc;
+    return static_cast<uint32_t>(::crc32_z(crc, static_cast<const Bytef*>(data), size));
 }
 
 } // namespace sk

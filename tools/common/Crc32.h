@@ -5,7 +5,7 @@
 
 namespace sk {
 
-// CRC-32 as used by zip archives (IEEE 802.3, reflected). Pass a previous result as `crc` to
+// CRC-32 as used by zip archives, computed by zlib. Pass a previous result as `crc` to
 // continue a checksum over data that arrives in pieces.
 uint32_t crc32(const void* data, size_t size, uint32_t crc = 0);
 

@@ -1,32 +1,36 @@
 #include "StoredZip.h"
 
-#include "Crc32.h"
 #include "FileUtil.h"
 
-#include <cstdint>
-#include <limits>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 #include <set>
+#include <unistd.h>
+#include <zip.h>
 
 namespace sk {
 
 namespace {
 
-// A fixed timestamp (1980-01-01 00:00, the earliest DOS date) keeps archives byte-identical
+// 1980-01-01 00:00, the earliest DOS date: a fixed timestamp keeps archives byte-identical
 // between runs, so regenerated demo and test data do not look modified.
-constexpr uint16_t kDosTime = 0;
-constexpr uint16_t kDosDate = (0 << 9) | (1 << 5) | 1;
-constexpr uint16_t kVersionNeeded = 10; // 1.0: stored entries only
-constexpr uint16_t kFlagUtf8 = 1 << 11;
+constexpr zip_uint16_t kDosTime = 0;
+constexpr zip_uint16_t kDosDate = (0 << 9) | (1 << 5) | 1;
 
-void put16(std::string& out, uint16_t v) {
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>(v >> 8));
-}
+// libzip removes an archive that ends up with no entries instead of writing it; an empty
+// archive is its end record alone.
+const std::string kEmptyArchive = std::string("PK\x05\x06", 4) + std::string(18, '\0');
 
-void put32(std::string& out, uint32_t v) {
-    put16(out, static_cast<uint16_t>(v & 0xFFFF));
-    put16(out, static_cast<uint16_t>(v >> 16));
-}
+struct ZipDiscard {
+    void operator()(zip_t* za) const { zip_discard(za); }
+};
+struct SourceFree {
+    void operator()(zip_source_t* src) const { zip_source_free(src); }
+};
+using ZipPtr = std::unique_ptr<zip_t, ZipDiscard>;
+using SourcePtr = std::unique_ptr<zip_source_t, SourceFree>;
 
 bool fail(std::string* error, const std::string& message) {
     if (error)
@@ -34,20 +38,11 @@ bool fail(std::string* error, const std::string& message) {
     return false;
 }
 
-bool isAscii(const std::string& s) {
-    for (unsigned char c : s)
-        if (c >= 0x80)
-            return false;
-    return true;
+std::string errorText(zip_error_t* ze) {
+    return zip_error_strerror(ze);
 }
 
-} // namespace
-
-bool buildStoredZip(const std::vector<ZipEntry>& entries, std::string& out, std::string* error) {
-    constexpr uint64_t k32 = std::numeric_limits<uint32_t>::max();
-    if (entries.size() >= 0xFFFF)
-        return fail(error, "too many entries for a zip without zip64");
-
+bool checkNames(const std::vector<ZipEntry>& entries, std::string* error) {
     std::set<std::string> seen;
     for (const ZipEntry& e : entries) {
         if (e.name.empty() || e.name.size() > 0xFFFF)
@@ -56,77 +51,108 @@ bool buildStoredZip(const std::vector<ZipEntry>& entries, std::string& out, std:
             return fail(error, "zip entry name must be relative and '/' separated: " + e.name);
         if (!seen.insert(e.name).second)
             return fail(error, "duplicate zip entry: " + e.name);
-        if (e.data.size() >= k32)
-            return fail(error, "zip entry too large without zip64: " + e.name);
     }
-
-    out.clear();
-    std::string central;
-    std::vector<uint32_t> offsets;
-    for (const ZipEntry& e : entries) {
-        if (out.size() >= k32)
-            return fail(error, "archive too large without zip64");
-        const auto offset = static_cast<uint32_t>(out.size());
-        const uint32_t crc = crc32(e.data.data(), e.data.size());
-        const auto size = static_cast<uint32_t>(e.data.size());
-        const auto nameLen = static_cast<uint16_t>(e.name.size());
-        const uint16_t flags = isAscii(e.name) ? 0 : kFlagUtf8;
-
-        put32(out, 0x04034b50);
-        put16(out, kVersionNeeded);
-        put16(out, flags);
-        put16(out, 0); // method: stored
-        put16(out, kDosTime);
-        put16(out, kDosDate);
-        put32(out, crc);
-        put32(out, size); // compressed
-        put32(out, size); // uncompressed
-        put16(out, nameLen);
-        put16(out, 0); // extra length
-        out += e.name;
-        out += e.data;
-
-        put32(central, 0x02014b50);
-        put16(central, kVersionNeeded); // made by: MS-DOS attributes, version 1.0
-        put16(central, kVersionNeeded);
-        put16(central, flags);
-        put16(central, 0);
-        put16(central, kDosTime);
-        put16(central, kDosDate);
-        put32(central, crc);
-        put32(central, size);
-        put32(central, size);
-        put16(central, nameLen);
-        put16(central, 0); // extra length
-        put16(central, 0); // comment length
-        put16(central, 0); // disk number
-        put16(central, 0); // internal attributes
-        put32(central, 0); // external attributes
-        put32(central, offset);
-        central += e.name;
-    }
-
-    if (out.size() + central.size() >= k32)
-        return fail(error, "archive too large without zip64");
-    const auto centralOffset = static_cast<uint32_t>(out.size());
-    const auto centralSize = static_cast<uint32_t>(central.size());
-    const auto count = static_cast<uint16_t>(entries.size());
-    out += central;
-    put32(out, 0x06054b50);
-    put16(out, 0); // this disk
-    put16(out, 0); // disk with the central directory
-    put16(out, count);
-    put16(out, count);
-    put32(out, centralSize);
-    put32(out, centralOffset);
-    put16(out, 0); // comment length
     return true;
 }
 
+// Adds the entries, stored and with the fixed timestamp. libzip reads the data only inside
+// zip_close, so `entries` must outlive that call.
+bool addEntries(zip_t* za, const std::vector<ZipEntry>& entries, std::string* error) {
+    for (const ZipEntry& e : entries) {
+        zip_source_t* src = zip_source_buffer(za, e.data.data(), e.data.size(), 0);
+        if (!src)
+            return fail(error, "cannot add " + e.name + ": " + zip_strerror(za));
+        const zip_int64_t index = zip_file_add(za, e.name.c_str(), src, ZIP_FL_ENC_GUESS);
+        if (index < 0) {
+            zip_source_free(src);
+            return fail(error, "cannot add " + e.name + ": " + zip_strerror(za));
+        }
+        const auto i = static_cast<zip_uint64_t>(index);
+        if (zip_set_file_compression(za, i, ZIP_CM_STORE, 0) != 0 ||
+            zip_file_set_dostime(za, i, kDosTime, kDosDate, 0) != 0)
+            return fail(error, "cannot add " + e.name + ": " + zip_strerror(za));
+    }
+    return true;
+}
+
+// Closes an archive opened for writing; on failure the archive is discarded.
+bool closeArchive(ZipPtr& za, const std::string& what, std::string* error) {
+    if (zip_close(za.get()) != 0)
+        return fail(error, "cannot write " + what + ": " + zip_strerror(za.get()));
+    za.release(); // zip_close freed it
+    return true;
+}
+
+} // namespace
+
 bool writeStoredZip(const std::string& path, const std::vector<ZipEntry>& entries,
                     std::string* error) {
-    std::string bytes;
-    return buildStoredZip(entries, bytes, error) && writeFileAtomically(path, bytes, error);
+    if (!checkNames(entries, error))
+        return false;
+    if (entries.empty())
+        return writeFileAtomically(path, kEmptyArchive, error);
+
+    const std::string temp = path + ".tmp" + std::to_string(::getpid());
+    int code = 0;
+    ZipPtr za(zip_open(temp.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code));
+    if (!za) {
+        zip_error_t ze;
+        zip_error_init_with_code(&ze, code);
+        const std::string message = "cannot create " + temp + ": " + errorText(&ze);
+        zip_error_fini(&ze);
+        return fail(error, message);
+    }
+    if (!addEntries(za.get(), entries, error) || !closeArchive(za, temp, error)) {
+        za.reset();
+        std::remove(temp.c_str());
+        return false;
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        std::remove(temp.c_str());
+        return fail(error, "cannot replace " + path + ": " + std::strerror(err));
+    }
+    return true;
+}
+
+bool buildStoredZip(const std::vector<ZipEntry>& entries, std::string& out, std::string* error) {
+    out.clear();
+    if (!checkNames(entries, error))
+        return false;
+    if (entries.empty()) {
+        out = kEmptyArchive;
+        return true;
+    }
+
+    zip_error_t ze;
+    zip_error_init(&ze);
+    SourcePtr buffer(zip_source_buffer_create(nullptr, 0, 0, &ze));
+    ZipPtr za(buffer ? zip_open_from_source(buffer.get(), ZIP_TRUNCATE, &ze) : nullptr);
+    if (!za) {
+        const std::string message = "cannot make an archive in memory: " + errorText(&ze);
+        zip_error_fini(&ze);
+        return fail(error, message);
+    }
+    zip_error_fini(&ze);
+    // The archive takes over one reference to the buffer; this one keeps it for reading back.
+    zip_source_keep(buffer.get());
+    if (!addEntries(za.get(), entries, error) || !closeArchive(za, "the archive", error))
+        return false;
+
+    if (zip_source_open(buffer.get()) != 0)
+        return fail(error, std::string("cannot read the archive back: ") +
+                               errorText(zip_source_error(buffer.get())));
+    char chunk[1 << 14];
+    zip_int64_t n = 0;
+    while ((n = zip_source_read(buffer.get(), chunk, sizeof chunk)) > 0)
+        out.append(chunk, static_cast<size_t>(n));
+    zip_source_close(buffer.get());
+    if (n < 0) {
+        out.clear();
+        return fail(error, std::string("cannot read the archive back: ") +
+                               errorText(zip_source_error(buffer.get())));
+    }
+    return true;
 }
 
 } // namespace sk

@@ -5,6 +5,7 @@
 #include "DemoCatalog.h"
 #include "FileUtil.h"
 #include "PcxWriter.h"
+#include "RomCheck.h"
 
 #include <algorithm>
 #include <cctype>
@@ -37,6 +38,9 @@ struct Invocation {
     bool listInfo = false;
     bool noGui = false;
     std::optional<std::string> game;
+    bool romCheck = false;
+    std::optional<std::string> romCheckZip; // one set instead of all
+    bool verbose = false;
 };
 
 void warn(const std::string& message) {
@@ -510,6 +514,98 @@ int runGame(const std::string& emuDir, const std::string& zip) {
     return finishStdout() ? 0 : 1;
 }
 
+// The games the romset check knows: those of the list file named by KALTO_SIM_CATALOG, else
+// the built-in ones, read from the same list text the emulator prints. Games whose set name
+// could reach outside a rom directory are left out.
+bool romCheckCatalog(std::vector<sim::ListedGame>& games) {
+    const std::string catalogPath = envValue("KALTO_SIM_CATALOG");
+    std::string text, error;
+    if (catalogPath.empty()) {
+        text = sk::listInfoText(sk::demoCatalog());
+    } else if (!readWholeFile(catalogPath, text, error)) {
+        warn("cannot read " + catalogPath + ": " + error);
+        return false;
+    }
+    games = sim::parseGameList(text);
+    std::erase_if(games, [](const sim::ListedGame& g) { return !isSafeZipName(g.zip); });
+    for (sim::ListedGame& g : games)
+        if (!isSafeZipName(g.parent))
+            g.parent.clear();
+    return true;
+}
+
+// KALTO_SIM_ROMCHECK_FAULT=exit prints half the report, complains and exits with 4;
+// =crash prints half the report and dies by a signal (one that leaves no core file).
+std::optional<std::string> romCheckFault() {
+    const std::string fault = envValue("KALTO_SIM_ROMCHECK_FAULT");
+    if (fault.empty())
+        return std::nullopt;
+    if (fault != "exit" && fault != "crash") {
+        warn("ignoring KALTO_SIM_ROMCHECK_FAULT=" + fault);
+        return std::nullopt;
+    }
+    return fault;
+}
+
+// "-romcheck [<zip>] [-verbose]": checks the sets in the configured rom directories against
+// the game list. The report has header lines without "|", then one "<zip> | OK" or
+// "<zip> | BAD <reason>" line per set found (with -verbose, followed by one line per file),
+// then a summary. Sets that are not there are not listed, except a single set asked for by
+// name. Bad sets are results: the status is 0 whenever the check ran.
+int romCheck(const Invocation& inv) {
+    const auto fault = romCheckFault();
+    const fs::path cfgPath = fs::path(inv.emuDir) / "Config" / "Kalto.cfg";
+    std::string cfgText, error;
+    if (!readWholeFile(cfgPath, cfgText, error)) {
+        warn("cannot read " + cfgPath.string() + ": " + error);
+        return 1;
+    }
+    std::vector<sim::ListedGame> games;
+    if (!romCheckCatalog(games))
+        return 1;
+    if (inv.romCheckZip) {
+        std::erase_if(games, [&](const sim::ListedGame& g) { return g.zip != *inv.romCheckZip; });
+        if (games.empty()) {
+            warn("unknown game " + *inv.romCheckZip);
+            return 2;
+        }
+    }
+
+    const sim::RomsetChecker checker(sim::romDirs(sim::CfgFile(cfgText), inv.emuDir));
+    std::vector<sim::SetResult> results;
+    for (const sim::ListedGame& g : games) {
+        sim::SetResult r = checker.check(g);
+        if (r.found || inv.romCheckZip)
+            results.push_back(std::move(r));
+    }
+    size_t width = 12;
+    for (const sim::SetResult& r : results)
+        width = std::max(width, r.zip.size());
+
+    std::printf("Kalto romset check\n");
+    std::printf("Checking %zu romset%s...\n", games.size(), games.size() == 1 ? "" : "s");
+    const size_t shown = fault ? results.size() / 2 : results.size();
+    size_t found = 0, good = 0;
+    for (size_t i = 0; i < shown; ++i) {
+        const sim::SetResult& r = results[i];
+        std::printf("%s\n", sim::resultLine(r, static_cast<int>(width)).c_str());
+        if (inv.verbose)
+            for (const std::string& line : sim::detailLines(r))
+                std::printf("%s\n", line.c_str());
+        found += r.found ? 1 : 0;
+        good += r.good() ? 1 : 0;
+    }
+    if (fault) {
+        std::fflush(stdout);
+        if (*fault == "crash")
+            std::raise(SIGKILL);
+        warn("romset check aborted: cannot read the rom directories");
+        return 4;
+    }
+    std::printf("Done: %zu found, %zu good, %zu bad\n", found, good, found - good);
+    return finishStdout() ? 0 : 1;
+}
+
 // Reads the command line; returns false on a usage error.
 bool parseArguments(const std::vector<std::string>& args, Invocation& inv) {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -524,6 +620,12 @@ bool parseArguments(const std::vector<std::string>& args, Invocation& inv) {
                 return false;
             }
             inv.game = args[++i];
+        } else if (arg == "-romcheck") {
+            inv.romCheck = true;
+            if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-')
+                inv.romCheckZip = args[++i];
+        } else if (arg == "-verbose") {
+            inv.verbose = true;
         } else {
             warn("ignoring unknown option " + arg);
         }
@@ -534,6 +636,8 @@ bool parseArguments(const std::vector<std::string>& args, Invocation& inv) {
 int perform(const Invocation& inv) {
     if (inv.listInfo)
         return listInfo();
+    if (inv.romCheck)
+        return romCheck(inv);
     if (inv.game)
         return runGame(inv.emuDir, *inv.game);
     if (inv.noGui)

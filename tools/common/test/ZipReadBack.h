@@ -1,102 +1,66 @@
 #pragma once
 
-// A strict reader for archives of stored entries, written independently of the writer so tests
-// can check every header field, offset and checksum the writer produces.
-
-#include "Crc32.h"
+// Reads archives back with libzip for the tests, strictly: local and central headers must agree
+// and every entry's data must match its recorded size and crc.
 
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <zip.h>
 
 namespace sk::test {
 
 struct ReadBackEntry {
     std::string name;
     std::string data;
-    uint32_t crc = 0;
-    uint16_t flags = 0;
+    uint32_t crc = 0;    // as the central directory records it
+    uint16_t method = 0; // ZIP_CM_STORE, ZIP_CM_DEFLATE, ...
 };
 
-namespace detail {
-
-inline uint32_t le(const std::string& b, size_t pos, int bytes) {
-    uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        v = (v << 8) | static_cast<unsigned char>(b[pos + static_cast<size_t>(i)]);
-    return v;
-}
-
-} // namespace detail
-
 // Returns an empty string when the archive is well formed, otherwise what is wrong with it.
-inline std::string readStoredZip(const std::string& b, std::vector<ReadBackEntry>& entries) {
-    using detail::le;
+inline std::string readZip(const std::string& bytes, std::vector<ReadBackEntry>& entries) {
     entries.clear();
-    if (b.size() < 22)
-        return "shorter than an end record";
-    const size_t end = b.size() - 22;
-    if (le(b, end, 4) != 0x06054b50)
-        return "no end record at the end of the file";
-    if (le(b, end + 4, 2) != 0 || le(b, end + 6, 2) != 0)
-        return "multi-disk fields set";
-    const uint32_t count = le(b, end + 10, 2);
-    if (le(b, end + 8, 2) != count)
-        return "entry counts disagree";
-    const uint32_t cdSize = le(b, end + 12, 4);
-    const uint32_t cdOffset = le(b, end + 16, 4);
-    if (le(b, end + 20, 2) != 0)
-        return "unexpected archive comment";
-    if (size_t(cdOffset) + cdSize != end)
-        return "central directory does not end at the end record";
-
-    size_t cd = cdOffset;
-    size_t expectedLocal = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (cd + 46 > end || le(b, cd, 4) != 0x02014b50)
-            return "bad central header " + std::to_string(i);
-        const uint32_t flags = le(b, cd + 8, 2);
-        const uint32_t method = le(b, cd + 10, 2);
-        const uint32_t crc = le(b, cd + 16, 4);
-        const uint32_t csize = le(b, cd + 20, 4);
-        const uint32_t usize = le(b, cd + 24, 4);
-        const uint32_t nameLen = le(b, cd + 28, 2);
-        const uint32_t extraLen = le(b, cd + 30, 2);
-        const uint32_t commentLen = le(b, cd + 32, 2);
-        const uint32_t local = le(b, cd + 42, 4);
-        if (method != 0 || csize != usize)
-            return "entry " + std::to_string(i) + " is not stored";
-        if (cd + 46 + nameLen + extraLen + commentLen > end)
-            return "central header " + std::to_string(i) + " overruns";
-        const std::string name = b.substr(cd + 46, nameLen);
-        cd += 46 + nameLen + extraLen + commentLen;
-
-        if (local != expectedLocal)
-            return "local header of " + name + " is not where the previous entry ended";
-        if (local + 30 > cdOffset || le(b, local, 4) != 0x04034b50)
-            return "bad local header for " + name;
-        if (le(b, local + 6, 2) != flags || le(b, local + 8, 2) != method ||
-            le(b, local + 14, 4) != crc || le(b, local + 18, 4) != csize ||
-            le(b, local + 22, 4) != usize)
-            return "local and central headers of " + name + " disagree";
-        const uint32_t localNameLen = le(b, local + 26, 2);
-        const uint32_t localExtraLen = le(b, local + 28, 2);
-        if (b.compare(local + 30, localNameLen, name) != 0)
-            return "local name differs for " + name;
-        const size_t dataPos = local + 30 + localNameLen + localExtraLen;
-        if (dataPos + usize > cdOffset)
-            return "data of " + name + " overruns the central directory";
-        std::string data = b.substr(dataPos, usize);
-        if (sk::crc32(data.data(), data.size()) != crc)
-            return "crc mismatch for " + name;
-        expectedLocal = dataPos + usize;
-        entries.push_back({name, std::move(data), crc, static_cast<uint16_t>(flags)});
+    zip_error_t ze;
+    zip_error_init(&ze);
+    zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &ze);
+    zip_t* za = src ? zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &ze) : nullptr;
+    if (!za) {
+        const std::string problem = std::string("cannot open: ") + zip_error_strerror(&ze);
+        zip_error_fini(&ze);
+        zip_source_free(src);
+        return problem;
     }
-    if (cd != end)
-        return "central directory has trailing bytes";
-    if (expectedLocal != cdOffset)
-        return "gap between the last entry and the central directory";
-    return {};
+    zip_error_fini(&ze);
+
+    std::string problem;
+    const zip_int64_t count = zip_get_num_entries(za, 0);
+    for (zip_uint64_t i = 0; problem.empty() && i < zip_uint64_t(count); ++i) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(za, i, 0, &st) != 0 || !(st.valid & ZIP_STAT_NAME)) {
+            problem = "no directory entry " + std::to_string(i);
+            break;
+        }
+        ReadBackEntry e{st.name, {}, st.crc, st.comp_method};
+        zip_file_t* f = zip_fopen_index(za, i, 0);
+        if (!f) {
+            problem = "cannot open " + e.name + ": " + zip_strerror(za);
+            break;
+        }
+        char chunk[1 << 14];
+        zip_int64_t n = 0;
+        // libzip checks the crc at the end of the data and fails the read if it differs.
+        while ((n = zip_fread(f, chunk, sizeof chunk)) > 0)
+            e.data.append(chunk, size_t(n));
+        if (n < 0)
+            problem = "cannot read " + e.name + ": " + zip_file_strerror(f);
+        else if (e.data.size() != st.size)
+            problem = "size of " + e.name + " differs from its directory entry";
+        zip_fclose(f);
+        entries.push_back(std::move(e));
+    }
+    zip_discard(za);
+    return problem;
 }
 
 } // namespace sk::test

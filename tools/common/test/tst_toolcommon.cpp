@@ -94,6 +94,178 @@ QString decodePcx(const QByteArray& b, Pcx& pcx) {
     return {};
 }
 
+// A file of a test game: its listed name and the data a good set holds.
+struct TestRom {
+    std::string name;
+    std::string data;
+};
+
+TestRom testRom(const std::string& name, size_t size) {
+    std::string data(size, '\0');
+    uint32_t v = sk::crc32(name.data(), name.size());
+    for (char& c : data) {
+        v = v * 1664525u + 1013904223u;
+        c = char(v >> 24);
+    }
+    return {name, data};
+}
+
+QString hex8(const std::string& data) {
+    return QString("%1").arg(sk::crc32(data.data(), data.size()), 8, 16, QChar('0'));
+}
+
+struct TestGame {
+    std::string zip;
+    std::string parent;
+    std::vector<TestRom> roms;
+};
+
+// A game list in the "-listinfo" form, with the rom lines the romset check reads.
+QByteArray gameList(const std::vector<TestGame>& games) {
+    QString out = "# test list\r\n";
+    for (const TestGame& g : games) {
+        out += "\r\ngame (\r\n\tname " + QString::fromStdString(g.zip) + "\r\n";
+        out += "\tdescription \"A | \"quoted\" rom ( name x size 1 crc 0 )\"\r\n";
+        if (!g.parent.empty())
+            out += "\tcloneof " + QString::fromStdString(g.parent) + "\r\n";
+        for (const TestRom& r : g.roms)
+            out += QString("\trom ( name %1 size %2 crc %3 )\r\n")
+                       .arg(QString::fromStdString(r.name))
+                       .arg(r.data.size())
+                       .arg(hex8(r.data));
+        out += ")\r\n";
+    }
+    return out.toUtf8();
+}
+
+std::vector<sk::ZipEntry> zipEntries(const std::vector<TestRom>& roms) {
+    std::vector<sk::ZipEntry> entries;
+    for (const TestRom& r : roms)
+        entries.push_back({r.name, r.data});
+    return entries;
+}
+
+QList<QByteArray> linesOf(const QByteArray& out) {
+    QList<QByteArray> lines = out.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// The result lines of a romset check report: those holding a bar.
+QList<QByteArray> barLines(const QByteArray& out) {
+    QList<QByteArray> lines;
+    for (const QByteArray& line : linesOf(out))
+        if (line.contains('|'))
+            lines << line;
+    return lines;
+}
+
+// An emulator directory for the romset check: the stand-in as kalto.exe, a game list, and a
+// configuration naming `first` (relative, with '\' and blanks) and `second` (an absolute path
+// outside it) as rom directories, in a section and keys spelt in another case.
+struct RomcheckDir {
+    QTemporaryDir dir, outside;
+    QString exe, first, second, catalog;
+
+    bool setUp(const std::vector<TestGame>& games) {
+        exe = installSim(dir.path());
+        first = dir.filePath("roms/first");
+        second = outside.filePath("second");
+        catalog = dir.filePath("list.dat");
+        const QByteArray cfg = "; Kalto configuration file\r\n[General]\r\nrom_dir_0 = general/\r\n"
+                               "\r\n[ directories ]\r\n  ROM_DIR_0 =  roms\\first  \r\n"
+                               "Rom_Dir_1=\t" +
+                               second.toUtf8() + "/\t\r\nrom_dir_2 =\r\nrom_dir_3 = nowhere\r\n";
+        return !exe.isEmpty() && QDir().mkpath(first) && QDir().mkpath(second) &&
+               QDir().mkpath(dir.filePath("Config")) &&
+               writeAll(dir.filePath("Config/Kalto.cfg"), cfg) &&
+               writeAll(catalog, gameList(games));
+    }
+
+    Run romcheck(const QStringList& args, const QStringList& env = {}) const {
+        return run(exe, args, QStringList{"KALTO_SIM_CATALOG=" + catalog} + env);
+    }
+};
+
+bool writeZip(const QString& path, const std::vector<sk::ZipEntry>& entries) {
+    std::string error;
+    const bool ok = sk::writeStoredZip(path.toStdString(), entries, &error);
+    if (!ok)
+        qWarning("%s", error.c_str());
+    return ok;
+}
+
+// The sets of the romset check scenario: good ones, bad ones of every kind, merged clones, and
+// sets that are not there at all.
+bool makeRomcheckScenario(RomcheckDir& d) {
+    const TestRom gs1 = testRom("gs-01.bin", 3000), gs2 = testRom("gs-02.bin", 100);
+    const TestRom br1 = testRom("br-01.bin", 512), br2 = testRom("br-02.bin", 512);
+    const TestRom sc1 = testRom("sc-01.bin", 2048);
+    const TestRom co1 = testRom("co-01.bin", 1024), co2 = testRom("co-02.bin", 64);
+    const TestRom pa1 = testRom("pa-01.bin", 256), pa2 = testRom("pa-02.bin", 256),
+                  pa3 = testRom("pa-03.bin", 256);
+    const TestRom sz1 = testRom("sz-01.bin", 1000);
+    const TestRom pr1 = testRom("pr-01.bin", 700), pr2 = testRom("pr-02.bin", 800);
+    const TestRom mc1 = testRom("mc-01.bin", 300), mc2 = testRom("mc-02.bin", 400);
+    const TestRom sp1 = testRom("sp-01.bin", 500), sp2 = testRom("sp-02.bin", 600);
+    const TestRom ab1 = testRom("ab-01.bin", 10), ac1 = testRom("ac-01.bin", 10);
+    const TestRom tw1 = testRom("tw-01.bin", 128), nz1 = testRom("nz-01.bin", 10);
+    const std::string wrong512 = testRom("other", 512).data;
+    if (!d.setUp({{"goodset", "", {gs1, gs2}},
+                  {"badcrc", "", {br1, br2}},
+                  {"storcrc", "", {sc1}},
+                  {"corrupt", "", {co1, co2}},
+                  {"partial", "", {pa1, pa2, pa3}},
+                  {"sizes", "", {sz1}},
+                  {"parent", "", {pr1, pr2}},
+                  {"mclone", "parent", {mc1, mc2}},
+                  {"sclone", "parent", {sp1, sp2}},
+                  {"absent", "", {ab1}},
+                  {"aclone", "parent", {ac1}},
+                  {"twice", "", {tw1}},
+                  {"notzip", "", {nz1}}}))
+        return false;
+
+    const QString a = d.first + "/", b = d.second + "/";
+    bool ok =
+        writeZip(a + "goodset.zip",
+                 {{"GS-01.BIN", gs1.data}, {"gs-02.bin", gs2.data}, {"readme.txt", "not a rom"}}) &&
+        writeZip(b + "badcrc.zip", {{br1.name, br1.data}, {br2.name, wrong512}}) &&
+        writeZip(a + "storcrc.zip", zipEntries({sc1})) &&
+        writeZip(b + "corrupt.zip", zipEntries({co1, co2})) &&
+        writeZip(a + "partial.zip", {{pa1.name, pa1.data}, {pa3.name, wrong512.substr(0, 256)}}) &&
+        writeZip(b + "sizes.zip", {{sz1.name, sz1.data.substr(0, 999)}}) &&
+        writeZip(a + "parent.zip", zipEntries({pr1, pr2, mc1, mc2, sp2})) &&
+        writeZip(b + "sclone.zip", zipEntries({sp1})) &&
+        writeZip(a + "twice.zip", {{tw1.name, std::string(128, 'x')}}) &&
+        writeZip(b + "twice.zip", zipEntries({tw1})) &&
+        writeAll(a + "notzip.zip", "this is not an archive") &&
+        QDir().mkpath(b + "absent.zip"); // a directory is not an archive
+    if (!ok)
+        return false;
+
+    // A stored crc that does not match the data: both headers record it.
+    QByteArray bytes = sk::test::readBytes(a + "storcrc.zip");
+    const auto le32 = [](uint32_t v) {
+        const char bytes[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+        return QByteArray(bytes, 4);
+    };
+    const uint32_t crc = sk::crc32(sc1.data.data(), sc1.data.size());
+    if (bytes.count(le32(crc)) != 2)
+        return false;
+    bytes.replace(le32(crc), le32(crc ^ 0x00FF00FFu));
+    ok = writeAll(a + "storcrc.zip", bytes);
+
+    // Data changed behind a stored crc that is right.
+    bytes = sk::test::readBytes(b + "corrupt.zip");
+    const qsizetype at = bytes.indexOf(QByteArray::fromStdString(co1.data));
+    if (at < 0)
+        return false;
+    bytes[at + 500] = char(bytes[at + 500] ^ 0x5A);
+    return ok && writeAll(b + "corrupt.zip", bytes);
+}
+
 } // namespace
 
 class TstToolCommon : public QObject {
@@ -127,6 +299,10 @@ private slots:
     void simGameResolution();
     void simGameFromCatalogFile();
     void simGameFailuresWriteNothing();
+
+    void simRomcheckReport();
+    void simRomcheckOneSetVerbose();
+    void simRomcheckFailures();
 };
 
 void TstToolCommon::crc32KnownValues_data() {
@@ -150,6 +326,7 @@ void TstToolCommon::crc32Continues() {
     const QByteArray a = "The quick brown ", b = "fox jumps over the lazy dog";
     const uint32_t first = sk::crc32(a.constData(), size_t(a.size()));
     QCOMPARE(sk::crc32(b.constData(), size_t(b.size()), first), 0x414fa339u);
+    QCOMPARE(sk::crc32(nullptr, 0, first), first);
 }
 
 void TstToolCommon::emptyZipIsTheBareEndRecord() {
@@ -158,6 +335,12 @@ void TstToolCommon::emptyZipIsTheBareEndRecord() {
     QVERIFY(sk::writeStoredZip(path.toStdString(), {}));
     const std::string bytes = readAll(path);
     QCOMPARE(bytes, std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    std::string built;
+    QVERIFY(sk::buildStoredZip({}, built));
+    QCOMPARE(built, bytes);
+    std::vector<sk::test::ReadBackEntry> read;
+    QCOMPARE(sk::test::readZip(bytes, read), std::string());
+    QVERIFY(read.empty());
 }
 
 void TstToolCommon::zipRoundTrip() {
@@ -176,22 +359,31 @@ void TstToolCommon::zipRoundTrip() {
     QVERIFY2(sk::writeStoredZip(path.toStdString(), entries, &error), error.c_str());
 
     std::vector<sk::test::ReadBackEntry> read;
-    const std::string problem = sk::test::readStoredZip(readAll(path), read);
+    const std::string problem = sk::test::readZip(readAll(path), read);
     QVERIFY2(problem.empty(), problem.c_str());
     QCOMPARE(read.size(), entries.size());
     for (size_t i = 0; i < entries.size(); ++i) {
         QCOMPARE(read[i].name, entries[i].name);
         QVERIFY(read[i].data == entries[i].data);
+        QCOMPARE(read[i].method, uint16_t(ZIP_CM_STORE));
+        QCOMPARE(read[i].crc, sk::crc32(entries[i].data.data(), entries[i].data.size()));
     }
-    // Only the non-ASCII name is marked as UTF-8.
-    QCOMPARE(read[0].flags, uint16_t(0));
-    QCOMPARE(read[3].flags, uint16_t(1 << 11));
+    QCOMPARE(read[0].crc, 0x3610a686u); // crc of "hello", known independently of zlib
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"set.zip"});
 
-    // Rewriting replaces the archive rather than appending to it.
+    // The same entries always give the same bytes, in memory as on disk.
+    std::string built;
+    QVERIFY(sk::buildStoredZip(entries, built));
+    QVERIFY(built == readAll(path));
+    const QString again = dir.filePath("again.zip");
+    QVERIFY(sk::writeStoredZip(again.toStdString(), entries));
+    QVERIFY(readAll(again) == built);
+
+    // Rewriting replaces the archive rather than adding to it.
     QVERIFY(sk::writeStoredZip(path.toStdString(), {{"only.bin", "1"}}));
-    QVERIFY(sk::test::readStoredZip(readAll(path), read).empty());
+    QCOMPARE(sk::test::readZip(readAll(path), read), std::string());
     QCOMPARE(read.size(), size_t(1));
+    QCOMPARE(read[0].name, std::string("only.bin"));
 }
 
 void TstToolCommon::zipAcceptedByUnzip() {
@@ -223,10 +415,16 @@ void TstToolCommon::zipRejectsBadEntries() {
         QVERIFY(!sk::writeStoredZip(path, entries, &error));
         QVERIFY(!error.empty());
         QVERIFY(!QFile::exists(QString::fromStdString(path)));
+        std::string bytes = "old";
+        QVERIFY(!sk::buildStoredZip(entries, bytes));
+        QVERIFY(bytes.empty());
     }
-    std::string error;
-    QVERIFY(!sk::writeStoredZip(dir.filePath("missing/x.zip").toStdString(), {}, &error));
-    QVERIFY(error.find("missing") != std::string::npos);
+    for (const std::vector<sk::ZipEntry>& entries :
+         {std::vector<sk::ZipEntry>{}, std::vector<sk::ZipEntry>{{"a.bin", "1"}}}) {
+        std::string error;
+        QVERIFY(!sk::writeStoredZip(dir.filePath("missing/x.zip").toStdString(), entries, &error));
+        QVERIFY2(error.find("missing") != std::string::npos, error.c_str());
+    }
     QVERIFY(QDir(dir.path()).isEmpty());
 }
 
@@ -731,6 +929,159 @@ void TstToolCommon::simGameFailuresWriteNothing() {
                                          QFile::encodeName(dir.filePath("Config/Kalto.cfg")) +
                                          ": No such file or directory");
     QVERIFY(QDir(dir.filePath("screens")).isEmpty());
+}
+
+void TstToolCommon::simRomcheckReport() {
+    RomcheckDir d;
+    QVERIFY(makeRomcheckScenario(d));
+    const Run r = d.romcheck({"-romcheck"});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.err.isEmpty(), r.err.constData());
+    const QList<QByteArray> lines = linesOf(r.out);
+    QVERIFY(lines.size() > 2);
+    QCOMPARE(lines[0], QByteArray("Kalto romset check"));
+    QCOMPARE(lines[1], QByteArray("Checking 13 romsets..."));
+    QCOMPARE(lines.last(), QByteArray("Done: 11 found, 4 good, 7 bad"));
+    // Sets that are nowhere, or a clone whose parent's archive lacks its files, are not listed;
+    // the first directory holding a set wins.
+    QCOMPARE(barLines(r.out), (QList<QByteArray>{
+                                  "goodset      | OK",
+                                  "badcrc       | BAD wrong CRC in br-02.bin",
+                                  "storcrc      | BAD wrong CRC in sc-01.bin",
+                                  "corrupt      | BAD wrong CRC in co-01.bin",
+                                  "partial      | BAD missing pa-02.bin, wrong CRC in pa-03.bin",
+                                  "sizes        | BAD wrong size of sz-01.bin",
+                                  "parent       | OK",
+                                  "mclone       | OK",
+                                  "sclone       | OK",
+                                  "twice        | BAD wrong CRC in tw-01.bin",
+                                  "notzip       | BAD cannot read notzip.zip: Not a zip archive",
+                              }));
+    QCOMPARE(lines.size(), 2 + 11 + 1);
+
+    // Without a list file the check covers the built-in games; none is installed here.
+    const Run builtIn = run(d.exe, {"-romcheck"});
+    QCOMPARE(builtIn.exitCode, 0);
+    QCOMPARE(
+        linesOf(builtIn.out),
+        (QList<QByteArray>{"Kalto romset check",
+                           "Checking " + QByteArray::number(qsizetype(sk::demoCatalog().size())) +
+                               " romsets...",
+                           "Done: 0 found, 0 good, 0 bad"}));
+}
+
+void TstToolCommon::simRomcheckOneSetVerbose() {
+    RomcheckDir d;
+    QVERIFY(makeRomcheckScenario(d));
+    const QString log = "KALTO_SIM_LOG=" + d.dir.filePath("runs.log");
+    auto check = [&](const QString& zip) {
+        const Run r = d.romcheck({"-romcheck", zip, "-verbose"}, {log});
+        if (r.exitCode != 0 || !r.err.isEmpty())
+            qWarning("status %d: %s", r.exitCode, r.err.constData());
+        return linesOf(r.out);
+    };
+    const auto found = [](const TestRom& rom, const char* archive) {
+        return QString("  %1 expected %2 bytes crc %3, found %2 bytes crc %3 in %4: OK")
+            .arg(QString::fromStdString(rom.name), -12)
+            .arg(rom.data.size(), 7)
+            .arg(hex8(rom.data), archive)
+            .toUtf8();
+    };
+
+    QCOMPARE(check("goodset"),
+             (QList<QByteArray>{"Kalto romset check", "Checking 1 romset...", "goodset      | OK",
+                                found(testRom("gs-01.bin", 3000), "goodset.zip"),
+                                found(testRom("gs-02.bin", 100), "goodset.zip"),
+                                "Done: 1 found, 1 good, 0 bad"}));
+
+    // The crc of the data next to the crc the archive records.
+    const TestRom sc1 = testRom("sc-01.bin", 2048);
+    const uint32_t crc = sk::crc32(sc1.data.data(), sc1.data.size());
+    QList<QByteArray> lines = check("storcrc");
+    QCOMPARE(lines.mid(2, 2),
+             (QList<QByteArray>{"storcrc      | BAD wrong CRC in sc-01.bin",
+                                QString("  sc-01.bin    expected    2048 bytes crc %1, found    "
+                                        "2048 bytes crc %1 (stored crc %2) in storcrc.zip: BAD "
+                                        "wrong CRC")
+                                    .arg(hex8(sc1.data))
+                                    .arg(crc ^ 0x00FF00FFu, 8, 16, QChar('0'))
+                                    .toUtf8()}));
+
+    lines = check("partial");
+    QCOMPARE(lines.size(), 2 + 1 + 3 + 1);
+    QCOMPARE(lines[2], QByteArray("partial      | BAD missing pa-02.bin, wrong CRC in pa-03.bin"));
+    QVERIFY(lines[3].endsWith(" in partial.zip: OK"));
+    QCOMPARE(lines[4], "  pa-02.bin    expected     256 bytes crc " +
+                           hex8(testRom("pa-02.bin", 256).data).toUtf8() +
+                           ", not found: BAD missing");
+    QVERIFY(lines[5].endsWith(" in partial.zip: BAD wrong CRC"));
+    QCOMPARE(lines[6], QByteArray("Done: 1 found, 0 good, 1 bad"));
+
+    // A clone's files: its own archive first, then its parent's.
+    lines = check("sclone");
+    QCOMPARE(lines.mid(2, 3),
+             (QList<QByteArray>{"sclone       | OK", found(testRom("sp-01.bin", 500), "sclone.zip"),
+                                found(testRom("sp-02.bin", 600), "parent.zip")}));
+
+    // A set asked for by name gets an answer even when it is nowhere.
+    QCOMPARE(check("absent"), (QList<QByteArray>{"Kalto romset check", "Checking 1 romset...",
+                                                 "absent       | BAD romset not found",
+                                                 "Done: 0 found, 0 good, 0 bad"}));
+    QCOMPARE(check("aclone").value(2), QByteArray("aclone       | BAD romset not found"));
+
+    const Run unknown = d.romcheck({"-romcheck", "Goodset", "-verbose"});
+    QCOMPARE(unknown.exitCode, 2);
+    QVERIFY(unknown.out.isEmpty());
+    QCOMPARE(lastLine(unknown.err), QByteArray("kalto-sim: unknown game Goodset"));
+
+    QCOMPARE(QString::fromStdString(readAll(d.dir.filePath("runs.log"))),
+             QStringLiteral("-romcheck goodset -verbose\n-romcheck storcrc -verbose\n"
+                            "-romcheck partial -verbose\n-romcheck sclone -verbose\n"
+                            "-romcheck absent -verbose\n-romcheck aclone -verbose\n"));
+}
+
+void TstToolCommon::simRomcheckFailures() {
+    RomcheckDir d;
+    QVERIFY(makeRomcheckScenario(d));
+    const QList<QByteArray> full = barLines(d.romcheck({"-romcheck"}).out);
+    QCOMPARE(full.size(), 11);
+
+    // A run that breaks off: part of the report, a complaint, and a status that says so.
+    const Run broken = d.romcheck({"-romcheck"}, {"KALTO_SIM_ROMCHECK_FAULT=exit"});
+    QCOMPARE(broken.exitCode, 4);
+    QCOMPARE(barLines(broken.out), full.mid(0, 5));
+    QVERIFY(!broken.out.contains("Done:"));
+    QCOMPARE(lastLine(broken.err),
+             QByteArray("kalto-sim: romset check aborted: cannot read the rom directories"));
+
+    QProcess crash;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("KALTO_SIM_ROMCHECK_FAULT", "crash");
+    env.insert("KALTO_SIM_CATALOG", d.catalog);
+    crash.setProcessEnvironment(env);
+    crash.start(d.exe, {"-romcheck"});
+    QVERIFY(crash.waitForFinished(30000));
+    QCOMPARE(crash.exitStatus(), QProcess::CrashExit);
+
+    const Run noList = run(d.exe, {"-romcheck"}, {"KALTO_SIM_CATALOG=" + d.dir.filePath("no")});
+    QCOMPARE(noList.exitCode, 1);
+    QVERIFY(noList.out.isEmpty());
+
+    // No rom directory configured: the check runs and finds nothing.
+    const QString cfg = d.dir.filePath("Config/Kalto.cfg");
+    QVERIFY(writeAll(cfg, "[Directories]\r\nrom_dir_0 = \r\n"));
+    const Run none = d.romcheck({"-romcheck"});
+    QCOMPARE(none.exitCode, 0);
+    QVERIFY(barLines(none.out).isEmpty());
+    QCOMPARE(lastLine(none.out), QByteArray("Done: 0 found, 0 good, 0 bad"));
+
+    QVERIFY(QFile::remove(cfg));
+    const Run noConfig = d.romcheck({"-romcheck", "goodset", "-verbose"});
+    QCOMPARE(noConfig.exitCode, 1);
+    QVERIFY(noConfig.out.isEmpty());
+    QCOMPARE(lastLine(noConfig.err),
+             "kalto-sim: cannot read " + QFile::encodeName(cfg) + ": No such file or directory");
+    QVERIFY(!QFile::exists(cfg));
 }
 
 QTEST_GUILESS_MAIN(TstToolCommon)

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+class TGameObjectList;
+
+// The emulator's romset check report, as marks on the games. Only lines holding "|"
+// count: their first word names the game, "| BAD" anywhere marks its romset bad, any
+// other such line marks it good and installed (a bad romset keeps its installed flag).
+// Lines naming no game of the list are skipped; games the report does not name keep
+// their flags.
+void ApplyRomcheckReport(TGameObjectList& games, QByteArrayView report);
+// The same from the report file. Throws FileError when it cannot be read.
+void ReadRomcheckResults(TGameObjectList& games, const QString& romcheckFile);

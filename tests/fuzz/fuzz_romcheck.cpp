@@ -1,0 +1,44 @@
+// Reads the emulator's romset check report into a small game list. Beyond not crashing:
+// a game whose name no counted line begins with keeps both of its marks, and a game the
+// report calls good ends up installed.
+#include "FuzzCheck.h"
+#include "games/GameObject.h"
+#include "games/RomcheckResults.h"
+
+#include <QByteArray>
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+const char* const kZips[] = {"robo", "roboj", "bad", "Caf\xe9", "x"};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray report(reinterpret_cast<const char*>(data), qsizetype(size));
+    TGameObjectList games;
+    for (int i = 0; const char* zip : kZips) {
+        TGameObject game;
+        game.ZipName = QString::fromLatin1(zip);
+        game.Installed = i % 2 == 0;
+        game.BadRomcheck = i % 3 == 0;
+        games.AddGame(std::move(game));
+        ++i;
+    }
+    ApplyRomcheckReport(games, report);
+    for (int i = 0; const char* zip : kZips) {
+        const TGameObject* game = games.FindGame(QString::fromLatin1(zip));
+        CHECK(game);
+        // A game the report never names at the start of a line with a bar is untouched.
+        if (!report.contains(QByteArray(zip))) {
+            CHECK(game->Installed == (i % 2 == 0));
+            CHECK(game->BadRomcheck == (i % 3 == 0));
+        }
+        // Only a bad mark can leave a game uninstalled once the report named it good.
+        if (!game->Installed)
+            CHECK(game->BadRomcheck || i % 2 != 0);
+        ++i;
+    }
+    return 0;
+}

@@ -1,0 +1,164 @@
+// The romset check's report read into the games' marks, the needed-files report, and the
+// secret games' section of the emulator's configuration.
+
+#include "TestSupport.h"
+#include "core/FileError.h"
+#include "core/IniDocument.h"
+#include "core/PathSet.h"
+#include "games/GameObject.h"
+#include "games/RomcheckResults.h"
+#include "launch/EmulatorConfig.h"
+#include "launch/NeededReport.h"
+
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using testsupport::FrontEndDir;
+
+namespace {
+
+TGameObject game(const QString& zip, bool installed, bool bad = false) {
+    TGameObject g;
+    g.ZipName = zip;
+    g.Description = zip.toUpper();
+    g.Installed = installed;
+    g.BadRomcheck = bad;
+    return g;
+}
+
+} // namespace
+
+class TestRomcheck : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<FrontEndDir>();
+        m_paths.setFrontEndDir(m_dir->path());
+    }
+    void cleanup() { m_dir.reset(); }
+
+    // Only lines with "|" count; "| BAD" (bar, blank, capitals) is the only bad mark; a
+    // good line installs, a bad one leaves the installed flag alone; unknown names and
+    // games the report does not name change nothing.
+    void reportMarksTheGames() {
+        TGameObjectList games;
+        for (const char* zip : {"good", "bad", "nobar", "lower", "tight", "silent", "absent"})
+            games.AddGame(game(QLatin1StringView(zip), false, QByteArray(zip) == "silent"));
+        games.FindGame(u"absent")->Installed = true;
+        games.FindGame(u"bad")->Installed = true;
+        ApplyRomcheckReport(games, "Kalto romset check | version 1\r\n"
+                                   "  good        | OK\r\n"
+                                   "bad         | BAD wrong CRC in b.bin\n"
+                                   "nobar OK no bar here\n"
+                                   "lower | bad\n"
+                                   "tight |BAD\n"
+                                   "nosuchgame | BAD\n"
+                                   "| BAD\n"
+                                   "\tabsent | BAD\r");
+        const auto flags = [&](const char16_t* zip) {
+            const TGameObject* g = games.FindGame(QStringView(zip));
+            return std::pair{g->Installed, g->BadRomcheck};
+        };
+        QCOMPARE(flags(u"good"), std::pair(true, false));
+        QCOMPARE(flags(u"bad"), std::pair(true, true)); // installed stays as it was
+        QCOMPARE(flags(u"absent"), std::pair(true, true));
+        QCOMPARE(flags(u"nobar"), std::pair(false, false)); // no bar: nothing
+        QCOMPARE(flags(u"lower"), std::pair(true, false));  // lower case counts as good
+        QCOMPARE(flags(u"tight"), std::pair(true, false));  // no blank after the bar: good
+        QCOMPARE(flags(u"silent"), std::pair(false, true)); // not named: kept
+
+        // A good line later clears the mark; a missing report says so.
+        ApplyRomcheckReport(games, "bad | OK");
+        QCOMPARE(flags(u"bad"), std::pair(true, false));
+        QVERIFY_THROWS_EXCEPTION(FileError,
+                                 ReadRomcheckResults(games, m_dir->file(u"romcheck.txt"_s)));
+    }
+
+    // Every heading even without games, names cut or filled to 40 characters, an
+    // uninstalled bad set only under uninstalled, and pictures matched as zip + "." +
+    // any extension without regard to case.
+    void neededReport() {
+        const QString heading = u"Needed files for StartKALTO 0.27.1 public beta 1"_s;
+        const QStringList empty = lines({}, m_paths, heading);
+        QCOMPARE(empty.mid(0, 4), (QStringList{heading, u" "_s, u"--"_s, u"0 Uninstalled roms"_s}));
+        QCOMPARE(empty.filter(QRegularExpression(u"^0 "_s)).size(), 8);
+        QCOMPARE(empty.last(), u"--"_s);
+        QCOMPARE(empty.size(), 3 + 8 * 2 + 7 * 3 + 1);
+
+        for (const char* file :
+             {"Titles/abc.png", "Titles/abcd.png", "Flyers/ABC.JPG", "Gameplay/abc.001.pcx",
+              "Marquees/a.b.png", "Sound/abc.mid", "Cabinets/abc"})
+            m_dir->writeFile(QLatin1StringView(file), "x");
+        const QString longTitle = QString(41, u'L');
+        const std::vector<NeededGame> games = {
+            {u"Alpha"_s, u"abc"_s, true, false},
+            {longTitle, u"abcd"_s, false, true},
+            {u"Dotted"_s, u"a.b"_s, true, true},
+        };
+        const QStringList report = lines(games, m_paths, heading);
+        const auto section = [&](const QString& title) {
+            const qsizetype at = report.indexOf(QRegularExpression(u"\\d+ "_s + title + u".*"_s));
+            QStringList body;
+            for (qsizetype i = at + 2; i < report.size() && report[i] != u"--"; ++i)
+                body.append(report[i]);
+            return std::pair{report.value(at), body};
+        };
+        const QString cut = QString(40, u'L');
+        QCOMPARE(section(u"Uninstalled roms"_s),
+                 std::pair(u"1 Uninstalled roms"_s, QStringList{cut + u" | abcd.zip"_s}));
+        QCOMPARE(section(u"Bad romsets"_s).second,
+                 QStringList{u"Dotted"_s.leftJustified(40) + u" | a.b.zip"_s});
+        // abc.png is abc's title; abcd.png is abcd's and nobody else's.
+        QCOMPARE(section(u"Missing Titles"_s).second,
+                 QStringList{u"Dotted"_s.leftJustified(40) + u" | a.b.jpg/pcx/png/bmp"_s});
+        QCOMPARE(section(u"Missing Flyers"_s).second.size(), 2);
+        QCOMPARE(section(u"Missing Marquees"_s).second.size(), 2);
+        QCOMPARE(section(u"Missing Cabinets"_s).second.size(), 3); // "abc" has no extension
+        QCOMPARE(section(u"Missing Gameplayshots"_s).first,
+                 u"2 Missing Gameplayshots in directory "_s + m_paths.GameplayDir);
+        QCOMPARE(
+            section(u"Missing Midi-files"_s).second,
+            (QStringList{cut + u" | abcd.mid"_s, u"Dotted"_s.leftJustified(40) + u" | a.b.mid"_s}));
+
+        const QString written = WriteNeededReport(games, m_paths, heading);
+        QCOMPARE(written, m_dir->file(u"needed.txt"_s));
+        const QByteArray bytes = m_dir->readFile(u"needed.txt"_s);
+        QVERIFY(bytes.startsWith(heading.toUtf8() + "\r\n \r\n--\r\n"));
+        QCOMPARE(bytes.count("\r\n"), report.size());
+    }
+
+    // On, off, on leaves exactly one section with the two keys; off without the
+    // section still writes the file.
+    void secretGamesSection() {
+        const QString cfg = m_dir->file(u"Config/Kalto.cfg"_s);
+        m_dir->writeFile(u"Config/Kalto.cfg"_s, "; comment\n[General]\nWibble = 0\n");
+        WriteSecretGames(cfg, false);
+        QCOMPARE(m_dir->readFile(u"Config/Kalto.cfg"_s),
+                 QByteArray("[General]\r\nWibble = 0\r\n\r\n"));
+        WriteSecretGames(cfg, true);
+        WriteSecretGames(cfg, false);
+        WriteSecretGames(cfg, true);
+        const QByteArray text = m_dir->readFile(u"Config/Kalto.cfg"_s);
+        QCOMPARE(text.count("[Romlist]"), 1);
+        QVERIFY(text.contains("[Romlist]\r\ngun_lock =31745\r\ngrid_seeker =58203\r\n"));
+        WriteSecretGames(cfg, false);
+        QVERIFY(!m_dir->readFile(u"Config/Kalto.cfg"_s).contains("Romlist"));
+    }
+
+private:
+    static QStringList lines(const std::vector<NeededGame>& games, const PathSet& paths,
+                             const QString& heading) {
+        QStringList result =
+            QString::fromUtf8(NeededReportText(games, paths, heading)).split(u"\r\n"_s);
+        if (result.last().isEmpty())
+            result.removeLast(); // after the last line's end
+        return result;
+    }
+
+    std::unique_ptr<FrontEndDir> m_dir;
+    PathSet m_paths;
+};
+
+QTEST_MAIN(TestRomcheck)
+#include "tst_romcheck.moc"

@@ -1,0 +1,161 @@
+// The romset checks, the options that depend on them and the needed-files report, run
+// for real in the bundled demo with the stand-in emulator.
+
+#include "ScriptedPrompter.h"
+#include "TestSupport.h"
+#include "core/IniDocument.h"
+#include "games/GameListModel.h"
+#include "games/GameListView.h"
+#include "shell/MainUnit1.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using testsupport::FrontEndDir;
+using testsupport::ScopedEnv;
+
+class TestRomcheckWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<FrontEndDir>();
+        m_prompter = std::make_unique<ScriptedPrompter>();
+        m_opener.opened.clear();
+        QProcess makeDemo;
+        makeDemo.start(QStringLiteral(MAKE_DEMO_PATH),
+                       {m_dir->path(), testsupport::kaltoSimPath()});
+        QVERIFY(makeDemo.waitForFinished(60000));
+        QCOMPARE(makeDemo.exitCode(), 0);
+    }
+    void cleanup() {
+        m_main.reset();
+        m_prompter.reset();
+        m_dir.reset();
+    }
+
+    // The full check marks the demo's bad and incomplete sets, refills the list and asks
+    // about the report; the single check shows its details and marks one game.
+    void romchecksMarkTheBadSets() {
+        start();
+        game(u"calkids")->Installed = true;
+        m_prompter->answers = {Prompter::Answer::Yes};
+        action("MenuRomCheck")->trigger();
+        QCOMPARE(m_dir->runs().last(), u"-romcheck"_s);
+        QVERIFY(game(u"calkids")->BadRomcheck);
+        QVERIFY(game(u"gobbotic")->BadRomcheck);
+        QVERIFY(!game(u"lumabolt")->BadRomcheck);
+        QVERIFY(game(u"lumabolt")->Installed);
+        QCOMPARE(m_prompter->texts().last(), u"Do you want to see the\rFull Romcheck Report ?"_s);
+        QCOMPARE(m_opener.opened, QStringList{m_dir->file(u"romcheck.txt"_s)});
+        QVERIFY(m_dir->readFile(u"romcheck.txt"_s).contains("calkids"));
+
+        select(u"calkids");
+        auto* button = m_main->findChild<QPushButton*>(u"RomcheckButton"_s);
+        QCOMPARE(button->text(), u"Check romset calkids for CRC32 and Filesize"_s);
+        game(u"calkids")->BadRomcheck = false;
+        button->click();
+        QCOMPARE(m_dir->runs().last(), u"-romcheck calkids -verbose"_s);
+        QVERIFY(game(u"calkids")->BadRomcheck);
+        const QString memo = m_main->findChild<QPlainTextEdit*>(u"RomcheckMemo"_s)->toPlainText();
+        QVERIFY2(memo.contains(u"calkids"_s) && memo.contains(u"ck-02.bin"_s), qPrintable(memo));
+        QCOMPARE(m_prompter->shown.size(), 1);
+    }
+
+    // A check that fails keeps the old report and the marks, and says why.
+    void failedRomcheckKeepsTheReport() {
+        start();
+        m_dir->writeFile(u"romcheck.txt"_s, "calkids | OK\r\n");
+        ScopedEnv fault("KALTO_SIM_ROMCHECK_FAULT", "exit");
+        action("MenuRomCheck")->trigger();
+        QCOMPARE(m_dir->readFile(u"romcheck.txt"_s), QByteArray("calkids | OK\r\n"));
+        QVERIFY(!game(u"calkids")->BadRomcheck);
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY(m_prompter->texts().first().startsWith(
+            u"kalto.exe -romcheck did not check the romsets: it ended with exit status 4."_s));
+    }
+
+    // Merged romsets: Cancel (or closing the box) takes the mark back, No runs the
+    // installed check, Yes the full check; turning it off changes no flag.
+    void mergedRomsetsSupport() {
+        start();
+        QAction* merged = action("MenuMergedRomsetsSupport");
+        m_prompter->answers = {Prompter::Answer::Cancel};
+        merged->trigger();
+        QVERIFY(!merged->isChecked());
+        QVERIFY(m_prompter->texts().last().startsWith(
+            u"Merge Romsets Support makes the installed-statusses\rdepend on the romchecks"_s));
+
+        game(u"lumabolt")->BadRomcheck = true;
+        m_prompter->answers = {Prompter::Answer::No};
+        merged->trigger();
+        QVERIFY(merged->isChecked());
+        QVERIFY(!game(u"lumabolt")->Installed); // installed follows the marks now
+
+        merged->trigger(); // off: every flag stays
+        QVERIFY(!merged->isChecked());
+        QVERIFY(!game(u"lumabolt")->Installed);
+
+        const int runs = m_dir->runs().size();
+        m_prompter->answers = {Prompter::Answer::Yes, Prompter::Answer::No};
+        merged->trigger();
+        QCOMPARE(m_dir->runs().size(), runs + 1);
+        QCOMPARE(m_dir->runs().last(), u"-romcheck"_s);
+        QVERIFY(game(u"lumabolt")->Installed);
+        QVERIFY(!game(u"calkids")->Installed); // bad, so not installed with merged sets
+    }
+
+    // Secret games: the section is written or erased, and the list asked for again.
+    void secretGames() {
+        start();
+        const int runs = m_dir->runs().size();
+        action("MenuEnableSecretGames")->trigger();
+        QCOMPARE(m_dir->runs().size(), runs + 1);
+        QCOMPARE(m_dir->runs().last(), u"-listinfo"_s);
+        const IniDocument cfg(m_dir->file(u"Config/Kalto.cfg"_s));
+        QCOMPARE(cfg.readInteger(u"Romlist", u"gun_lock ", 0), 31745);
+        QCOMPARE(cfg.readInteger(u"Romlist", u"grid_seeker ", 0), 58203);
+        action("MenuEnableSecretGames")->trigger();
+        QVERIFY(!m_dir->readFile(u"Config/Kalto.cfg"_s).contains("Romlist"));
+        QVERIFY(!m_main->terminating());
+    }
+
+    // The report is written and opened; the demo's pictures and sounds count.
+    void neededReport() {
+        start();
+        action("MSReportNeeded")->trigger();
+        QCOMPARE(m_opener.opened, QStringList{m_dir->file(u"needed.txt"_s)});
+        const QByteArray report = m_dir->readFile(u"needed.txt"_s);
+        QVERIFY(report.startsWith("Needed files for StartKALTO 0.27.1 public beta 1\r\n"));
+        QVERIFY(!report.contains("| lumabolt.jpg/pcx/png/bmp"));
+        QVERIFY(report.contains("| skyloom.mid"));
+        QVERIFY(!report.contains("| lumabolt.mid"));
+    }
+
+private:
+    void start() {
+        m_main = std::make_unique<TMain1>(*m_prompter, m_opener);
+        QVERIFY(!m_main->terminating());
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+    TGameObject* game(QStringView zip) const { return m_main->games().FindGame(zip); }
+    void select(QStringView zip) {
+        m_main->findChild<GameListView*>()->selectRow(m_main->listModel()->rowOf(game(zip)));
+        QCOMPARE(m_main->currentGame()->ZipName, zip);
+    }
+    QAction* action(const char* name) const {
+        return m_main->findChild<QAction*>(QLatin1StringView(name));
+    }
+
+    std::unique_ptr<FrontEndDir> m_dir;
+    std::unique_ptr<ScriptedPrompter> m_prompter;
+    RecordingOpener m_opener;
+    std::unique_ptr<TMain1> m_main;
+};
+
+QTEST_MAIN(TestRomcheckWindow)
+#include "tst_romcheckwindow.moc"
