@@ -159,19 +159,18 @@ QByteArray NeededReportText(const std::vector<NeededGame>& games, const PathSet&
             QByteArray& text = sections[section];
             text.append(prefix);
             text.append(ending);
-            text.append("\r\n", 2);
             ++counts[section];
         };
         if (!game.installed)
-            add(Uninstalled, ".zip");
+            add(Uninstalled, ".zip\r\n");
         else if (game.badRomset)
-            add(Bad, ".zip");
+            add(Bad, ".zip\r\n");
         for (const Folder& folder : folders) {
             if (!folder.has[i])
-                add(folder.section, ".jpg/pcx/png/bmp");
+                add(folder.section, ".jpg/pcx/png/bmp\r\n");
         }
         if (!hasMusic[i])
-            add(Midi, ".mid");
+            add(Midi, ".mid\r\n");
     }
 
     const std::array<QString, Count> headings = {
