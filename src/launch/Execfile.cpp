@@ -1,5 +1,6 @@
 #include "Execfile.h"
 
+#include "core/Platform.h"
 #include "core/Prompter.h"
 
 #include <QCoreApplication>
@@ -247,6 +248,20 @@ void TExecFile::terminateRuns() {
             m_terminatedGroups.removeOne(pid);
         });
     }
+}
+
+QString TExecFile::lastRunEnding() const {
+    if (m_lastCancelled)
+        return QStringLiteral("was cancelled");
+    if (!m_lastNormalExit)
+        return QStringLiteral("ended abnormally");
+    if (const int signal = platform::signalFromScriptStatus(m_lastExitCode))
+        return QStringLiteral("ended abnormally (signal %1, %2)")
+            .arg(signal)
+            .arg(platform::signalDescription(signal));
+    if (m_lastExitCode != 0)
+        return QStringLiteral("ended with exit status %1").arg(m_lastExitCode);
+    return {};
 }
 
 QStringList TExecFile::lastErrorLines(int maxLines) const {

@@ -97,6 +97,11 @@ public:
     bool lastRunExitedNormally() const { return m_lastNormalExit; }
     int lastExitCode() const { return m_lastExitCode; }
     bool lastRunCancelled() const { return m_lastCancelled; }
+    // How the last waited-for run ended, as words that follow its subject ("ended with
+    // exit status 3", "was cancelled"); empty when it ended by itself with status 0. A
+    // launch script passes on an emulator killed by a signal as 128 + the signal, which
+    // reads as that signal.
+    QString lastRunEnding() const;
     // The last lines the last run wrote to its error stream (at most maxLines).
     QStringList lastErrorLines(int maxLines) const;
     // The program found for CommandLine by the last associated start, if any.

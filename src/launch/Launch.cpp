@@ -4,7 +4,6 @@
 #include "Execfile.h"
 #include "GameSettings.h"
 #include "core/PathSet.h"
-#include "core/Platform.h"
 #include "core/Prompter.h"
 
 #include <QDir>
@@ -46,9 +45,7 @@ LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prom
     execEmu.setParameters(arguments);
     result.started = execEmu.Execute();
     if (result.started) {
-        result.exitedNormally = execEmu.lastRunExitedNormally();
-        result.exitCode = execEmu.lastExitCode();
-        result.cancelled = execEmu.lastRunCancelled();
+        result.ending = execEmu.lastRunEnding();
         result.lastWords = execEmu.lastErrorLines(1).value(0);
     }
 
@@ -61,24 +58,9 @@ LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prom
 }
 
 QString failedRunText(const QString& title, const LaunchResult& result) {
-    if (!result.started)
+    if (!result.started || result.ending.isEmpty())
         return {};
-    const int signal =
-        result.exitedNormally ? platform::signalFromScriptStatus(result.exitCode) : 0;
-    QString how;
-    if (result.cancelled)
-        how = QStringLiteral("was stopped");
-    else if (!result.exitedNormally)
-        how = QStringLiteral("ended abnormally");
-    else if (signal != 0)
-        how = QStringLiteral("ended abnormally (signal %1, %2)")
-                  .arg(signal)
-                  .arg(platform::signalDescription(signal));
-    else if (result.exitCode != 0)
-        how = QStringLiteral("ended with exit status %1").arg(result.exitCode);
-    else
-        return {};
-    QString text = QStringLiteral("%1 did not run: the emulator %2.").arg(title, how);
+    QString text = QStringLiteral("%1 did not run: the emulator %2.").arg(title, result.ending);
     if (!result.lastWords.isEmpty())
         text += QStringLiteral(" It said: ") + result.lastWords;
     return text;

@@ -12,10 +12,8 @@ class TExecFile;
 // What one game run left behind, for the window to show.
 struct LaunchResult {
     bool started = false; // the launch script could be started (else the user was told)
-    bool exitedNormally = true;
-    int exitCode = 0;
-    bool cancelled = false;
-    QString lastWords; // the last line the emulator wrote to its error stream
+    QString ending;       // how the run ended when it did not end well, else empty
+    QString lastWords;    // the last line the emulator wrote to its error stream
     bool resolutionKept = true;
     RomDirs romDirs; // as the emulator left them
     bool wibble = false;

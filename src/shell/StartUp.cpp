@@ -193,15 +193,14 @@ bool StartUp::RefreshGameListFile(bool checkEmuDate) {
 }
 
 QString StartUp::runFailure() const {
+    const QString ending = m_execEmu.lastRunEnding();
     QString reason;
-    if (m_execEmu.lastRunCancelled())
-        reason = QStringLiteral("the run was cancelled");
-    else if (!m_execEmu.lastRunExitedNormally())
-        reason = QStringLiteral("it was ended by a signal");
-    else if (m_execEmu.lastExitCode() != 0)
-        reason = QStringLiteral("it ended with exit status %1").arg(m_execEmu.lastExitCode());
-    else
+    if (ending.isEmpty())
         reason = QStringLiteral("its output holds no games");
+    else
+        reason =
+            (m_execEmu.lastRunCancelled() ? QStringLiteral("the run ") : QStringLiteral("it ")) +
+            ending;
     QString text =
         QStringLiteral("kalto.exe -listinfo did not give the list of games: %1.").arg(reason);
     const QStringList said = m_execEmu.lastErrorLines(5);

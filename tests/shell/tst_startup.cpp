@@ -273,8 +273,8 @@ private slots:
         QTest::newRow("exit status")
             << QByteArray("exit") << QStringLiteral("it ended with exit status 3")
             << QStringLiteral("kalto-sim: cannot list the supported games");
-        QTest::newRow("crash") << QByteArray("crash") << QStringLiteral("exit status 137")
-                               << QString();
+        QTest::newRow("crash") << QByteArray("crash")
+                               << QStringLiteral("ended abnormally (signal 9") << QString();
         QTest::newRow("no games") << QByteArray("silent")
                                   << QStringLiteral("its output holds no games") << QString();
     }
