@@ -60,9 +60,12 @@ void TMain::ChUseDefSettingsClick() {
         m_panelEditable = false;
         SettingsScrollBox->hide();
         setToolButtonVisible(SetToolUndo, false);
-        if (m_currentGame)
+        // A game that has its own file loses it and shows the defaults; one that had
+        // none (every selection of such a game comes here) shows them already.
+        if (m_currentGame && !UsesDefaultSettings(m_paths.IniFilesDir, m_currentGame->ZipName)) {
             DropOwnSettings(m_paths.IniFilesDir, m_currentGame->ZipName, true);
-        FillSettingsPanel();
+            FillSettingsPanel();
+        }
     } else {
         // The defaults become the game's own at the next save, not now.
         SettingsScrollBox->show();
