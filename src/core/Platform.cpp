@@ -79,6 +79,22 @@ QDateTime modificationTime(const QString& path) {
     return QDateTime::fromSecsSinceEpoch(date.toSecsSinceEpoch(), Qt::UTC);
 }
 
+FolderStamp folderStamp(const QString& dir) {
+#ifdef Q_OS_UNIX
+    struct stat info = {};
+    if (::stat(QFile::encodeName(dir).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return {};
+    // Another folder put in its place has another identity.
+    return {qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec,
+            quint64(info.st_ino) ^ (quint64(info.st_dev) << 32)};
+#else
+    const QFileInfo info(dir);
+    if (!info.isDir())
+        return {};
+    return {info.lastModified().toMSecsSinceEpoch() * 1000000, 0};
+#endif
+}
+
 bool renameNoReplace(const QString& from, const QString& to) {
 #ifdef Q_OS_UNIX
     const QByteArray source = QFile::encodeName(from);

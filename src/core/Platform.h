@@ -39,6 +39,16 @@ bool isSafeFileName(QStringView name);
 // repeated hour of a daylight-saving change still compares equal to itself.
 QDateTime modificationTime(const QString& path);
 
+// What identifies a folder's state without reading it: its identity and the time of its
+// last change, to the nanosecond where the system keeps it. Adding, removing or renaming
+// an entry changes it. modifiedNs is -1 when there is no such folder.
+struct FolderStamp {
+    qint64 modifiedNs = -1;
+    quint64 id = 0;
+    bool operator==(const FolderStamp&) const = default;
+};
+FolderStamp folderStamp(const QString& dir);
+
 // Renames from to to unless to exists in any form, a dangling symbolic link included.
 // Never copies: where the file system cannot rename without replacing, nothing
 // happens. Returns false (with errno set) when nothing was renamed.

@@ -1,5 +1,6 @@
 #include "GameSound.h"
 
+#include "FolderListing.h"
 #include "MidiCheck.h"
 #include "core/Platform.h"
 
@@ -172,11 +173,12 @@ QString gameSoundFile(const QString& soundDir, const QString& zipName, SoundChoi
     if (QFileInfo(soundDir + name).isFile())
         return soundDir + name;
     QString found;
-    platform::listDirectory(soundDir, [&](QStringView entry, platform::EntryKind kind) {
-        if (kind == platform::EntryKind::File && entry.compare(name, Qt::CaseInsensitive) == 0 &&
-            (found.isEmpty() || entry < QStringView(found)))
-            found = entry.toString();
-    });
+    const QString lower = name.toLower();
+    const auto [first, last] = namesStartingWith(folderListing(soundDir), lower);
+    for (auto it = first; it != last && found.isEmpty(); ++it) {
+        if (it->lower == lower)
+            found = it->onDisk;
+    }
     // The listing tells directories from the rest; pipes and devices are no sound files.
     if (found.isEmpty() || !QFileInfo(soundDir + found).isFile())
         return {};

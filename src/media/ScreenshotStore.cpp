@@ -1,5 +1,6 @@
 #include "ScreenshotStore.h"
 
+#include "FolderListing.h"
 #include "core/PathSet.h"
 #include "core/Platform.h"
 #include "core/Prompter.h"
@@ -18,26 +19,13 @@ namespace {
 
 const char* const kPictureExtensions[] = {".pcx", ".jpg", ".bmp", ".png"};
 
-struct Entry {
-    QString lower;
-    QString onDisk;
-};
+using Entry = ListedName;
 
 // The files of dir whose names begin with prefix (lower case), in name order without
 // regard to case.
 std::vector<Entry> filesStartingWith(const QString& dir, const QString& prefix) {
-    std::vector<Entry> entries;
-    platform::listDirectory(dir, [&](QStringView name, platform::EntryKind kind) {
-        if (kind != platform::EntryKind::File)
-            return;
-        QString lower = name.toString().toLower();
-        if (lower.startsWith(prefix))
-            entries.push_back({std::move(lower), name.toString()});
-    });
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return a.lower != b.lower ? a.lower < b.lower : a.onDisk < b.onDisk;
-    });
-    return entries;
+    const auto [first, last] = namesStartingWith(folderListing(dir), prefix);
+    return std::vector<Entry>(first, last);
 }
 
 // From the last "." on, or nothing.
@@ -68,11 +56,12 @@ bool copyReplacing(const QString& source, const QString& target) {
 }
 
 // The names in dir, lower-cased: one listing answers every question about the folder.
-QSet<QString> lowerNames(const QString& dir) {
+// The names of the game's gameplay pictures (lower case): one listing answers every
+// question about the numbers taken.
+QSet<QString> takenNames(const QString& gameplayDir, const QString& lowerZip) {
     QSet<QString> names;
-    platform::listDirectory(dir, [&](QStringView name, platform::EntryKind) {
-        names.insert(name.toString().toLower());
-    });
+    for (const Entry& entry : filesStartingWith(gameplayDir, lowerZip + u'.'))
+        names.insert(entry.lower);
     return names;
 }
 
@@ -96,7 +85,7 @@ QString NumberText(int number) {
 
 QString NextGameplayName(const QString& gameplayDir, const QString& zipName) {
     const QString lowerZip = zipName.toLower();
-    const int n = nextFreeNumber(lowerNames(gameplayDir), lowerZip, 1);
+    const int n = nextFreeNumber(takenNames(gameplayDir, lowerZip), lowerZip, 1);
     return gameplayDir + lowerZip + u'.' + NumberText(n) + QStringLiteral(".pcx");
 }
 
@@ -111,7 +100,7 @@ int CollectRunScreenshots(const QString& tempDir, const QString& gameplayDir,
     shots.sort(Qt::CaseInsensitive);
 
     const QString lowerZip = zipName.toLower();
-    QSet<QString> taken = lowerNames(gameplayDir);
+    QSet<QString> taken = takenNames(gameplayDir, lowerZip);
     int moved = 0;
     int number = 1;
     for (const QString& shot : shots) {

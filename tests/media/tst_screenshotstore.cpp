@@ -1,10 +1,14 @@
 #include "TestSupport.h"
+#include "core/PathSet.h"
 #include "media/ScreenshotStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using testsupport::FrontEndDir;
 
@@ -117,6 +121,33 @@ private slots:
         QCOMPARE(m_dir->readFile(QStringLiteral("Gameplay/MyGame.002.PCX")), "old 2");
         QCOMPARE(m_dir->readFile(QStringLiteral("Gameplay/mygame.003.pcx")), "shot a");
         QVERIFY(!QFileInfo::exists(m_temp));
+    }
+
+    // A folder unchanged for a while is listed once and its listing used again; a
+    // change of its entries is seen at once.
+    void unchangedFoldersAreListedOnce() {
+        PathSet paths;
+        paths.setFrontEndDir(m_dir->path());
+        m_dir->writeFile(QStringLiteral("Gameplay/mygame.001.pcx"), "");
+        m_dir->writeFile(QStringLiteral("Gameplay/mygame.002.pcx"), "");
+        const QByteArray folder = QFile::encodeName(paths.GameplayDir);
+        const auto age = [&] {
+            const struct timespec hourAgo = {::time(nullptr) - 3600, 0};
+            const struct timespec times[2] = {hourAgo, hourAgo};
+            QCOMPARE(::utimensat(AT_FDCWD, folder.constData(), times, 0), 0);
+        };
+        const ScreenshotKinds gameplay{false, true, false, false, false};
+        age();
+        QCOMPARE(CollectScreenshots(paths, QStringLiteral("mygame"), gameplay).size(), 2);
+        // Taken away behind the folder's time: the kept listing still shows it.
+        QVERIFY(QFile::remove(paths.GameplayDir + QStringLiteral("mygame.002.pcx")));
+        age();
+        QCOMPARE(CollectScreenshots(paths, QStringLiteral("mygame"), gameplay).size(), 2);
+        // A new file changes the folder's time: listed again.
+        m_dir->writeFile(QStringLiteral("Gameplay/mygame.003.pcx"), "");
+        QCOMPARE(CollectScreenshots(paths, QStringLiteral("mygame"), gameplay),
+                 (QStringList{paths.GameplayDir + QStringLiteral("mygame.001.pcx"),
+                              paths.GameplayDir + QStringLiteral("mygame.003.pcx")}));
     }
 
     void withoutGameplayFolderShotsStay() {
