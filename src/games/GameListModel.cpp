@@ -2,9 +2,7 @@
 
 #include "GameObject.h"
 #include "RomsetFinder.h"
-#include "core/Text.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <limits>
 #include <numeric>
@@ -28,7 +26,7 @@ void GameListModel::setGames(const std::vector<TGameObject*>& games) {
     m_all.clear();
     m_all.reserve(games.size());
     for (TGameObject* game : games)
-        m_all.push_back(Row{game, 0, {}, false, -1, {}});
+        m_all.push_back(Row{game, 0, {}, false, -1, nullptr});
     narrow();
     endResetModel();
 }
@@ -53,45 +51,35 @@ int GameListModel::rowOf(const TGameObject* game) const {
 
 bool GameListModel::matches(const Row& row) const {
     const TGameObject& game = *row.game;
-    if (row.plainText < 0) {
-        const auto plain = [](const QString& text) {
-            return std::all_of(text.cbegin(), text.cend(),
-                               [](QChar c) { return c.unicode() < 0x80; });
-        };
-        row.plainText = plain(game.Description) && plain(game.ZipName) && plain(game.Manufacturer);
-    }
-    if (row.plainText) {
-        // Plain texts need no folding: the words are folded, and ASCII letters compare
-        // without case as they are.
-        return std::all_of(m_words.cbegin(), m_words.cend(), [&](const QString& word) {
-            return game.Description.contains(word, Qt::CaseInsensitive) ||
-                   game.ZipName.contains(word, Qt::CaseInsensitive) ||
-                   game.Manufacturer.contains(word, Qt::CaseInsensitive);
-        });
-    }
-    if (row.searchKey.isNull())
-        row.searchKey =
-            searchFolded(game.Description + u'\n' + game.ZipName + u'\n' + game.Manufacturer);
-    return std::all_of(m_words.cbegin(), m_words.cend(),
-                       [&](const QString& word) { return row.searchKey.contains(word); });
+    if (row.plainText < 0)
+        row.plainText = GameSearch::isPlain(game.Description) &&
+                        GameSearch::isPlain(game.ZipName) &&
+                        GameSearch::isPlain(game.Manufacturer) && GameSearch::isPlain(game.Year);
+    // Plain texts need no folding: the terms are folded, and ASCII letters compare
+    // without case as they are.
+    if (row.plainText)
+        return m_search.matches({game.Description, game.ZipName, game.Manufacturer, game.Year});
+    if (!row.folded)
+        row.folded = std::make_unique<GameSearch::Folded>(game.Description, game.ZipName,
+                                                          game.Manufacturer, game.Year);
+    return m_search.matches(row.folded->fields());
 }
 
 void GameListModel::narrow() {
     m_shown.clear();
     m_shown.reserve(m_all.size());
     for (size_t i = 0; i < m_all.size(); ++i) {
-        if (m_words.isEmpty() || matches(m_all[i]))
+        if (m_search.isEmpty() || matches(m_all[i]))
             m_shown.push_back(int(i));
     }
 }
 
 void GameListModel::setSearchText(const QString& text) {
-    const QStringList words =
-        searchFolded(text).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-    if (words == m_words)
+    GameSearch search(text);
+    if (search == m_search)
         return;
     beginResetModel();
-    m_words = words;
+    m_search = std::move(search);
     narrow();
     endResetModel();
 }
@@ -183,7 +171,7 @@ void GameListModel::sortOn(int column, bool descending) {
         newPlace[size_t(order[i])] = int(i);
     }
     // The same rows stay shown, in their new order.
-    std::vector<char> shown(m_all.size(), m_words.isEmpty());
+    std::vector<char> shown(m_all.size(), m_search.isEmpty());
     for (int i : m_shown)
         shown[size_t(newPlace[size_t(i)])] = 1;
     std::vector<int> oldShown = std::move(m_shown);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "GameIcons.h"
+#include "GameSearch.h"
 
 #include <QAbstractTableModel>
+#include <memory>
 #include <vector>
 
 class RomsetFinder;
@@ -40,8 +42,9 @@ public:
     // Sorts every row on one column, stably: rows that tie keep their order.
     void sortOn(int column, bool descending);
 
-    // Shows only the games whose title, zip name or maker holds every word, without
-    // regard to case or accents; no words shows every game. Kept in their sorted order.
+    // Shows only the games that match the search (see GameSearch: words, quoted
+    // phrases, maker: and year: terms); no terms shows every game. Kept in their
+    // sorted order.
     void setSearchText(const QString& text);
     // How many games the rows hold before the search narrows them.
     int unnarrowedCount() const { return int(m_all.size()); }
@@ -67,8 +70,8 @@ private:
         mutable qint64 dateKey = 0; // seconds since the epoch; largest for no date
         mutable QString dateText;
         mutable bool dateKnown = false;
-        mutable qint8 plainText = -1; // title, zip name and maker all ASCII; -1: not known yet
-        mutable QString searchKey;    // the three folded, made when first needed
+        mutable qint8 plainText = -1; // title, zip name, maker and year all ASCII; -1: not known
+        mutable std::unique_ptr<GameSearch::Folded> folded; // made when first needed
     };
 
     void ensureDate(const Row& row) const;
@@ -82,7 +85,7 @@ private:
     RomsetFinder& m_romsets;
     std::vector<Row> m_all;   // every row, sorted
     std::vector<int> m_shown; // the rows shown, as indices into m_all
-    QStringList m_words;      // folded search words
+    GameSearch m_search;
     GameIcons m_icons;
     bool m_markBad = false;
 };

@@ -102,6 +102,83 @@ private slots:
         QCOMPARE(model.rowCount(), 0);
     }
 
+    // Each search against one game, through the model: plain ASCII games and games
+    // that need folding take different paths.
+    void searchTerms_data() {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("maker");
+        QTest::addColumn<QString>("year");
+        QTest::addColumn<bool>("shown");
+        const auto row = [](const char* name, const char* search, const char* title,
+                            const char* maker, const char* year, bool shown) {
+            QTest::newRow(name) << QString::fromUtf8(search) << QString::fromUtf8(title)
+                                << QString::fromUtf8(maker) << QString::fromUtf8(year) << shown;
+        };
+        row("word in the maker", "sega", "Rally", "SEGA", "1995", true);
+        row("word in the year", "1987", "Rally", "Sega", "1987", true);
+        row("words anywhere, any order", "fighter street", "Street Fighter", "Capcom", "1987",
+            true);
+        row("phrase keeps its blank", "\"street fighter\"", "Fighter Street", "Capcom", "1987",
+            false);
+        row("phrase found", "\"et fi\"", "Street Fighter", "Capcom", "1987", true);
+        row("phrase left open", "\"fighter i", "Street Fighter II", "Capcom", "1987", true);
+        row("maker only in the maker", "maker:sega", "Sega Rally", "Namco", "1995", false);
+        row("maker without case", "MAKER:sega", "Rally", "Sega Enterprises", "1995", true);
+        row("maker phrase", "maker:\"data east\"", "Rally", "Data East Corp.", "1995", true);
+        row("maker phrase not split", "maker:\"data east\"", "Rally", "Data-East", "1995", false);
+        row("maker without accents", "maker:cafe", "Rally", "Caf\u00e9 Soft", "1995", true);
+        row("accented word, plain game", "caf\u00e9", "CAFE RACER", "X", "1995", true);
+        row("key being typed narrows nothing", "maker: year:", "Rally", "Sega", "1995", true);
+        row("other words with a colon are words", "ii:", "Fighter II: Turbo", "C", "1992", true);
+        row("year exact", "year:1987", "Rally", "Sega", "1987", true);
+        row("year exact, other year", "year:1987", "Rally", "Sega", "1988", false);
+        row("year exact, unsure year", "year:1987", "Rally", "Sega", "198?", false);
+        row("year pattern", "year:198?", "Rally", "Sega", "1985", true);
+        row("year pattern, unsure year", "year:198?", "Rally", "Sega", "198?", true);
+        row("year pattern, next decade", "year:198?", "Rally", "Sega", "1990", false);
+        row("year range, first", "year:1980-1989", "Rally", "Sega", "1980", true);
+        row("year range, last", "year:1980-1989", "Rally", "Sega", "1989", true);
+        row("year range, after", "year:1980-1989", "Rally", "Sega", "1990", false);
+        row("year range, unsure within", "year:1980-1989", "Rally", "Sega", "198?", true);
+        row("year range, unsure beyond", "year:1980-1989", "Rally", "Sega", "19??", false);
+        row("year range, no year", "year:1980-1989", "Rally", "Sega", "", false);
+        row("year range reversed", "year:1989-1980", "Rally", "Sega", "1985", true);
+        row("year range open below", "year:-1979", "Rally", "Sega", "1975", true);
+        row("year range open above", "year:1990-", "Rally", "Sega", "2001", true);
+        row("year range of no numbers", "year:19a0-1990", "Rally", "Sega", "1985", false);
+        row("terms narrow together", "maker:sega year:198?", "Rally", "Sega", "1991", false);
+        row("terms all met", "rally maker:sega year:198?", "Rally", "Sega", "1986", true);
+    }
+    void searchTerms() {
+        QFETCH(QString, search);
+        QFETCH(QString, title);
+        QFETCH(QString, maker);
+        QFETCH(QString, year);
+        QFETCH(bool, shown);
+        RomsetFinder finder;
+        GameListModel model(finder);
+        auto g = game(QStringLiteral("zip"), title, year);
+        g->Manufacturer = maker;
+        model.setGames({g.get()});
+        model.setSearchText(search);
+        QCOMPARE(model.rowCount(), shown ? 1 : 0);
+    }
+
+    void searchParsesOncePerText() {
+        const GameSearch search(u"  maker:\"data east\"  \"two  words\" Year:1980-1989 x");
+        QCOMPARE(search.terms().size(), size_t(4));
+        QCOMPARE(search.terms()[0].field, GameSearch::Field::Maker);
+        QCOMPARE(search.terms()[0].text, QStringLiteral("data east"));
+        QCOMPARE(search.terms()[1].text, QStringLiteral("two  words"));
+        QVERIFY(search.terms()[2].range);
+        QCOMPARE(search.terms()[2].from, 1980);
+        QCOMPARE(search.terms()[2].to, 1989);
+        // The same terms however they are spaced: the list is not narrowed again.
+        QVERIFY(search == GameSearch(u"maker:\"DATA EAST\" \"two  words\" year:1980-1989  X"));
+        QVERIFY(GameSearch(u" \"\" maker: ").isEmpty());
+    }
+
     void cellsAndIcons() {
         RomsetFinder finder;
         GameListModel model(finder);

@@ -394,6 +394,15 @@ private slots:
         QCOMPARE(titles(), QStringLiteral("Caf\u00e9 Derby"));
         search->setText(QStringLiteral("caf\u00e9 bolt"));
         QCOMPARE(titles(), QStringLiteral("Caf\u00e9 Derby"));
+        // Terms by field, and a plain word that matches the year.
+        search->setText(QStringLiteral("maker:bolt"));
+        QCOMPARE(titles(), QStringLiteral("Beta Quest|Caf\u00e9 Derby|Epsilon"));
+        search->setText(QStringLiteral("maker:ace year:1984 \"a r\""));
+        QCOMPARE(titles(), QStringLiteral("Gamma Run"));
+        search->setText(QStringLiteral("1990"));
+        QCOMPARE(titles(), QStringLiteral("delta force"));
+        for (const char* form : {"maker:sega", "year:1987", "year:1980-1989", "year:198?"})
+            QVERIFY2(search->toolTip().contains(QLatin1StringView(form)), form);
         search->setText(QStringLiteral("nothing like it"));
         QCOMPARE(model()->rowCount(), 0);
         QCOMPARE(statusPanel(0), QStringLiteral("none"));
