@@ -55,8 +55,9 @@ void TMain::SaveViewSettings(IniDocument& ini) {
     ini.writeInteger(u"GameList", u"FontStyle", fontStyleBits(m_listFont));
     ini.writeString(u"GameList", u"BgColor", m_listBackColor.text());
 
-    // The size is the normal one, also while the window is maximised or minimised.
-    const Qt::WindowStates state = windowState();
+    // The size is the normal one, also while the window is maximised or minimised; full
+    // screen is not kept: the state before it is.
+    const Qt::WindowStates state = isFullScreen() ? m_stateBeforeFullScreen : windowState();
     ini.writeInteger(u"Window", u"State",
                      state & Qt::WindowMaximized   ? 2
                      : state & Qt::WindowMinimized ? 1

@@ -109,6 +109,10 @@ void TMain::buildViewMenu() {
     connect(MSTabsheet, &QAction::triggered, this, &TMain::MenuViewTabSheetClick);
     MSStatbar = addToggle(View1, "MSStatbar", QStringLiteral("&Statusbar"), true);
     connect(MSStatbar, &QAction::triggered, this, &TMain::MenuViewStatBarClick);
+    View1->addSeparator();
+    MenuFullScreen = addToggle(View1, "MenuFullScreen", QStringLiteral("Full Scree&n"), false,
+                               QKeySequence(Qt::Key_F11));
+    connect(MenuFullScreen, &QAction::triggered, this, &TMain::MenuFullScreenClick);
 }
 
 void TMain::buildSettingsMenu() {

@@ -112,6 +112,8 @@ public:
     void MenuHotTrackingClick();
     void MenuViewTabSheetClick();
     void MenuViewStatBarClick();
+    // Full screen without the window's frame, and back to the state before it.
+    void MenuFullScreenClick();
 
     // The Settings page.
     virtual void FillSettingsPanel();
@@ -170,6 +172,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
     bool LockFrontEndDir() override;
     void ImportOldGameSettings() override;
@@ -287,6 +291,7 @@ protected:
     QAction* MSHotTracking = nullptr;
     QAction* MSTabsheet = nullptr;
     QAction* MSStatbar = nullptr;
+    QAction* MenuFullScreen = nullptr;
     QAction* m_viewBeforeTabSheet = nullptr; // where the window's own View items go
     QMenu* MSSettings = nullptr;
     QMenu* MenuTools = nullptr;
@@ -378,4 +383,5 @@ private:
     int m_sortColumn = 0;
     bool m_filling = false;             // selection changes made by a fill are handled by the fill
     int m_panelWidthBeforeHiding = 185; // the list panel's width while the pages are hidden
+    Qt::WindowStates m_stateBeforeFullScreen; // kept as the window's state while full screen
 };

@@ -8,6 +8,7 @@
 #include "games/GameListView.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QResizeEvent>
 #include <QSplitter>
 #include <QSplitterHandle>
@@ -71,6 +72,37 @@ void TMain::MenuViewTabSheetClick() {
 
 void TMain::MenuViewStatBarClick() {
     StatusBar->setVisible(MSStatbar->isChecked());
+}
+
+void TMain::MenuFullScreenClick() {
+    const bool wanted = MenuFullScreen->isChecked();
+    if (wanted == isFullScreen())
+        return;
+    if (wanted) {
+        m_stateBeforeFullScreen = windowState() & ~(Qt::WindowMinimized | Qt::WindowFullScreen);
+        setWindowState((windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized)) |
+                       Qt::WindowFullScreen);
+    } else {
+        setWindowState(m_stateBeforeFullScreen);
+    }
+}
+
+void TMain::changeEvent(QEvent* event) {
+    // The check mark follows the window, also when the desktop ends full screen.
+    if (event->type() == QEvent::WindowStateChange && MenuFullScreen)
+        MenuFullScreen->setChecked(isFullScreen());
+    QMainWindow::changeEvent(event);
+}
+
+void TMain::keyPressEvent(QKeyEvent* event) {
+    // Escape comes here only when nothing in the window took it (the search field
+    // clears itself first, a box closes itself). The defaults mode keeps it too.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && isFullScreen() &&
+        !inDefaultsMode()) {
+        MenuFullScreen->trigger();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void TMain::resizeEvent(QResizeEvent* event) {

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -430,6 +431,74 @@ private slots:
         QVERIFY(view()->currentView()->hasFocus());
         m_main->close();
         QVERIFY(!m_dir->readFile(QStringLiteral("StartKALTO.ini")).contains("ace"));
+    }
+
+    // Full screen from the View menu or F11; F11 leaves, and so does an Escape that
+    // nothing else takes: the search clears first, a box closes itself, the defaults
+    // mode keeps it. The state before full screen is what the close saves.
+    void fullScreen() {
+        start();
+        m_main->resize(640, 480);
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        QAction* item = action("MenuFullScreen");
+        QCOMPARE(item->text(), QStringLiteral("Full Scree&n"));
+        QCOMPARE(item->shortcut(), QKeySequence(Qt::Key_F11));
+        m_main->setWindowState(Qt::WindowMaximized);
+        QTRY_VERIFY(m_main->isMaximized());
+        QTest::keyClick(m_main.get(), Qt::Key_F11);
+        QVERIFY(m_main->isFullScreen());
+        QVERIFY(item->isChecked());
+        QTest::keyClick(m_main.get(), Qt::Key_F11);
+        QVERIFY(!m_main->isFullScreen());
+        QVERIFY(m_main->isMaximized());
+        QVERIFY(!item->isChecked());
+
+        item->trigger();
+        auto* search = m_main->findChild<QLineEdit*>(QStringLiteral("GameSearch"));
+        search->setFocus();
+        search->setText(QStringLiteral("ace"));
+        QTest::keyClick(search, Qt::Key_Escape);
+        QVERIFY(search->text().isEmpty());
+        QVERIFY(m_main->isFullScreen());
+        bool boxClosed = false;
+        QTimer::singleShot(0, m_main.get(), [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            QTest::keyClick(box, Qt::Key_Escape);
+            boxClosed = !box->isVisible();
+        });
+        action("About1")->trigger();
+        QVERIFY(boxClosed);
+        QVERIFY(m_main->isFullScreen());
+        action("MenuSetDefaultSettings")->trigger();
+        QTest::keyClick(m_main.get(), Qt::Key_Escape);
+        QVERIFY(m_main->isFullScreen());
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolCancel"))->click();
+
+        // Closed in full screen: saved as maximised, with the normal size.
+        m_main->close();
+        const IniDocument saved(m_dir->file(QStringLiteral("StartKALTO.ini")));
+        QCOMPARE(saved.readInteger(u"Window", u"State", -1), 2);
+        QCOMPARE(saved.readInteger(u"Window", u"Width", -1), 640);
+        QCOMPARE(saved.readInteger(u"Window", u"Height", -1), 480);
+        m_main.reset();
+        start();
+        QVERIFY(!m_main->isFullScreen());
+        QVERIFY(!action("MenuFullScreen")->isChecked());
+
+        // Escape from the list leaves full screen to the normal window.
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        m_main->setWindowState(Qt::WindowNoState);
+        action("MenuFullScreen")->trigger();
+        QVERIFY(m_main->isFullScreen());
+        QTest::keyClick(view()->currentView(), Qt::Key_Escape);
+        QCOMPARE(m_main->windowState(), Qt::WindowStates(Qt::WindowNoState));
+        m_main->close();
+        QCOMPARE(IniDocument(m_dir->file(QStringLiteral("StartKALTO.ini")))
+                     .readInteger(u"Window", u"State", -1),
+                 0);
     }
 
     // "Set Zipped Rompaths": the paths chosen in the dialog go into the emulator's
