@@ -507,6 +507,24 @@ void benchSearch(const Options& options, const skbench::CatalogSummary& summary)
                 further.push_back(ms);
         }
     }
+    // A maker: term against a plain word, each the keystroke that narrows the whole list.
+    int makerShown = 0;
+    int plainShown = 0;
+    const Timings byMaker = compareMedians(
+        options.reps,
+        [&] {
+            search->setText(QStringLiteral("maker:a"));
+            makerShown = main->listModel()->rowCount();
+        },
+        [&] {
+            search->setText(QStringLiteral("a"));
+            plainShown = main->listModel()->rowCount();
+        },
+        [&] {
+            search->clear();
+            main->FillGameList();
+            settle();
+        });
     search->clear();
     reportLine("one keystroke (search \"a\") / FillGameList", t.ratio(), 1,
                details("keystroke", "fill", t) +
@@ -514,6 +532,12 @@ void benchSearch(const Options& options, const skbench::CatalogSummary& summary)
                        .arg(shown)
                        .arg(fmtMs(skbench::median(further)))
                        .toStdString());
+    reportLine("one keystroke of a maker: search / one keystroke of a plain search",
+               byMaker.ratio(), 1.5,
+               details("\"maker:a\"", "\"a\"", byMaker) + QStringLiteral(", %1 and %2 games shown")
+                                                              .arg(makerShown)
+                                                              .arg(plainShown)
+                                                              .toStdString());
     main.reset();
     skbench::resetFrontEndFiles(options.dir.toStdString());
 }
