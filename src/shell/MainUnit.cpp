@@ -73,6 +73,7 @@ TMain::TMain(Prompter& prompter, DesktopOpener& opener, TerminationSignals* term
 
     buildLayout();
     buildMenus();
+    buildGamepad();
     MenuHotTrackingClick(); // the tabs and the list as the menu's built-in state says
     resize(600, 400);
 }

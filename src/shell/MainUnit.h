@@ -13,6 +13,7 @@
 #include <memory>
 
 class DesktopOpener;
+class Gamepad;
 class GameListModel;
 class GameListView;
 class IniDocument;
@@ -153,6 +154,16 @@ public:
     void LoadNewScreenshots();
     TScreenShot* screenShot() const { return m_screenShot; }
     GameSoundPlayer& soundPlayer() { return *m_sound; }
+
+    // The gamepad's actions, each as the keyboard would do it; none of them reaches
+    // the window past an open box or menu, except B, which is Escape.
+    void GamepadMove(int step);
+    void GamepadPage(int step);
+    void GamepadPicture(int step);
+    void GamepadStart();
+    void GamepadEscape();
+    void GamepadFullScreen();
+    Gamepad* gamepad() const { return m_gamepad; }
 
     // Help menu.
     void MenuStartKALTOReadmeClick();
@@ -338,6 +349,8 @@ private:
     void buildScreenShotMenu();
     void buildSoundMenu();
     void buildHelpMenu();
+    void buildGamepad();
+    bool gamepadReachesWindow() const;
     QAction* sortAction(int column) const;
     bool descending() const;
     void freeGameList();
@@ -359,6 +372,7 @@ private:
     void updateCaption();
 
     FrontEndLock m_lock;
+    Gamepad* m_gamepad = nullptr;
     bool m_terminating = false;
     int m_exitCode = 0;
     bool m_saveFailed = false;
