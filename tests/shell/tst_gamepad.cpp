@@ -172,8 +172,9 @@ private slots:
         QCOMPARE(said.take(), QStringLiteral("picture+ picture+ picture-"));
     }
 
-    // While ignored, what the pad does is dropped, not kept for later, and a direction
-    // held into it does not go on repeating; pads are still found meanwhile.
+    // While ignored, what the pad does is dropped, not kept for later (nor what came
+    // until the first reading after), and a held direction stops repeating; pads are
+    // still found meanwhile. Reading stopped and started again drops alike.
     void ignoredPadDropsItsEvents() {
         Gamepad pad;
         qint64 now = 0;
@@ -185,38 +186,24 @@ private slots:
         pad.poll();
         first.button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
         pad.poll();
-        QCOMPARE(said.take(), QStringLiteral("move+"));
         pad.setIgnored(true);
         first.button(SDL_CONTROLLER_BUTTON_B, true);
         now = 5000;
         pad.poll();
-        {
-            VirtualPad second;
-            pad.poll();
-            QCOMPARE(pad.padCount(), 2);
-            first.button(SDL_CONTROLLER_BUTTON_A, true);
-            pad.setIgnored(false);
-            // What came until the end of the ignoring is dropped with the next reading.
-            pad.poll();
-            now = 9000;
-            pad.poll();
-            QCOMPARE(said.take(), QString());
-        }
-        first.button(SDL_CONTROLLER_BUTTON_A, false);
-        first.button(SDL_CONTROLLER_BUTTON_B, false);
+        VirtualPad second;
         pad.poll();
-        first.button(SDL_CONTROLLER_BUTTON_START, true);
+        QCOMPARE(pad.padCount(), 2);
+        first.button(SDL_CONTROLLER_BUTTON_A, true);
+        pad.setIgnored(false);
         pad.poll();
-        QCOMPARE(said.take(), QStringLiteral("fullscreen"));
-        QCOMPARE(pad.padCount(), 1);
-        // Reading stopped and started again drops what came in between as well.
         pad.setPolling(true);
         pad.setPolling(false);
-        first.button(SDL_CONTROLLER_BUTTON_START, false);
-        first.button(SDL_CONTROLLER_BUTTON_B, true);
-        pad.setPolling(true);
+        first.button(SDL_CONTROLLER_BUTTON_START, true);
         pad.poll();
-        QCOMPARE(said.take(), QString());
+        now = 9000;
+        first.button(SDL_CONTROLLER_BUTTON_Y, true);
+        pad.poll();
+        QCOMPARE(said.take(), QStringLiteral("move+ favourite"));
     }
 
     // The window: the pad is read while the window is active, and each action does
