@@ -445,17 +445,27 @@ private slots:
             return describe(main.findChild<QMenu*>(QLatin1StringView(name)));
         };
         QCOMPARE(menu("FileMenu"), QStringList{"MenuExit=E&xit"});
-        QCOMPARE(
-            menu("View1"),
-            (QStringList{"MSGamesInstalled=&Installed Games [ ]",
-                         "MSGamesUninstalled=&Uninstalled Games [ ]", "MSGamesAll=&All Games [x]",
-                         "-", "MSIconsLarge=Large Icons [x]", "MSIconsSmall=Small Icons [ ]",
-                         "MSIconsList=List [ ]", "MSIconsDetails=Details [ ]", "-",
-                         "MSListSortby=Sort by", "MSOrder=Order", "MSListChangefont=List Font ...",
-                         "MSListBackgroundcolor=List Backgroundcolor ...", "-",
-                         "MSHotTracking=&Hot Tracking Ctrl+H [x]",
-                         "MenuMarkBadRomsets=Mark &Bad Romsets Ctrl+B [ ]", "-",
-                         "MSTabsheet=&Tab Sheet Ctrl+T [x]", "MSStatbar=&Statusbar [x]"}));
+        QCOMPARE(menu("View1"), (QStringList{"MSGamesInstalled=&Installed Games [ ]",
+                                             "MSGamesUninstalled=&Uninstalled Games [ ]",
+                                             "MSGamesAll=&All Games [x]",
+                                             "-",
+                                             "MSIconsLarge=Large Icons [x]",
+                                             "MSIconsSmall=Small Icons [ ]",
+                                             "MSIconsList=List [ ]",
+                                             "MSIconsDetails=Details [ ]",
+                                             "-",
+                                             "MSListSortby=Sort by",
+                                             "MSOrder=Order",
+                                             "MSListChangefont=List Font ...",
+                                             "MSListBackgroundcolor=List Backgroundcolor ...",
+                                             "-",
+                                             "MSHotTracking=&Hot Tracking Ctrl+H [x]",
+                                             "MenuMarkBadRomsets=Mark &Bad Romsets Ctrl+B [ ]",
+                                             "-",
+                                             "MSTabsheet=&Tab Sheet Ctrl+T [x]",
+                                             "MSStatbar=&Statusbar [x]",
+                                             "-",
+                                             "MenuFullScreen=Full Scree&n F11 [ ]"}));
         QCOMPARE(
             menu("MSListSortby"),
             (QStringList{"MSSortbyName=&Name [x]", "MSSortByZipname=&Zipname [ ]",
