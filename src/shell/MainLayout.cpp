@@ -87,13 +87,14 @@ void TMain::buildListPanel() {
     GameSearch->setObjectName(QStringLiteral("GameSearch"));
     GameSearch->setPlaceholderText(QStringLiteral("Search games (Ctrl+K)"));
     GameSearch->setToolTip(QStringLiteral(
-        "<p>Shows the games that match everything typed here:</p><table>"
-        "<tr><td><b>word</b></td><td>the title, zip name, maker or year holds it</td></tr>"
+        "<p>Shows the games that match everything typed here:</p>"
+        "<table style=\"white-space:nowrap\">"
+        "<tr><td><b>word</b></td><td>in the title, zip name, maker or year</td></tr>"
         "<tr><td><b>\"two words\"</b></td><td>the same, blank included</td></tr>"
-        "<tr><td><b>maker:sega</b></td><td>the maker holds it</td></tr>"
+        "<tr><td><b>maker:sega</b></td><td>in the maker only</td></tr>"
         "<tr><td><b>year:1987</b></td><td>games of 1987</td></tr>"
         "<tr><td><b>year:1980-1989</b></td><td>games of 1980 to 1989</td></tr>"
-        "<tr><td><b>year:198?</b></td><td>games of the 1980s (? stands for any digit)</td></tr>"
+        "<tr><td><b>year:198?</b></td><td>games of the 1980s (? is any digit)</td></tr>"
         "</table><p>Escape clears the search.</p>"));
     GameSearch->setClearButtonEnabled(true);
     GameSearch->installEventFilter(this);
