@@ -14,6 +14,7 @@
 
 class DesktopOpener;
 class GameListModel;
+class InstanceChannel;
 class GameListView;
 class IniDocument;
 class ScreenShotImage;
@@ -168,6 +169,7 @@ protected:
     void FormCreate();
     void FormClose();
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -343,6 +345,8 @@ private:
     void showStartupProgress();
     void onTerminationSignal(int signalNumber);
     void endProgram(int exitCode);
+    // A second start of the program asked for this window.
+    void raiseForSecondStart();
     void setListPanelWidth(int width);
     void setToolButtonVisible(QToolButton* button, bool visible);
     bool isInSettingsArea(const QWidget* widget) const;
@@ -354,6 +358,8 @@ private:
     void updateCaption();
 
     FrontEndLock m_lock;
+    InstanceChannel* m_channel = nullptr;
+    bool m_raisedRunningCopy = false; // the copy that holds the lock came to the front
     bool m_terminating = false;
     int m_exitCode = 0;
     bool m_saveFailed = false;
