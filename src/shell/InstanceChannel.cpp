@@ -1,5 +1,7 @@
 #include "InstanceChannel.h"
 
+#include "core/Platform.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -7,7 +9,6 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
-#include <unistd.h>
 
 namespace {
 
@@ -34,7 +35,7 @@ QString InstanceChannel::serverName(const QString& dir) {
     const QString runtimeDir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (QDir::isAbsolutePath(runtimeDir) && QFileInfo(runtimeDir).isDir())
         return QDir(runtimeDir).filePath(name);
-    return QStringLiteral("StartKALTO-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
+    return QStringLiteral("StartKALTO-%1-%2").arg(platform::userTag(), QString::fromLatin1(hash));
 }
 
 bool InstanceChannel::isListening() const {
