@@ -2,6 +2,8 @@
 
 #include "Platform.h"
 
+#include <QDir>
+
 void PathSet::setFrontEndDir(const QString& workingDir) {
     FrontEndDir = platform::withTrailingSeparator(workingDir);
     const auto dir = [this](const char* name) {
@@ -29,4 +31,12 @@ void PathSet::setEmulatorPaths() {
 
 QString PathSet::emuCheatsFile() const {
     return EmuDir + platform::emuCheatsRelative();
+}
+
+QString PathSet::userFrontEndDir(const QString& xdgDataHome, const QString& home) {
+    const QString base =
+        !xdgDataHome.isEmpty() && QDir::isAbsolutePath(xdgDataHome)
+            ? xdgDataHome
+            : platform::withTrailingSeparator(home) + QStringLiteral(".local/share");
+    return platform::withTrailingSeparator(QDir::cleanPath(base + QStringLiteral("/StartKALTO")));
 }

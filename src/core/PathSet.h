@@ -30,4 +30,9 @@ struct PathSet {
     void setEmulatorPaths();
 
     QString emuCheatsFile() const;
+
+    // The user's own front-end folder, ending in a separator: "StartKALTO" in
+    // xdgDataHome, or in home + "/.local/share" when xdgDataHome is empty or relative
+    // (the desktop's base-directory rules ignore a relative one).
+    static QString userFrontEndDir(const QString& xdgDataHome, const QString& home);
 };

@@ -131,6 +131,14 @@ bool renameNoReplace(const QString& from, const QString& to) {
 #endif
 }
 
+QString userTag() {
+#ifdef Q_OS_UNIX
+    return QString::number(::getuid());
+#else
+    return {};
+#endif
+}
+
 QString existingWorkingDirectory() {
 #ifdef Q_OS_UNIX
     // getcwd() fails once the directory is gone; QDir::currentPath() would then give an

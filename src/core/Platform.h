@@ -58,6 +58,10 @@ bool renameNoReplace(const QString& from, const QString& to);
 // longer exists (deleted while the program ran, or before it started).
 QString existingWorkingDirectory();
 
+// Tells this user's local sockets and other shared names from other users' ones: the
+// user's number, empty where the system keeps such names apart by itself.
+QString userTag();
+
 // A file-size limit must make writes fail with an error the program can show, not end
 // the program: the signal it raises is ignored. Called once at program start.
 void ignoreFileSizeSignal();

@@ -21,6 +21,7 @@ public:
         QString filterPattern;   // "kalto.exe"
         QString defaultFileName; // preselected name
         QString defaultSuffix;   // added when the typed name has none
+        QString note;            // a line shown in the dialog, when not empty
     };
 
     // A font with its colour, as the font dialog shows and returns it.

@@ -174,6 +174,7 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
     m_detailsView->setSortingEnabled(false);
     m_detailsView->setIconSize(QSize(16, 16));
     m_detailsView->setItemDelegate(new GameItemDelegate(m_detailsView));
+    m_detailsView->header()->setObjectName(QStringLiteral("GameListHeader"));
     m_detailsView->header()->setSectionsClickable(true);
     m_detailsView->header()->setSortIndicatorShown(true);
     m_detailsView->header()->setStretchLastSection(false);

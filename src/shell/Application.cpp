@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "CommandLine.h"
 #include "MainUnit1.h"
 #include "QtPrompter.h"
 #include "TerminationSignals.h"
@@ -8,10 +9,29 @@
 #include "core/FileError.h"
 #include "core/Platform.h"
 
+#include <QDir>
+#include <cstdio>
+
+QStringList commandLineArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+int printCommandLineOutput(const CommandLine& options) {
+    std::FILE* stream = options.exitCode() == 0 ? stdout : stderr;
+    std::fputs(options.output().toLocal8Bit().constData(), stream);
+    return options.exitCode();
+}
+
 StartKaltoApplication::StartKaltoApplication(int& argc, char** argv) : QApplication(argc, argv) {
     platform::ignoreFileSizeSignal();
     setApplicationName(QString(version::kProgramName));
     setApplicationVersion(QString(version::kVersionText));
+    // The desktop matches the window to its entry, and so to its name and icon.
+    setDesktopFileName(QString(version::kDesktopFileName));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/startkalto.svg")));
 }
 
 bool StartKaltoApplication::notify(QObject* receiver, QEvent* event) {
@@ -25,6 +45,23 @@ bool StartKaltoApplication::notify(QObject* receiver, QEvent* event) {
             m_errorPrompter->error(QString::fromLocal8Bit(error.what()));
     }
     return false;
+}
+
+int StartKaltoApplication::run(const CommandLine& options) {
+    const QString cwd = platform::existingWorkingDirectory();
+    // A working directory that has gone is reported by the start-up.
+    if (options.folder() == CommandLine::Folder::Current && cwd.isEmpty())
+        return run();
+    const QString folder =
+        options.workingFolder(cwd, QDir::homePath(), qEnvironmentVariable("XDG_DATA_HOME"));
+    if (folder != cwd && (!QDir().mkpath(folder) || !QDir::setCurrent(folder))) {
+        QtPrompter prompter;
+        prompter.errorCancel(QStringLiteral("StartKALTO cannot work in the folder %1\r"
+                                            "The folder cannot be made or opened.")
+                                 .arg(folder));
+        return TMain::kEndedEarlyExitCode;
+    }
+    return run();
 }
 
 int StartKaltoApplication::run() {

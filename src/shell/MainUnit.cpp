@@ -1,6 +1,8 @@
 #include "MainUnit.h"
 
+#include "AccessibleNames.h"
 #include "FontScale.h"
+#include "InstanceChannel.h"
 #include "StartupProgress.h"
 #include "SvgPicture.h"
 #include "TerminationSignals.h"
@@ -71,6 +73,9 @@ TMain::TMain(Prompter& prompter, DesktopOpener& opener, TerminationSignals* term
     SSTimer->setInterval(2000);
     connect(SSTimer, &QTimer::timeout, this, &TMain::SSTimerTimer);
 
+    m_channel = new InstanceChannel(this);
+    connect(m_channel, &InstanceChannel::raiseRequested, this, &TMain::raiseForSecondStart);
+
     buildLayout();
     buildMenus();
     buildGamepad();
@@ -119,6 +124,7 @@ void TMain::FormCreate() {
     m_screenShot->resume = [this] { SToolPlayClick(); };
     m_screenShot->background = kPictureBackground;
     ScaleFormFonts(this, kMainWindowFontHeight);
+    setAccessibleNames(this);
     // The list's look before any settings: Arial 9 points, the desktop's colours.
     m_listFont = QFont(QStringLiteral("Arial"), 9);
     applyListAppearance();
@@ -147,9 +153,12 @@ bool TMain::runStartup(bool checkEmuDate) {
     case StartUp::Result::Aborted:
         endProgram(128 + m_abortSignal);
         return false;
+    case StartUp::Result::AlreadyRunning:
+        // Handing over to the copy that runs is an ordinary end.
+        endProgram(m_raisedRunningCopy ? 0 : kEndedEarlyExitCode);
+        return false;
     case StartUp::Result::NeededFileMissing:
     case StartUp::Result::WorkingDirectoryMissing:
-    case StartUp::Result::AlreadyRunning:
         endProgram(kEndedEarlyExitCode);
         return false;
     }
@@ -157,14 +166,33 @@ bool TMain::runStartup(bool checkEmuDate) {
 }
 
 bool TMain::LockFrontEndDir() {
-    if (m_lock.lock(m_paths.FrontEndDir) == FrontEndLock::Outcome::Locked)
+    if (m_lock.lock(m_paths.FrontEndDir) == FrontEndLock::Outcome::Locked) {
+        m_channel->listen(m_paths.FrontEndDir);
         return true;
+    }
+    // Started again from the menu, say: the copy that runs comes to the front instead.
+    if (InstanceChannel::askToRaise(m_paths.FrontEndDir)) {
+        m_raisedRunningCopy = true;
+        return false;
+    }
     m_prompter.errorCancel(
         QStringLiteral("StartKALTO already runs in the folder %1\r"
                        "Only one copy of the program can work on the files of a folder. "
                        "Please use the window of the copy that runs.")
             .arg(m_paths.FrontEndDir));
     return false;
+}
+
+void TMain::raiseForSecondStart() {
+    // A dialog open in front of the window is what the user has to answer first.
+    QWidget* target = QApplication::activeModalWidget();
+    if (!target)
+        target = this;
+    if (!target->isVisible())
+        return; // still starting: the window shows once the start-up is done
+    target->setWindowState((target->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    target->raise();
+    target->activateWindow();
 }
 
 void TMain::endProgram(int exitCode) {
@@ -298,6 +326,23 @@ void TMain::closeEvent(QCloseEvent* event) {
         FormClose();
     }
     event->accept();
+}
+
+void TMain::changeEvent(QEvent* event) {
+    // The check mark follows the window, also when the desktop ends full screen.
+    if (event->type() == QEvent::WindowStateChange && MenuFullScreen)
+        MenuFullScreen->setChecked(isFullScreen());
+    QMainWindow::changeEvent(event);
+    // The desktop's colours changed (a dark scheme, say): the list's colours that
+    // follow the desktop and the pictures' backgrounds are looked up again, once the
+    // children have the new palette too (they get it after this window).
+    if (event->type() == QEvent::PaletteChange && GameList) {
+        QTimer::singleShot(0, this, [this] {
+            GameList->setSeeThrough(true);
+            applyListAppearance();
+            NoShotImage->setColor(palette().color(QPalette::Window));
+        });
+    }
 }
 
 void TMain::FormClose() {

@@ -15,6 +15,7 @@
 class DesktopOpener;
 class Gamepad;
 class GameListModel;
+class InstanceChannel;
 class GameListView;
 class IniDocument;
 class ScreenShotImage;
@@ -181,10 +182,10 @@ protected:
     void FormCreate();
     void FormClose();
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
     bool LockFrontEndDir() override;
     void ImportOldGameSettings() override;
@@ -361,6 +362,8 @@ private:
     void showStartupProgress();
     void onTerminationSignal(int signalNumber);
     void endProgram(int exitCode);
+    // A second start of the program asked for this window.
+    void raiseForSecondStart();
     void setListPanelWidth(int width);
     void setToolButtonVisible(QToolButton* button, bool visible);
     bool isInSettingsArea(const QWidget* widget) const;
@@ -373,6 +376,8 @@ private:
 
     FrontEndLock m_lock;
     Gamepad* m_gamepad = nullptr;
+    InstanceChannel* m_channel = nullptr;
+    bool m_raisedRunningCopy = false; // the copy that holds the lock came to the front
     bool m_terminating = false;
     int m_exitCode = 0;
     bool m_saveFailed = false;

@@ -87,13 +87,6 @@ void TMain::MenuFullScreenClick() {
     }
 }
 
-void TMain::changeEvent(QEvent* event) {
-    // The check mark follows the window, also when the desktop ends full screen.
-    if (event->type() == QEvent::WindowStateChange && MenuFullScreen)
-        MenuFullScreen->setChecked(isFullScreen());
-    QMainWindow::changeEvent(event);
-}
-
 void TMain::keyPressEvent(QKeyEvent* event) {
     // Escape comes here only when nothing in the window took it (the search field
     // clears itself first, a box closes itself). The defaults mode keeps it too.

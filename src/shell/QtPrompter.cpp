@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -70,12 +71,24 @@ void QtPrompter::beep() {
 
 std::optional<QString> QtPrompter::openFile(const OpenFileRequest& request) {
     QFileDialog dialog(m_parent, request.title, request.initialDir);
+    // The desktop's own dialog has no room for a line of ours.
+    if (!request.note.isEmpty())
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(request.filterName + QStringLiteral(" (") + request.filterPattern + u')');
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.selectFile(request.defaultFileName);
     dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!request.note.isEmpty()) {
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            auto* note = new QLabel(request.note, &dialog);
+            note->setObjectName(QStringLiteral("OpenDialogNote"));
+            note->setWordWrap(true);
+            note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            grid->addWidget(note, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -114,6 +114,8 @@ void StartUp::AskForEmulator() {
     request.filterPattern = platform::emuExeName();
     request.defaultFileName = platform::emuExeName();
     request.defaultSuffix = QStringLiteral("exe");
+    // Started from the desktop's menu the folder is not one the user chose.
+    request.note = QStringLiteral("StartKALTO keeps its files in %1").arg(m_paths.FrontEndDir);
     // Only the directory counts: the executable is always kalto.exe in it.
     if (const auto chosen = m_prompter.openFile(request))
         m_paths.EmuDir = platform::directoryPart(*chosen);

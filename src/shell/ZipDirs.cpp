@@ -1,5 +1,6 @@
 #include "ZipDirs.h"
 
+#include "AccessibleNames.h"
 #include "FontScale.h"
 #include "WindowPlacement.h"
 #include "core/Platform.h"
@@ -75,6 +76,7 @@ TZipDirsForm::TZipDirsForm(Prompter& prompter, QWidget* parent)
     buttons->addStretch(1);
     grid->addLayout(buttons, 5, 0, 1, 2);
 
+    setAccessibleNames(this);
     setTabOrder(m_edits[0], m_edits[1]);
     setTabOrder(m_edits[1], m_edits[2]);
     setTabOrder(m_edits[2], ok);

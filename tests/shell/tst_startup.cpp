@@ -117,6 +117,8 @@ private slots:
         QCOMPARE(request.filterPattern, QStringLiteral("kalto.exe"));
         QCOMPARE(request.defaultFileName, QStringLiteral("kalto.exe"));
         QCOMPARE(request.defaultSuffix, QStringLiteral("exe"));
+        // Started from the menu, the folder is not one the user picked: the dialog names it.
+        QCOMPARE(request.note, QStringLiteral("StartKALTO keeps its files in ") + m_dir->path());
         // Whatever name was picked, the executable is kalto.exe in that directory.
         QCOMPARE(m_paths.EmuDir, m_dir->file(QStringLiteral("elsewhere/")));
         QCOMPARE(m_paths.EmuExeFile, m_dir->file(QStringLiteral("elsewhere/kalto.exe")));
