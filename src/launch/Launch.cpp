@@ -40,7 +40,8 @@ LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prom
     LaunchResult result;
     const QString arguments = BuildCommandLine(paths, zipName, emulatorGui, romDirs);
     QDir().mkpath(paths.TempDir);
-    const QString previousShotDir = SetScreenShotDir(paths.EmuCfgFile, paths.TempDir);
+    const QByteArray previousShotDir = ReadScreenShotDirValue(paths.EmuCfgFile);
+    SetScreenShotDir(paths.EmuCfgFile, paths.TempDir);
 
     execEmu.setParameters(arguments);
     result.started = execEmu.Execute();
@@ -51,7 +52,7 @@ LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prom
 
     if (collectScreenshots)
         collectScreenshots();
-    SetScreenShotDir(paths.EmuCfgFile, previousShotDir);
+    RestoreScreenShotDir(paths.EmuCfgFile, previousShotDir);
     result.resolutionKept = CheckResolutionAfterRun(paths, zipName, prompter);
     result.romDirs = ReadRomDirs(paths.EmuCfgFile, &result.wibble);
     return result;
