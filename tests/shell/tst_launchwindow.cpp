@@ -29,6 +29,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest>
+#include <csignal>
 
 using testsupport::FrontEndDir;
 using testsupport::ScopedEnv;
@@ -344,6 +345,75 @@ private slots:
         QVERIFY(wibble->isChecked());
     }
 
+    // Every argument reaches the emulator whole: a zip name with a blank is one argument,
+    // and after a 245-character zip name "-nogui" still arrives.
+    void zipNamesReachTheEmulatorWhole() {
+        const QString longZip(245, u'l');
+        QByteArray catalog;
+        for (const auto& [zip, archive] :
+             {std::pair{QStringLiteral("cog rider"), "cograr"}, std::pair{longZip, "longset"}}) {
+            catalog += "game (\n\tname " + zip.toUtf8() +
+                       "\n\tdescription \"Odd\"\n\tmanufacturer \"M\"\n\tyear 1990\n"
+                       "\tarchive ( name " +
+                       archive + " )\n\tvideo ( screen raster x 320 y 240 )\n)\n";
+            m_dir->writeFile(QStringLiteral("roms/%1.zip").arg(QLatin1StringView(archive)), "");
+        }
+        m_dir->writeFile(QStringLiteral("catalog.txt"), catalog);
+        ScopedEnv catalogEnv("KALTO_SIM_CATALOG",
+                             QFile::encodeName(m_dir->file(QStringLiteral("catalog.txt"))));
+        start();
+        for (const QString& zip : {QStringLiteral("cog rider"), longZip}) {
+            // The stand-in's shot of the long name would be a file name too long.
+            ScopedEnv shots("KALTO_SIM_SHOTS", zip == longZip ? "0" : "1");
+            select(zip);
+            button()->click();
+            QCOMPARE(m_dir->runs().last(), QStringLiteral("-game %1 -nogui").arg(zip));
+            QCOMPARE(statusPanel(1), statusPanelText()); // the emulator knew the game
+        }
+        QVERIFY(m_dir->exists(QStringLiteral("Gameplay/cog rider.001.pcx")));
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    // A front-end killed while its game runs leaves the emulator's screenshots pointed at
+    // its temporary folder. The next start files that run's shots as the game's and puts
+    // the folder back, so that the next game gets only its own shots.
+    void interruptedRunIsFinishedAtTheNextStart() {
+        ScopedEnv twoShots("KALTO_SIM_SHOTS", "2");
+        const QString temp = m_dir->file(QStringLiteral("StartKaltoTemp/"));
+        QProcess front;
+        {
+            ScopedEnv sleep("KALTO_SIM_SLEEP_MS", "60000");
+            front.start(QStringLiteral(LAUNCH_RUN_PATH),
+                        {m_dir->path(), QStringLiteral("lumabolt")});
+            QVERIFY(front.waitForStarted());
+        }
+        // The emulator has taken its shots and written its file back; it sleeps now.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_dir->readFile(QStringLiteral("KALTOStart.txt")).contains("lumabolt has finished."),
+            30000);
+        ::kill(pid_t(front.processId()), SIGKILL);
+        QVERIFY(front.waitForFinished());
+        for (const qint64 pid : testsupport::processesMentioning(m_dir->path()))
+            ::kill(pid_t(pid), SIGKILL);
+        QTRY_VERIFY(testsupport::processesMentioning(m_dir->path()).isEmpty());
+        QCOMPARE(QDir(temp).entryList(QDir::Files).size(), 2);
+
+        start();
+        const QByteArray cfg = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
+        QVERIFY(
+            sectionLines(cfg, "Directories").contains(QStringLiteral("ScreenShots = screens/")));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoRun.ini")));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoTemp")));
+        select("cogrider");
+        button()->click();
+        const QStringList shots =
+            QDir(m_dir->file(QStringLiteral("Gameplay"))).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(
+            shots,
+            (QStringList{QStringLiteral("cogrider.001.pcx"), QStringLiteral("cogrider.002.pcx"),
+                         QStringLiteral("lumabolt.001.pcx"), QStringLiteral("lumabolt.002.pcx")}));
+    }
+
     // The bundled demo: Enter on the first installed game runs it and its shots arrive.
     void demoGameStarts() {
         QProcess makeDemo;
@@ -428,13 +498,14 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
         QCOMPARE(m_prompter->shown.size(), 0);
     }
-    void select(const char* zip) {
+    void select(const QString& zip) {
         auto* model = m_main->listModel();
-        const int row = model->rowOf(m_main->games().FindGame(QString::fromLatin1(zip)));
+        const int row = model->rowOf(m_main->games().FindGame(zip));
         QVERIFY(row >= 0);
         m_main->findChild<GameListView*>()->selectRow(row);
-        QCOMPARE(m_main->currentGame()->ZipName, QLatin1StringView(zip));
+        QCOMPARE(m_main->currentGame()->ZipName, zip);
     }
+    void select(const char* zip) { select(QString::fromLatin1(zip)); }
     void showSettingsPage() {
         m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"))
             ->setCurrentWidget(m_main->findChild<QWidget*>(QStringLiteral("SettingsTab")));
