@@ -239,7 +239,9 @@ void TMain::forgetCurrentGame() {
 }
 
 void TMain::ImportOldGameSettings() {
-    ::ImportOldGameSettings(m_paths.FrontEndIniFile, m_paths.IniFilesDir);
+    // Settings that cannot be converted are said; the games are read all the same.
+    reportFileErrors(
+        [this] { ::ImportOldGameSettings(m_paths.FrontEndIniFile, m_paths.IniFilesDir); });
 }
 
 bool TMain::ImportGameList() {
@@ -265,12 +267,8 @@ void TMain::freeGameList() {
 }
 
 void TMain::SaveSettingsAndCleanUp() {
-    try {
-        SaveFrontEndSettings();
-    } catch (...) {
-        DeleteWorkFiles(m_paths);
-        throw;
-    }
+    // A save that fails keeps the launch script: the program goes on using it.
+    SaveFrontEndSettings();
     DeleteWorkFiles(m_paths);
 }
 
@@ -310,6 +308,7 @@ void TMain::FormClose() {
     } catch (const FileError& error) {
         m_saveFailed = true;
         m_prompter.error(error.message());
+        DeleteWorkFiles(m_paths);
     }
     // Nothing shows or reads a record any more. The records themselves are freed with
     // the window, which goes right after this: forty thousand of them take longer to

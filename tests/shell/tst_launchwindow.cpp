@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <csignal>
@@ -412,6 +414,47 @@ private slots:
             shots,
             (QStringList{QStringLiteral("cogrider.001.pcx"), QStringLiteral("cogrider.002.pcx"),
                          QStringLiteral("lumabolt.001.pcx"), QStringLiteral("lumabolt.002.pcx")}));
+    }
+
+    // A save that fails before "Check for new Supported games" is said and keeps the
+    // launch script (the check waits, so that nothing unsaved is lost); paths the
+    // emulator's file cannot take are said, and the installed check runs all the same.
+    // Games start afterwards as before.
+    void failedWritesBreakNothingAfter() {
+        start();
+        const int runs = int(m_dir->runs().size());
+        m_dir->writeFile(QStringLiteral("more/skyloom.zip"), "");
+        QVERIFY(!m_main->games().FindGame(u"skyloom")->Installed);
+        {
+            testsupport::FileSizeLimit limit(100);
+            action("MenuCheckforSupportedgames")->trigger();
+            QCOMPARE(m_prompter->shown.size(), 1);
+            QVERIFY(
+                m_prompter->shown[0].text.contains(m_dir->file(QStringLiteral("StartKALTO.ini"))));
+            QVERIFY(m_prompter->shown[0].text.endsWith(
+                QStringLiteral("The check for new supported games did not run, so that the "
+                               "settings not saved are not lost.")));
+            QVERIFY(m_dir->exists(QStringLiteral("batch.sh")));
+            QCOMPARE(m_dir->runs().size(), runs);
+
+            QTimer::singleShot(0, m_main.get(), [] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                dialog->findChild<QLineEdit*>(QStringLiteral("ZipDir1"))
+                    ->setText(QStringLiteral("more"));
+                QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("OKButton")),
+                                  Qt::LeftButton);
+            });
+            action("MenuSetAlternativeRompath")->trigger();
+            QCOMPARE(m_prompter->shown.size(), 2);
+            QVERIFY(m_prompter->shown[1].text.contains(QStringLiteral("Kalto.cfg")));
+            QVERIFY(m_main->games().FindGame(u"skyloom")->Installed);
+        }
+        select("skyloom");
+        button()->click();
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-game skyloom -nogui"));
+        QCOMPARE(statusPanel(1), statusPanelText());
+        QCOMPARE(m_prompter->shown.size(), 2);
     }
 
     // The bundled demo: Enter on the first installed game runs it and its shots arrive.
