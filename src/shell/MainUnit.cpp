@@ -233,7 +233,9 @@ void TMain::onWaitFinished() {
 }
 
 void TMain::forgetCurrentGame() {
-    m_currentGame = nullptr;
+    // While the defaults are edited their pseudo-game stays current: it is no record of
+    // the list, and the controls show its values.
+    m_currentGame = m_defaultGame.get();
     if (m_screenShot)
         m_screenShot->setGame(QString(), nullptr);
 }
@@ -298,6 +300,8 @@ void TMain::closeEvent(QCloseEvent* event) {
 }
 
 void TMain::FormClose() {
+    // What was typed into the settings is the game's, as leaving them would save it.
+    savePanelBeforeChange();
     hide();
     // A list that shows nothing is saved as the installed games, so the next start
     // shows something.

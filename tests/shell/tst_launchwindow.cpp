@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -241,14 +242,15 @@ private slots:
         QCOMPARE(readSetting("lumabolt", u"Frame_Skip"), QStringLiteral("-1"));
         QCOMPARE(readSetting("lumabolt", u"Scanlines"), QStringLiteral("2"));
 
-        // Use the defaults: the own file goes at once and the controls go away.
+        // Use the defaults: the own file goes at once, and the defaults show, greyed.
         QTest::mouseClick(useDefaults, Qt::LeftButton, {}, QPoint(8, useDefaults->height() / 2));
         QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/lumabolt.ini")));
-        QVERIFY(!area->isVisible());
-        // Unchecking shows the defaults but writes nothing yet ...
-        QTest::mouseClick(useDefaults, Qt::LeftButton, {}, QPoint(8, useDefaults->height() / 2));
         QVERIFY(area->isVisible());
+        QVERIFY(!area->widget()->isEnabled());
         QCOMPARE(panel->CbResolution->currentText(), QStringLiteral("320x240"));
+        // Unchecking makes them editable but writes nothing yet ...
+        QTest::mouseClick(useDefaults, Qt::LeftButton, {}, QPoint(8, useDefaults->height() / 2));
+        QVERIFY(area->widget()->isEnabled());
         QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/lumabolt.ini")));
         select("cogrider");
         select("lumabolt");
@@ -267,6 +269,86 @@ private slots:
         panel->CbSamplingRate->setEditText(QStringLiteral("11025"));
         m_main->findChild<QToolButton*>(QStringLiteral("SetToolUndo"))->click();
         QCOMPARE(panel->CbSamplingRate->currentText(), QStringLiteral("22050"));
+    }
+
+    // Settings that cannot be read are said, shown as the built-in ones, greyed, and
+    // never saved: not when the error box takes the focus from the controls that still
+    // show the game before (seen under the next game's name and in Default.ini), and not
+    // afterwards.
+    void unreadableSettingsAreNeverSaved() {
+        m_dir->writeFile(QStringLiteral("IniFiles/lumabolt.ini"), "[lumabolt]\r\nScreenMode=3\r\n");
+        m_dir->makeDir(QStringLiteral("IniFiles/cogrider.ini")); // no file to read
+        start();
+        showSettingsPage();
+        // The box takes the focus, as a real one does.
+        auto* tabs = m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"))->tabBar();
+        m_prompter->onShow = [tabs] { tabs->setFocus(); };
+        const auto editLumabolt = [&] {
+            select("lumabolt");
+            panel()->ChEagle->setFocus();
+            QTest::keyClick(panel()->ChEagle, Qt::Key_Space);
+        };
+
+        // A game of its own file, selected by a menu command while the keyboard is in
+        // the controls.
+        editLumabolt();
+        select("cogrider");
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY(m_prompter->shown[0].text.contains(QStringLiteral("cogrider.ini")));
+        QCOMPARE(readSetting("lumabolt", u"Eagle"), QStringLiteral("1"));
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("IniFiles/cogrider.ini"))).isDir());
+        QCOMPARE(panel()->CbDisplayMode->currentIndex(), 0);
+        QVERIFY(!m_main->findChild<QScrollArea*>(QStringLiteral("SettingsScrollBox"))
+                     ->widget()
+                     ->isEnabled());
+
+        // A game on the defaults, and the defaults themselves, when Default.ini cannot be
+        // read.
+        m_dir->makeDir(QStringLiteral("IniFiles/Default.ini"));
+        editLumabolt();
+        select("skyloom");
+        QCOMPARE(m_prompter->shown.size(), 2);
+        QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/skyloom.ini")));
+        editLumabolt();
+        action("MenuSetDefaultSettings")->trigger();
+        QCOMPARE(m_prompter->shown.size(), 3);
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolSave"))->click();
+        QCOMPARE(m_prompter->shown.size(), 3);
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("IniFiles/Default.ini"))).isDir());
+    }
+
+    // While the defaults are edited, a re-run of the start-up keeps them the settings
+    // shown (Reset and Save write Default.ini, never a file without a name); edits are
+    // saved when the focus goes from the controls to their tool bar and on from there;
+    // Escape acts as Cancel.
+    void defaultsModeSurvivesTheMenus() {
+        start();
+        select("cogrider");
+        action("MenuSetDefaultSettings")->trigger();
+        action("MenuCheckforSupportedgames")->trigger();
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolUndo"))->click();
+        QCOMPARE(panel()->LbGameResolution->text(), QStringLiteral("?x?"));
+        panel()->CbSoundCard->setCurrentIndex(3);
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolSave"))->click();
+        QCOMPARE(readSetting("Default", u"SoundCard"), QStringLiteral("3"));
+        QCOMPARE(QDir(m_dir->file(QStringLiteral("IniFiles"))).entryList(QDir::Files),
+                 QStringList{QStringLiteral("Default.ini")});
+
+        action("MenuSetDefaultSettings")->trigger();
+        panel()->CbShowFPS->setFocus();
+        panel()->CbShowFPS->setCurrentIndex(2);
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolUndo"))->setFocus();
+        QCOMPARE(readSetting("Default", u"ShowFPS"), QStringLiteral("0"));
+        m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"))->tabBar()->setFocus();
+        QTRY_COMPARE(readSetting("Default", u"ShowFPS"), QStringLiteral("2"));
+
+        panel()->CbResolution->setFocus();
+        panel()->CbResolution->setEditText(QStringLiteral("800x600"));
+        QTest::keyClick(panel()->CbResolution, Qt::Key_Escape);
+        QVERIFY(!m_main->inDefaultsMode());
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("cogrider"));
+        QCOMPARE(readSetting("Default", u"Resolution"), QStringLiteral("320x240"));
+        QCOMPARE(m_prompter->shown.size(), 0);
     }
 
     // Editing the defaults hides the list, saves into Default.ini, and returns to the
