@@ -5,6 +5,7 @@
 #include "core/IniDocument.h"
 
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
@@ -152,11 +153,24 @@ void EmulatorConfigFile::insertLine(qsizetype at, QByteArray text) {
 }
 
 void EmulatorConfigFile::writeRaw(QStringView section, QStringView key, QByteArrayView value) {
-    if (value.contains('\r') || value.contains('\n'))
+    const auto hasBreak = [](QStringView text) {
+        return text.contains(u'\r') || text.contains(u'\n');
+    };
+    if (hasBreak(section) || hasBreak(key) || value.contains('\r') || value.contains('\n'))
         refuse(QStringLiteral("the value of \"%1\" in [%2] holds a line break, which would "
                               "split it into lines of its own.")
                    .arg(key, section));
+    // Names are found by their bytes as 8-bit text.
+    const auto wide = [](QStringView text) {
+        return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x100; });
+    };
+    if (wide(section) || wide(key) || key.contains(u'='))
+        refuse(QStringLiteral("\"%1\" in [%2] cannot be a key of this file.").arg(key, section));
     const QByteArray text = key.toLatin1() + '=' + value.toByteArray();
+    const QByteArrayView shape = trimmedBlanks(text);
+    if (text.startsWith(';') || (shape.startsWith('[') && shape.endsWith(']')))
+        refuse(QStringLiteral("the line \"%1\" would be read back as something else.")
+                   .arg(decodeValue(text)));
     qsizetype header = findSection(section);
     if (header < 0) {
         // In the form the emulator's sections have: header, lines, an empty line.
