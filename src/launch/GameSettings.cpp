@@ -89,10 +89,10 @@ void ImportOldGameSettings(const QString& frontEndIniFile, const QString& iniFil
         if (!name.startsWith(u"Game", Qt::CaseInsensitive))
             continue;
         const QStringView digits = QStringView(name).sliced(4);
-        bool isNumber = !digits.isEmpty() && digits.size() <= 10 &&
-                        (digits.size() == 1 || digits.front() != u'0') &&
-                        std::all_of(digits.begin(), digits.end(),
-                                    [](QChar c) { return c >= u'0' && c <= u'9'; });
+        const bool isNumber = !digits.isEmpty() && digits.size() <= 10 &&
+                              (digits.size() == 1 || digits.front() != u'0') &&
+                              std::all_of(digits.begin(), digits.end(),
+                                          [](QChar c) { return c >= u'0' && c <= u'9'; });
         const qint64 number = isNumber ? digits.toLongLong() : -1;
         if (number >= 0 && number < count)
             numbers.push_back(int(number));
