@@ -9,7 +9,9 @@ namespace {
 
 QString cmdText(const QString& title, const QString& program,
                 const std::optional<QString>& capture) {
-    QString programLine = u'"' + program + QStringLiteral("\" %1 %2 %3 %4 %5 %6 %7 %8 %9 ");
+    // Every argument is passed on in double quotes, however many there are, so that
+    // one with a blank reaches the program as one argument.
+    QString programLine = u'"' + program + QStringLiteral("\"%StartArgs%");
     if (capture)
         programLine += QStringLiteral(" > \"") + *capture + u'"';
     // The program's exit status is kept and ends the script, so that the caller can
@@ -17,6 +19,13 @@ QString cmdText(const QString& title, const QString& program,
     const QString lines[] = {
         QStringLiteral("@echo off"),
         QStringLiteral("echo Starting ") + title,
+        QStringLiteral("set StartArgs="),
+        QStringLiteral(":NextArgument"),
+        QStringLiteral("if \"%~1\"==\"\" goto Run"),
+        QStringLiteral("set StartArgs=%StartArgs% \"%~1\""),
+        QStringLiteral("shift"),
+        QStringLiteral("goto NextArgument"),
+        QStringLiteral(":Run"),
         programLine,
         QStringLiteral("set StartStatus=%ERRORLEVEL%"),
         QStringLiteral("cls"),
@@ -47,7 +56,8 @@ QString doubleQuoted(const QString& text) {
 
 QString shellText(const QString& title, const QString& program,
                   const std::optional<QString>& capture) {
-    // Without a "/" the shell would look the program up along PATH.
+    // Without a "/" the shell would look the program up along PATH. "$@" passes every
+    // argument on as one word, blanks and all.
     const QString path = program.contains(u'/') ? program : QStringLiteral("./") + program;
     QString programLine = shellQuoted(path) + QStringLiteral(" \"$@\"");
     if (capture)

@@ -8,9 +8,10 @@
 struct PathSet;
 
 // The launch script through which every run of the emulator and of the picture
-// converter goes. It echoes what runs, passes the runner's arguments on to the program,
-// when a capture path is given sends the program's standard output there, and ends
-// with the program's exit status.
+// converter goes. It echoes what runs, passes each of the runner's arguments on to the
+// program quoted, as one argument (any number of them, cut nowhere), when a capture
+// path is given sends the program's standard output there, and ends with the program's
+// exit status.
 
 // The script text in one dialect. Paths are quoted so that the interpreter never
 // expands anything in them.

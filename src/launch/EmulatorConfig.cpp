@@ -1,25 +1,24 @@
 #include "EmulatorConfig.h"
 
+#include "EmulatorConfigFile.h"
 #include "GameSettings.h"
-#include "core/IniDocument.h"
 #include "core/Platform.h"
 #include "core/Text.h"
 
+#include <algorithm>
 #include <array>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
-void writeRomDirs(IniDocument& cfg, const RomDirs& dirs) {
+void writeRomDirs(EmulatorConfigFile& cfg, const RomDirs& dirs) {
     for (int i = 0; i < 4; ++i)
-        cfg.writeString(u"Directories", QStringLiteral("rom_dir_%1 ").arg(i), dirs[size_t(i)]);
+        cfg.writePath(u"Directories", QStringLiteral("rom_dir_%1 ").arg(i), dirs[size_t(i)]);
 }
 
 } // namespace
 
 RomDirs ReadRomDirs(const QString& emuCfgFile, bool* wibble) {
-    const IniDocument cfg(emuCfgFile);
+    const EmulatorConfigFile cfg(emuCfgFile);
     static const char* const olderKeys[] = {"Ziproms ", "Ziproms1 ", "Ziproms2 ", nullptr};
     RomDirs dirs;
     for (int i = 0; i < 4; ++i) {
@@ -36,7 +35,7 @@ RomDirs ReadRomDirs(const QString& emuCfgFile, bool* wibble) {
 }
 
 void WriteRomDirs(const QString& emuCfgFile, const RomDirs& dirs) {
-    IniDocument cfg(emuCfgFile);
+    EmulatorConfigFile cfg(emuCfgFile);
     writeRomDirs(cfg, dirs);
     cfg.save();
 }
@@ -59,7 +58,7 @@ std::pair<QString, QString> splitResolution(const QString& resolution) {
 
 void WriteEmulatorConfig(const QString& emuCfgFile, const TGameSettingsObject& s,
                          const RomDirs& dirs) {
-    IniDocument cfg(emuCfgFile);
+    EmulatorConfigFile cfg(emuCfgFile);
     const auto [width, height] = splitResolution(s.Resolution);
     cfg.writeString(u"Display", u"screen_type ", displayCode(s.ScreenMode));
     cfg.writeString(u"Display", u"screen_x ", width);
@@ -83,16 +82,30 @@ void WriteEmulatorConfig(const QString& emuCfgFile, const TGameSettingsObject& s
     cfg.save();
 }
 
-QString SetScreenShotDir(const QString& emuCfgFile, const QString& dir) {
-    IniDocument cfg(emuCfgFile);
-    const QString previous = cfg.readString(u"Directories", u"ScreenShots ", QString());
-    cfg.writeString(u"Directories", u"ScreenShots ", dir);
+QByteArray ReadScreenShotDirValue(const QString& emuCfgFile) {
+    return EmulatorConfigFile(emuCfgFile)
+        .rawValue(u"Directories", u"ScreenShots ")
+        .value_or(QByteArray());
+}
+
+QString ReadScreenShotDir(const QString& emuCfgFile) {
+    return trimmedValue(EmulatorConfigFile::decodeValue(ReadScreenShotDirValue(emuCfgFile)));
+}
+
+void SetScreenShotDir(const QString& emuCfgFile, const QString& dir) {
+    EmulatorConfigFile cfg(emuCfgFile);
+    cfg.writePath(u"Directories", u"ScreenShots ", dir);
     cfg.save();
-    return previous;
+}
+
+void RestoreScreenShotDir(const QString& emuCfgFile, const QByteArray& value) {
+    EmulatorConfigFile cfg(emuCfgFile);
+    cfg.writeRaw(u"Directories", u"ScreenShots ", value);
+    cfg.save();
 }
 
 std::pair<QString, QString> ReadScreenSize(const QString& emuCfgFile) {
-    const IniDocument cfg(emuCfgFile);
+    const EmulatorConfigFile cfg(emuCfgFile);
     return {trimmedValue(cfg.readString(u"Display", u"screen_x ", QString())),
             trimmedValue(cfg.readString(u"Display", u"screen_y ", QString()))};
 }
@@ -100,7 +113,19 @@ std::pair<QString, QString> ReadScreenSize(const QString& emuCfgFile) {
 QString resolutionChangeMessage(const QString& requested, const QString& usedWidth,
                                 const QString& usedHeight) {
     const auto [width, height] = splitResolution(requested);
-    if (width == usedWidth && height == usedHeight)
+    // "0640" asks for the same width as "640": the sizes are compared as numbers where
+    // both are numbers.
+    const auto number = [](const QString& text) {
+        const bool digits =
+            !text.isEmpty() && text.size() <= 9 &&
+            std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        return digits ? text.toInt() : -1;
+    };
+    const auto same = [&](const QString& asked, const QString& used) {
+        const int a = number(asked);
+        return a >= 0 ? a == number(used) : asked == used;
+    };
+    if (same(width, usedWidth) && same(height, usedHeight))
         return {};
     return QStringLiteral("KALTO had trouble changing resolution to: ") + requested +
            QStringLiteral("\rand reverted to back to resolution: ") + usedWidth + u'x' + usedHeight;
@@ -122,7 +147,7 @@ void WriteMameDefaultKeys(const QString& emuCfgFile) {
         {"Button_4", {42, 17, 0, 0}},  {"Button_5", {44, 0, 0, 0}},
         {"Button_6", {45, 0, 0, 0}},   {"Button_7", {46, 0, 0, 0}},
         {"Button_8", {47, 0, 0, 0}}};
-    IniDocument cfg(emuCfgFile);
+    EmulatorConfigFile cfg(emuCfgFile);
     for (const Key& key : common)
         cfg.writeInteger(u"DefGameKeyConfig",
                          QStringLiteral("Def_%1 ").arg(QLatin1StringView(key.name)),
@@ -137,37 +162,25 @@ void WriteMameDefaultKeys(const QString& emuCfgFile) {
     cfg.save();
 }
 
-namespace {
-
-// A hand-edited file may hold a section twice; a copy left behind would take over.
-void eraseEveryCopy(IniDocument& cfg, const QString& section) {
-    const qsizetype sections = cfg.sectionNames().size();
-    for (qsizetype i = 0; i < sections && cfg.sectionNames().contains(section, Qt::CaseInsensitive);
-         ++i)
-        cfg.eraseSection(section);
-}
-
-} // namespace
-
 void RemoveDefaultKeys(const QString& emuCfgFile) {
-    IniDocument cfg(emuCfgFile);
-    eraseEveryCopy(cfg, u"DefGameKeyConfig"_s);
+    EmulatorConfigFile cfg(emuCfgFile);
+    cfg.eraseSection(u"DefGameKeyConfig");
     cfg.save();
 }
 
 void WriteSecretGames(const QString& emuCfgFile, bool on) {
-    IniDocument cfg(emuCfgFile);
+    EmulatorConfigFile cfg(emuCfgFile);
     if (on) {
         cfg.writeInteger(u"Romlist", u"gun_lock ", 31745);
         cfg.writeInteger(u"Romlist", u"grid_seeker ", 58203);
     } else {
-        eraseEveryCopy(cfg, u"Romlist"_s);
+        cfg.eraseSection(u"Romlist");
     }
     cfg.save();
 }
 
 void WriteWibble(const QString& emuCfgFile, bool on) {
-    IniDocument cfg(emuCfgFile);
+    EmulatorConfigFile cfg(emuCfgFile);
     cfg.writeBool(u"General", u"Wibble ", on);
     cfg.save();
 }

@@ -2,6 +2,7 @@
 
 #include "core/RomDirs.h"
 
+#include <QByteArray>
 #include <QString>
 #include <utility>
 
@@ -10,7 +11,8 @@ struct TGameSettingsObject;
 // The emulator's own configuration file (Config/Kalto.cfg). The program edits a few of
 // its keys in place; every operation opens the file afresh and saves it whole before it
 // returns. The key texts end in one blank, as the emulator's own lines "key = value" do,
-// so that they match them. Every other section, key and value of the file stays.
+// so that they match them. Every other line of the file stays byte for byte. Paths are
+// written as the file system's bytes of them and read back the same way.
 
 // The four rom paths as the emulator's configuration holds them ("rom_dir_0 " to
 // "rom_dir_3 " in [Directories], with the older "Ziproms" keys as fallbacks), trimmed
@@ -35,16 +37,22 @@ std::pair<QString, QString> splitResolution(const QString& resolution);
 void WriteEmulatorConfig(const QString& emuCfgFile, const TGameSettingsObject& settings,
                          const RomDirs& dirs);
 
-// Points the emulator's screenshot directory ("ScreenShots " of [Directories]) at dir
-// and returns the value it had (empty when there was none). Throws FileError.
-QString SetScreenShotDir(const QString& emuCfgFile, const QString& dir);
+// The value of "ScreenShots " in [Directories] as the file holds it, byte for byte
+// (empty when there is none), for RestoreScreenShotDir to put back.
+QByteArray ReadScreenShotDirValue(const QString& emuCfgFile);
+// That value as a path, trimmed.
+QString ReadScreenShotDir(const QString& emuCfgFile);
+// Points the emulator's screenshot directory at dir. Throws FileError.
+void SetScreenShotDir(const QString& emuCfgFile, const QString& dir);
+// Puts back a value that ReadScreenShotDirValue gave. Throws FileError.
+void RestoreScreenShotDir(const QString& emuCfgFile, const QByteArray& value);
 
 // The screen size the emulator's file holds ("screen_x " and "screen_y " of [Display]),
 // trimmed; empty texts when missing.
 std::pair<QString, QString> ReadScreenSize(const QString& emuCfgFile);
 
 // The message when the emulator ended with another screen size than the one asked
-// for, or an empty text when it kept it.
+// for, or an empty text when it kept it. Sizes that are numbers compare as numbers.
 QString resolutionChangeMessage(const QString& requested, const QString& usedWidth,
                                 const QString& usedHeight);
 

@@ -105,6 +105,20 @@ TExecFile::~TExecFile() {
         signalGroup(pid, SIGKILL);
 }
 
+void TExecFile::setParameters(const QString& value) {
+    m_parameters = value;
+    m_arguments = value.split(u' ', Qt::SkipEmptyParts);
+}
+
+void TExecFile::setArguments(const QStringList& arguments) {
+    m_arguments = arguments;
+    QStringList shown;
+    for (const QString& argument : arguments)
+        shown.append(argument.isEmpty() || argument.contains(u' ') ? u'"' + argument + u'"'
+                                                                   : argument);
+    m_parameters = shown.join(u' ');
+}
+
 bool TExecFile::fail(const QString& error) {
     m_lastError = error;
     if (OnFail)
@@ -163,7 +177,7 @@ bool TExecFile::Execute() {
     });
 #endif
 
-    const QStringList params = m_parameters.split(u' ', Qt::SkipEmptyParts);
+    const QStringList& params = m_arguments;
     bool started = false;
     if (m_interpreter.isEmpty()) {
         started = start(process, m_commandLine, params);

@@ -15,11 +15,11 @@ class QProcess;
 // reports a start that failed through OnFail.
 //
 // Here CommandLine names the program (or, with an interpreter set, the script the
-// interpreter runs) and Parameters is split at blanks into its arguments; no shell
-// ever sees the parameters. The started program inherits our standard output; its
-// error stream passes through us, so that the last lines of a failed run can be shown.
-// Each run is a process group of its own, so that ending the run ends the emulator
-// that the script started as well.
+// interpreter runs) and its arguments are a list (setArguments) or Parameters split at
+// blanks; no shell ever sees them, and nothing is cut: the system's own limit holds. The started
+// program inherits our standard output; its error stream passes through us, so that the last lines
+// of a failed run can be shown. Each run is a process group of its own, so that ending the run ends
+// the emulator that the script started as well.
 class TExecFile final : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool Associate READ associate WRITE setAssociate)
@@ -43,10 +43,6 @@ public:
     enum TPriorityClass { pcNormal, pcIdle, pcHigh, pcRealTime };
     Q_ENUM(TPriorityClass)
 
-    // Parameters are cut to this length as a Windows command line would be. The command
-    // line (the script's path) is not: here a path may be as long as the system allows.
-    static constexpr qsizetype kMaxTextLength = 255;
-
     explicit TExecFile(QObject* parent = nullptr);
     ~TExecFile() override;
     Q_DISABLE_COPY_MOVE(TExecFile)
@@ -55,8 +51,13 @@ public:
     void setAssociate(bool value) { m_associate = value; }
     QString commandLine() const { return m_commandLine; }
     void setCommandLine(const QString& value) { m_commandLine = value; }
+    // The arguments as one text; an argument that holds a blank shows in double quotes.
     QString parameters() const { return m_parameters; }
-    void setParameters(const QString& value) { m_parameters = value.left(kMaxTextLength); }
+    // Arguments split at blanks.
+    void setParameters(const QString& value);
+    // Each entry one argument, blanks and all.
+    QStringList arguments() const { return m_arguments; }
+    void setArguments(const QStringList& arguments);
     TPriorityClass priority() const { return m_priority; }
     void setPriority(TPriorityClass value) { m_priority = value; }
     bool wait() const { return m_wait; }
@@ -121,6 +122,7 @@ private:
     bool m_associate = false;
     QString m_commandLine;
     QString m_parameters;
+    QStringList m_arguments;
     TPriorityClass m_priority = pcNormal;
     bool m_wait = false;
     TWaitStyle m_waitStyle = wRegular;

@@ -7,7 +7,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <type_traits>
+#include <vector>
 
 namespace {
 
@@ -80,7 +82,23 @@ void ImportOldGameSettings(const QString& frontEndIniFile, const QString& iniFil
         return;
     const IniDocument old(frontEndIniFile);
     const int count = old.readInteger(u"StartKALTO", u"NumOfGames", 0);
-    for (int i = 0; i < count; ++i) {
+    // Only the sections that are there can give a file (a missing one reads as a game
+    // on the defaults): a hand-edited count of two thousand million costs nothing.
+    std::vector<int> numbers;
+    for (const QString& name : old.sectionNames()) {
+        if (!name.startsWith(u"Game", Qt::CaseInsensitive))
+            continue;
+        const QStringView digits = QStringView(name).sliced(4);
+        const bool isNumber = !digits.isEmpty() && digits.size() <= 10 &&
+                              (digits.size() == 1 || digits.front() != u'0') &&
+                              std::all_of(digits.begin(), digits.end(),
+                                          [](QChar c) { return c >= u'0' && c <= u'9'; });
+        const qint64 number = isNumber ? digits.toLongLong() : -1;
+        if (number >= 0 && number < count)
+            numbers.push_back(int(number));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    for (const int i : numbers) {
         const QString section = QStringLiteral("Game%1").arg(i);
         const QString zipName = old.readString(section, u"ZipName", QStringLiteral("error"));
         if (old.readBool(section, u"UseDefSettings", true) && i != 0)

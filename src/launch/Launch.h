@@ -3,6 +3,7 @@
 #include "core/RomDirs.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 struct PathSet;
@@ -19,14 +20,14 @@ struct LaunchResult {
     bool wibble = false;
 };
 
-// The emulator's arguments for a game: "-game <zip>", and " -nogui" unless the
-// emulator's own window is wanted.
-QString gameArguments(const QString& zipName, bool emulatorGui);
+// The emulator's arguments for a game: "-game", the zip name as one argument whatever
+// it holds, and "-nogui" unless the emulator's own window is wanted.
+QStringList gameArguments(const QString& zipName, bool emulatorGui);
 
 // The arguments for the game; on the way, writes the game's effective settings and the
 // rom paths into the emulator's configuration. Throws FileError.
-QString BuildCommandLine(const PathSet& paths, const QString& zipName, bool emulatorGui,
-                         const RomDirs& romDirs);
+QStringList BuildCommandLine(const PathSet& paths, const QString& zipName, bool emulatorGui,
+                             const RomDirs& romDirs);
 
 // Compares the screen size the emulator left in its configuration with the one the
 // game's settings asked for; when it differs, beeps and says so. True when it was kept.
@@ -36,8 +37,9 @@ bool CheckResolutionAfterRun(const PathSet& paths, const QString& zipName, Promp
 // emulator's screenshot directory points at the front-end's temporary directory during
 // the run, the run is waited for (execEmu reports a start that failed), then
 // collectScreenshots files the run's screenshots, the screenshot directory is restored,
-// a changed resolution is reported, and the rom paths are read back. Throws FileError
-// when the configuration cannot be written; the emulator is not started then.
+// a changed resolution is reported, and the rom paths are read back. Until the run is
+// tidied up, the run record says what to put back. Throws FileError when the
+// configuration or the record cannot be written; the emulator is not started then.
 LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prompter,
                         const QString& zipName, bool emulatorGui, const RomDirs& romDirs,
                         const std::function<void()>& collectScreenshots);
@@ -45,3 +47,16 @@ LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prom
 // One plain sentence when the run failed (the title, how it ended, what the emulator
 // said last), or an empty text when it ran and ended well.
 QString failedRunText(const QString& title, const LaunchResult& result);
+
+// The record of a game run that began and was not tidied up after yet: the game, and the
+// emulator's screenshot directory as it was before.
+QString runRecordFile(const PathSet& paths);
+
+// Tidies up after a run that the front-end did not see end (it was killed, or the
+// machine stopped): the screenshots left in the temporary directory are filed as the
+// recorded game's by collectScreenshots, and the emulator's screenshot directory is put
+// back where it still points at the temporary directory. Returns the game's zip name, or
+// an empty text when no run was left. Throws FileError when the configuration cannot be
+// written; the record then stays for the next try.
+QString FinishInterruptedRun(const PathSet& paths,
+                             const std::function<void(const QString& zipName)>& collectScreenshots);

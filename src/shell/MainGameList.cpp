@@ -3,6 +3,7 @@
 
 #include "MainUnit.h"
 #include "Version.h"
+#include "core/FileError.h"
 #include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
@@ -174,7 +175,16 @@ void TMain::MenuCheckForInstalledGamesClick() {
 }
 
 void TMain::MenuCheckforSupportedgamesClick() {
-    saveSettingsIfRead();
+    // The start-up reads the settings back: when they could not be saved, what was not
+    // saved would be lost, so the check waits until a save succeeds.
+    try {
+        saveSettingsIfRead();
+    } catch (const FileError& error) {
+        m_prompter.error(error.message() +
+                         QStringLiteral("\r\rThe check for new supported games did not run, so "
+                                        "that the settings not saved are not lost."));
+        return;
+    }
     if (runStartup(false))
         FillGameList();
 }

@@ -309,13 +309,19 @@ void TMain::buildSettingsTab() {
     connect(SetToolSave, &QToolButton::clicked, this, &TMain::DefaultSettingsSaveButtonClick);
     connect(SetToolCancel, &QToolButton::clicked, this, &TMain::DefaultSettingsCancelButtonClick);
     connect(SetToolUndo, &QToolButton::clicked, this, &TMain::SettingsResetButtonClick);
-    // The settings are saved when the keyboard focus leaves their area.
+    // The settings are saved when the keyboard focus leaves their area, by any route.
     m_focusWatch =
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
-            if (isInSettingsArea(old) && !isInSettingsArea(now) &&
-                !(now && SettingsToolbar->isAncestorOf(now)) && now != SettingsToolbar)
+            if (isInSettingsArea(old) && !isInSettingsArea(now))
                 SettingsScrollBoxExit();
         });
+    DefaultSettingsEscape = new QAction(QStringLiteral("Cancel"), this);
+    DefaultSettingsEscape->setObjectName(QStringLiteral("DefaultSettingsEscape"));
+    DefaultSettingsEscape->setShortcut(QKeySequence(Qt::Key_Escape));
+    DefaultSettingsEscape->setEnabled(false);
+    addAction(DefaultSettingsEscape);
+    connect(DefaultSettingsEscape, &QAction::triggered, this,
+            &TMain::DefaultSettingsCancelButtonClick);
 
     PageControl->addTab(SettingsTab, QStringLiteral("Settings"));
 }
@@ -330,7 +336,8 @@ void TMain::setToolButtonVisible(QToolButton* button, bool visible) {
 }
 
 bool TMain::isInSettingsArea(const QWidget* widget) const {
-    return widget && SettingsScrollBox->isAncestorOf(widget);
+    return widget && (SettingsScrollBox->isAncestorOf(widget) || widget == SettingsToolbar ||
+                      SettingsToolbar->isAncestorOf(widget));
 }
 
 void TMain::buildStatusBar() {

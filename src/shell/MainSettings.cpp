@@ -28,7 +28,10 @@ bool TMain::reportFileErrors(const std::function<void()>& operation) {
 }
 
 void TMain::FillSettingsPanel() {
-    m_panelZip = m_currentGame ? m_currentGame->ZipName : QString();
+    // Nothing is saved while the controls do not show the current game's values: not
+    // while its file is read (an error box then takes the focus from the controls), and
+    // not when it could not be read (a save would replace that file with other values).
+    m_panelZip.clear();
     if (!m_currentGame) {
         m_panelEditable = false;
         ChUseDefSettings->hide();
@@ -36,14 +39,26 @@ void TMain::FillSettingsPanel() {
         return;
     }
     ChUseDefSettings->show();
+    const QString zipName = m_currentGame->ZipName;
+    const QString gameResolution = m_currentGame->ScreenWidth + u'x' + m_currentGame->ScreenHeight;
     TGameSettingsObject settings;
-    reportFileErrors(
-        [&] { settings = loadEffectiveSettings(m_paths.IniFilesDir, m_currentGame->ZipName); });
-    m_settingsPanel->setSettings(settings,
-                                 m_currentGame->ScreenWidth + u'x' + m_currentGame->ScreenHeight);
+    const bool read =
+        reportFileErrors([&] { settings = loadEffectiveSettings(m_paths.IniFilesDir, zipName); });
+    m_settingsPanel->setSettings(read ? settings : TGameSettingsObject(), gameResolution);
+    if (read)
+        m_panelZip = zipName;
+    applyPanelEditable();
+}
+
+void TMain::applyPanelEditable() {
+    // Settings that are not the game's to edit are shown greyed: the defaults it uses,
+    // or the built-in ones when its file could not be read.
+    SettingsScrollBox->widget()->setEnabled(m_panelEditable && !m_panelZip.isEmpty());
 }
 
 void TMain::SaveSettingsPanel() {
+    if (m_panelZip.isEmpty())
+        return;
     SaveSettings(m_settingsPanel->settings(), m_paths.IniFilesDir, m_panelZip);
 }
 
@@ -56,9 +71,8 @@ void TMain::savePanelBeforeChange() {
 
 void TMain::ChUseDefSettingsClick() {
     if (ChUseDefSettings->isChecked()) {
-        // Nothing of the hidden controls is saved from here on.
+        // Nothing of the greyed controls is saved from here on.
         m_panelEditable = false;
-        SettingsScrollBox->hide();
         setToolButtonVisible(SetToolUndo, false);
         // A game that has its own file loses it and shows the defaults; one that had
         // none (every selection of such a game comes here) shows them already.
@@ -68,10 +82,11 @@ void TMain::ChUseDefSettingsClick() {
         }
     } else {
         // The defaults become the game's own at the next save, not now.
-        SettingsScrollBox->show();
         setToolButtonVisible(SetToolUndo, true);
         m_panelEditable = true;
     }
+    SettingsScrollBox->show();
+    applyPanelEditable();
 }
 
 void TMain::SettingsScrollBoxExit() {
@@ -88,6 +103,7 @@ void TMain::MenuSetDefaultSettingsClick() {
     if (inDefaultsMode())
         return;
     savePanelBeforeChange();
+    m_panelEditable = false;
     m_screenShotTabOnEntry = PageControl->currentWidget() == ScreenShotTab;
     GameList->setEnabled(false);
     GameList->hide();
@@ -104,6 +120,8 @@ void TMain::MenuSetDefaultSettingsClick() {
     for (QToolButton* button : {SetToolSave, SetToolCancel, SetToolUndo})
         setToolButtonVisible(button, true);
     m_panelEditable = true;
+    applyPanelEditable();
+    DefaultSettingsEscape->setEnabled(true);
 }
 
 void TMain::DefaultSettingsSaveButtonClick() {
@@ -120,6 +138,7 @@ void TMain::leaveDefaultsMode() {
     if (!inDefaultsMode())
         return;
     m_panelEditable = false;
+    DefaultSettingsEscape->setEnabled(false);
     setToolButtonVisible(SetToolSave, false);
     setToolButtonVisible(SetToolCancel, false);
     DefSetLabel->hide();
@@ -128,9 +147,8 @@ void TMain::leaveDefaultsMode() {
     GameSearch->setEnabled(true);
     if (isInSettingsArea(QApplication::focusWidget()))
         GameList->currentView()->setFocus();
-    if (m_currentGame == m_defaultGame.get())
-        forgetCurrentGame();
     m_defaultGame.reset();
+    m_currentGame = nullptr;
     UpdateSelection();
     if (m_screenShotTabOnEntry)
         PageControl->setCurrentWidget(ScreenShotTab);

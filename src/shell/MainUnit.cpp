@@ -262,13 +262,17 @@ void TMain::onWaitFinished() {
 }
 
 void TMain::forgetCurrentGame() {
-    m_currentGame = nullptr;
+    // While the defaults are edited their pseudo-game stays current: it is no record of
+    // the list, and the controls show its values.
+    m_currentGame = m_defaultGame.get();
     if (m_screenShot)
         m_screenShot->setGame(QString(), nullptr);
 }
 
 void TMain::ImportOldGameSettings() {
-    ::ImportOldGameSettings(m_paths.FrontEndIniFile, m_paths.IniFilesDir);
+    // Settings that cannot be converted are said; the games are read all the same.
+    reportFileErrors(
+        [this] { ::ImportOldGameSettings(m_paths.FrontEndIniFile, m_paths.IniFilesDir); });
 }
 
 bool TMain::ImportGameList() {
@@ -294,12 +298,8 @@ void TMain::freeGameList() {
 }
 
 void TMain::SaveSettingsAndCleanUp() {
-    try {
-        SaveFrontEndSettings();
-    } catch (...) {
-        DeleteWorkFiles(m_paths);
-        throw;
-    }
+    // A save that fails keeps the launch script: the program goes on using it.
+    SaveFrontEndSettings();
     DeleteWorkFiles(m_paths);
 }
 
@@ -346,6 +346,8 @@ void TMain::changeEvent(QEvent* event) {
 }
 
 void TMain::FormClose() {
+    // What was typed into the settings is the game's, as leaving them would save it.
+    savePanelBeforeChange();
     hide();
     // A list that shows nothing is saved as the installed games, so the next start
     // shows something.
@@ -356,6 +358,7 @@ void TMain::FormClose() {
     } catch (const FileError& error) {
         m_saveFailed = true;
         m_prompter.error(error.message());
+        DeleteWorkFiles(m_paths);
     }
     // Nothing shows or reads a record any more. The records themselves are freed with
     // the window, which goes right after this: forty thousand of them take longer to

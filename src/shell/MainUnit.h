@@ -280,6 +280,7 @@ protected:
     QToolButton* SetToolSave = nullptr;
     QToolButton* SetToolCancel = nullptr;
     QToolButton* SetToolUndo = nullptr;
+    QAction* DefaultSettingsEscape = nullptr; // Escape while the defaults are edited: Cancel
     SettingsPanel* m_settingsPanel = nullptr;
 
     QStatusBar* StatusBar = nullptr;
@@ -366,7 +367,11 @@ private:
     void raiseForSecondStart();
     void setListPanelWidth(int width);
     void setToolButtonVisible(QToolButton* button, bool visible);
+    // The settings controls and their tool bar: leaving both saves.
     bool isInSettingsArea(const QWidget* widget) const;
+    // The controls take input exactly when they show values that are the current
+    // game's to edit.
+    void applyPanelEditable();
     void leaveDefaultsMode();
     void savePanelBeforeChange();
     // No game is current any more (its record may go).

@@ -111,8 +111,9 @@ void TMain::FormResize() {
 }
 
 void TMain::MenuSetAlternativeRompathClick() {
-    // Whichever button closed the dialog, the installed check runs again.
-    runRompathsDialog();
+    // Whichever button closed the dialog, and whether or not the emulator's file could
+    // take the paths, the installed check runs again.
+    reportFileErrors([this] { runRompathsDialog(); });
     MenuCheckForInstalledGamesClick();
 }
 

@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "core/FileError.h"
 #include "core/IniDocument.h"
 #include "core/PathSet.h"
 #include "core/Platform.h"
@@ -7,6 +8,8 @@
 #include "games/ListInfoImport.h"
 #include "launch/BatchFile.h"
 #include "launch/Execfile.h"
+#include "launch/Launch.h"
+#include "media/ScreenshotStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,7 +30,7 @@ QDateTime StartUp::fileDate(const QString& path) {
 }
 
 QDateTime StartUp::emuExeDateToStore() const {
-    return m_listRefreshFailed ? QDateTime() : fileDate(m_paths.EmuExeFile);
+    return m_listExeDate;
 }
 
 bool StartUp::aborted() {
@@ -47,6 +50,7 @@ const IniDocument& StartUp::ownSettings() {
 
 StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
     m_ownSettings.reset();
+    m_batchFileFailed = false;
     if (!BuildPaths())
         return Result::WorkingDirectoryMissing;
     // Before any file is written: a second copy must leave the first one's files alone.
@@ -57,7 +61,7 @@ StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
     LocateEmulator();
     if (aborted())
         return Result::Aborted;
-    WriteBatchFile(m_paths, kEmulatorTitle, m_paths.EmuExeFile, m_paths.CaptureFile);
+    writeBatchFile(m_paths.CaptureFile);
     EnsureEmulatorConfig();
     if (aborted())
         return Result::Aborted;
@@ -69,6 +73,7 @@ StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
     if (aborted())
         return Result::Aborted;
     CreateDataDirectories();
+    FinishInterruptedRun();
     CheckDefaultSettingsFile(steps);
     // A failed first refresh leaves no list to read; its message has said so already.
     if (m_listRefreshFailed && !QFileInfo::exists(m_paths.ListInfoFile))
@@ -138,9 +143,33 @@ void StartUp::EnsureEmulatorConfig() {
         return;
     // The emulator writes its default configuration when run without its GUI; its
     // output is not wanted, so the script runs it without capture this once.
-    WriteBatchFile(m_paths, kEmulatorTitle, m_paths.EmuExeFile, std::nullopt);
-    runEmulator(QStringLiteral("-nogui"));
-    WriteBatchFile(m_paths, kEmulatorTitle, m_paths.EmuExeFile, m_paths.CaptureFile);
+    if (writeBatchFile(std::nullopt))
+        runEmulator(QStringLiteral("-nogui"));
+    writeBatchFile(m_paths.CaptureFile);
+}
+
+bool StartUp::writeBatchFile(const std::optional<QString>& capturePath) {
+    // A script that cannot be written is said once; the games are still read, and only
+    // the runs that need the script fail (each of them says so).
+    try {
+        WriteBatchFile(m_paths, kEmulatorTitle, m_paths.EmuExeFile, capturePath);
+        return true;
+    } catch (const FileError& error) {
+        if (!m_batchFileFailed)
+            m_prompter.error(error.message());
+        m_batchFileFailed = true;
+        return false;
+    }
+}
+
+void StartUp::FinishInterruptedRun() {
+    try {
+        ::FinishInterruptedRun(m_paths, [this](const QString& zipName) {
+            CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName);
+        });
+    } catch (const FileError& error) {
+        m_prompter.error(error.message());
+    }
 }
 
 bool StartUp::CheckNeededFile(const QString& path) {
@@ -165,14 +194,18 @@ bool StartUp::CheckNeededFiles() {
 
 bool StartUp::RefreshGameListFile(bool checkEmuDate) {
     m_listRefreshFailed = false;
+    m_listExeDate = QDateTime();
     bool changed = true;
+    const QDateTime current = fileDate(m_paths.EmuExeFile);
     if (checkEmuDate) {
         const QDateTime stored =
             ownSettings().readDateTime(u"StartKALTO", u"EmuExeDate", missingEmuExeDate());
-        changed = stored != fileDate(m_paths.EmuExeFile);
+        changed = stored != current;
     }
-    if (!changed && QFileInfo::exists(m_paths.ListInfoFile))
+    if (!changed && QFileInfo::exists(m_paths.ListInfoFile)) {
+        m_listExeDate = current;
         return true;
+    }
     // A capture left by an earlier run must not pass for this run's output.
     QFile::remove(m_paths.CaptureFile);
     const bool started = runEmulator(QStringLiteral("-listinfo"));
@@ -184,6 +217,8 @@ bool StartUp::RefreshGameListFile(bool checkEmuDate) {
     if (started && m_execEmu.lastRunExitedNormally() && m_execEmu.lastExitCode() == 0 &&
         HoldsGameBlock(m_paths.CaptureFile)) {
         MoveReplacing(m_paths.CaptureFile, m_paths.ListInfoFile);
+        // The executable that made the list: one replaced since is asked at the next start.
+        m_listExeDate = current;
         return true;
     }
     m_listRefreshFailed = true;

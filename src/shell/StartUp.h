@@ -51,8 +51,9 @@ public:
 
     // False when the last refresh of the list file failed and the old list was kept.
     bool listRefreshed() const { return !m_listRefreshFailed; }
-    // The executable's date that the settings file should keep: its current date, or
-    // none after a failed refresh, so that the next start asks the emulator again.
+    // The executable's date that the settings file should keep: the date of the one that
+    // made the game list, or none after a failed refresh, so that the next start asks
+    // the emulator again.
     QDateTime emuExeDateToStore() const;
 
     // False when the working directory no longer exists (the message is shown).
@@ -66,6 +67,8 @@ public:
     // False when the emulator was asked and its run failed: the old list file is kept.
     bool RefreshGameListFile(bool checkEmuDate);
     void CreateDataDirectories();
+    // Tidies up after a game run that an earlier start did not see end.
+    void FinishInterruptedRun();
     void CheckDefaultSettingsFile(Steps& steps);
 
     // Stored when no date was ever saved: a date that no file carries.
@@ -74,6 +77,9 @@ public:
     static QDateTime fileDate(const QString& path);
 
 private:
+    // Writes the launch script; a failure is shown (once per start-up) and the
+    // sequence goes on. False when it was not written.
+    bool writeBatchFile(const std::optional<QString>& capturePath);
     bool runEmulator(const QString& parameters);
     QString runFailure() const;
     bool aborted();
@@ -85,5 +91,7 @@ private:
     TExecFile& m_execEmu;
     bool m_abort = false;
     bool m_listRefreshFailed = false;
+    bool m_batchFileFailed = false;
+    QDateTime m_listExeDate;
     std::optional<IniDocument> m_ownSettings;
 };

@@ -19,10 +19,19 @@ private slots:
                                                     QStringLiteral("C:\\Front\\KALTOStart.txt"));
         QCOMPARE(withCapture.split(QStringLiteral("\r\n")),
                  (QStringList{
-                     QStringLiteral("@echo off"), QStringLiteral("echo Starting KALTO"),
-                     QStringLiteral("\"C:\\Kalto\\kalto.exe\" %1 %2 %3 %4 %5 %6 %7 %8 %9  > "
+                     QStringLiteral("@echo off"),
+                     QStringLiteral("echo Starting KALTO"),
+                     QStringLiteral("set StartArgs="),
+                     QStringLiteral(":NextArgument"),
+                     QStringLiteral("if \"%~1\"==\"\" goto Run"),
+                     QStringLiteral("set StartArgs=%StartArgs% \"%~1\""),
+                     QStringLiteral("shift"),
+                     QStringLiteral("goto NextArgument"),
+                     QStringLiteral(":Run"),
+                     QStringLiteral("\"C:\\Kalto\\kalto.exe\"%StartArgs% > "
                                     "\"C:\\Front\\KALTOStart.txt\""),
-                     QStringLiteral("set StartStatus=%ERRORLEVEL%"), QStringLiteral("cls"),
+                     QStringLiteral("set StartStatus=%ERRORLEVEL%"),
+                     QStringLiteral("cls"),
                      QStringLiteral("echo KALTO has finished."),
                      QStringLiteral("echo If this window does not disappear:"),
                      QStringLiteral("echo 1. Right-click on the title-bar"),
@@ -34,9 +43,9 @@ private slots:
         const QString withoutCapture =
             RenderBatchFile(ScriptDialect::Cmd, QStringLiteral("NConvert"),
                             QStringLiteral("C:\\nconvert.exe"), std::nullopt);
-        QCOMPARE(withoutCapture.split(QStringLiteral("\r\n")).at(2),
-                 QStringLiteral("\"C:\\nconvert.exe\" %1 %2 %3 %4 %5 %6 %7 %8 %9 "));
-        QCOMPARE(withoutCapture.split(QStringLiteral("\r\n")).at(5),
+        QCOMPARE(withoutCapture.split(QStringLiteral("\r\n")).at(9),
+                 QStringLiteral("\"C:\\nconvert.exe\"%StartArgs%"));
+        QCOMPARE(withoutCapture.split(QStringLiteral("\r\n")).at(12),
                  QStringLiteral("echo NConvert has finished."));
     }
 

@@ -82,42 +82,119 @@ private slots:
                              QStringLiteral("/roms/d/")});
 
         // Keys already there keep their place; missing ones follow in the emulator's order.
+        // Every line not written stays as it was, comments and line endings included.
         QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")),
-                 QByteArray("[Display]\r\n"
-                            "screen_type =VB2L\r\n"
-                            "vsync =0\r\n"
-                            "screen_x =320\r\n"
-                            "screen_y =240\r\n"
-                            "ScanLines =2\r\n"
-                            "triple_buffer =0\r\n"
-                            "eagle_fx =1\r\n"
-                            "pixel_double =1\r\n"
-                            "fast_set_pal =0\r\n"
+                 QByteArray("; KALTO configuration\n"
+                            "[Display]\n"
+                            "screen_type =VB2L\n"
+                            "vsync =0\n"
+                            "screen_x =320\n"
+                            "screen_y =240\n"
+                            "ScanLines =2\n"
+                            "triple_buffer =0\n"
+                            "eagle_fx =1\n"
+                            "pixel_double =1\n"
+                            "fast_set_pal =0\n"
+                            "\n"
+                            "; sound\n"
+                            "[Sound]\n"
+                            "SampleRate =44100\n"
+                            "SoundCard =3\n"
+                            "Ym3812Emulation =1\n"
+                            "DariusStereo =1\n"
+                            "\n"
+                            "[Custom]\n"
+                            "mode = keep me \n"
+                            "line without equals\n"
+                            "\n"
+                            "[Directories]\n"
+                            "ScreenShots = screens/\n"
+                            "rom_dir_1 =\n"
+                            "rom_dir_0 =/roms/a/\n"
+                            "rom_dir_2 =/roms/c d/\n"
+                            "rom_dir_3 =/roms/d/\n"
+                            "[General]\n"
+                            "UseLEDS =0\n"
+                            "LimitSpeed =1\n"
+                            "frame_skip =-1\n"
+                            "ShowFPS =2\n"
+                            "UseRdtsc =0\n"
+                            "\n"));
+    }
+
+    // The emulator's own file keeps what the program does not write byte for byte: the
+    // lines before the first section, comments, empty lines, 8-bit text, each line's
+    // ending, a last line without one; a header followed by blanks is that section.
+    // Paths are the file system's bytes of them, whatever the rest of the file holds.
+    void emulatorsOwnLinesStay() {
+        const QByteArray before = "# written by Kalto 0.9\r\n"
+                                  "\r\n"
+                                  "[Display] \t\r\n"
+                                  "; Bildschirm f\xFCr 8-bit text\r\n"
+                                  "screen_type = VBE1\r\n"
+                                  "\r\n"
+                                  "[Directories]\n"
+                                  "ScreenShots = screens/\r\n"
+                                  "; rom folders\r\n"
+                                  "rom_dir_0 = roms/";
+        m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"), before);
+        const RomDirs dirs = {QStringLiteral("/roms/\u65E5\u672C/"), QStringLiteral("/r\u00F6ms/")};
+        WriteRomDirs(m_cfg, dirs);
+        SetScreenShotDir(m_cfg, QStringLiteral("/front \u0416/StartKaltoTemp/"));
+        TGameSettingsObject s;
+        s.ScreenMode = 1;
+        WriteEmulatorConfig(m_cfg, s, dirs);
+
+        const QByteArray after = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
+        QCOMPARE(after, "# written by Kalto 0.9\r\n"
+                        "\r\n"
+                        "[Display] \t\r\n"
+                        "; Bildschirm f\xFCr 8-bit text\r\n"
+                        "screen_type =VGA\r\n"
+                        "screen_x =320\r\n"
+                        "screen_y =240\r\n"
+                        "ScanLines =0\r\n"
+                        "vsync =0\r\n"
+                        "triple_buffer =1\r\n"
+                        "eagle_fx =0\r\n"
+                        "pixel_double =0\r\n"
+                        "fast_set_pal =1\r\n"
+                        "\r\n"
+                        "[Directories]\n"
+                        "ScreenShots =" +
+                            QFile::encodeName(QStringLiteral("/front \u0416/StartKaltoTemp/")) +
                             "\r\n"
+                            "; rom folders\r\n"
+                            "rom_dir_0 =" +
+                            QFile::encodeName(dirs[0]) +
+                            "\r\n"
+                            "rom_dir_1 =" +
+                            QFile::encodeName(dirs[1]) +
+                            "\r\n"
+                            "rom_dir_2 =\r\n"
+                            "rom_dir_3 =\r\n"
                             "[Sound]\r\n"
-                            "SampleRate =44100\r\n"
-                            "SoundCard =3\r\n"
-                            "Ym3812Emulation =1\r\n"
-                            "DariusStereo =1\r\n"
-                            "\r\n"
-                            "[Custom]\r\n"
-                            "mode = keep me \r\n"
-                            "line without equals\r\n"
-                            "\r\n"
-                            "[Directories]\r\n"
-                            "ScreenShots = screens/\r\n"
-                            "rom_dir_1 =\r\n"
-                            "rom_dir_0 =/roms/a/\r\n"
-                            "rom_dir_2 =/roms/c d/\r\n"
-                            "rom_dir_3 =/roms/d/\r\n"
+                            "SoundCard =0\r\n"
+                            "SampleRate =22050\r\n"
+                            "Ym3812Emulation =0\r\n"
+                            "DariusStereo =0\r\n"
                             "\r\n"
                             "[General]\r\n"
-                            "UseLEDS =0\r\n"
+                            "UseLEDS =1\r\n"
                             "LimitSpeed =1\r\n"
-                            "frame_skip =-1\r\n"
-                            "ShowFPS =2\r\n"
-                            "UseRdtsc =0\r\n"
-                            "\r\n"));
+                            "frame_skip =0\r\n"
+                            "ShowFPS =0\r\n"
+                            "UseRdtsc =1\r\n"
+                            "\r\n");
+        QCOMPARE(ReadRomDirs(m_cfg), dirs);
+        QCOMPARE(ReadScreenShotDir(m_cfg), QStringLiteral("/front \u0416/StartKaltoTemp/"));
+        // A value that would split the line is refused and the file stays.
+        try {
+            WriteRomDirs(m_cfg, {QStringLiteral("/roms/\n[Display]")});
+            QFAIL("a path with a line break was written");
+        } catch (const FileError&) {
+        }
+        QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), after);
     }
 
     void missingSectionsAreAppended_data() {
@@ -246,26 +323,27 @@ private slots:
         QCOMPARE(IniDocument(m_cfg).readString(u"Custom", u"k ", {}), QStringLiteral(" v"));
     }
 
+    // The emulator's value comes back byte for byte; one that was missing comes back empty.
     void screenShotDirIsSwappedAndRestored_data() {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("previous");
-        QTest::newRow("set before")
-            << QByteArray("[Directories]\nScreenShots = screens/\n") << " screens/";
-        QTest::newRow("never set") << QByteArray("[Display]\nscreen_x = 320\n") << "";
+        QTest::addColumn<QByteArray>("restored");
+        QTest::newRow("set before") << QByteArray("[Directories]\nScreenShots = screens/\n")
+                                    << QByteArray("[Directories]\nScreenShots = screens/\n");
+        QTest::newRow("never set") << QByteArray("[Display]\nscreen_x = 320\n")
+                                   << QByteArray("[Display]\nscreen_x = 320\n"
+                                                 "[Directories]\nScreenShots =\n\n");
     }
 
     void screenShotDirIsSwappedAndRestored() {
         QFETCH(QByteArray, content);
-        QFETCH(QString, previous);
+        QFETCH(QByteArray, restored);
         m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"), content);
         const QString temp = m_dir->file(QStringLiteral("StartKaltoTemp/"));
-        QCOMPARE(SetScreenShotDir(m_cfg, temp), previous);
-        QCOMPARE(IniDocument(m_cfg).readString(u"Directories", u"ScreenShots ", {}), temp);
-
-        QCOMPARE(SetScreenShotDir(m_cfg, previous), temp);
-        const IniDocument cfg(m_cfg);
-        QVERIFY(cfg.keyExists(u"Directories", u"ScreenShots "));
-        QCOMPARE(cfg.readString(u"Directories", u"ScreenShots ", QStringLiteral("?")), previous);
+        const QByteArray previous = ReadScreenShotDirValue(m_cfg);
+        SetScreenShotDir(m_cfg, temp);
+        QCOMPARE(ReadScreenShotDir(m_cfg), temp);
+        RestoreScreenShotDir(m_cfg, previous);
+        QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), restored);
     }
 
     void resolutionKeptOrChanged() {
@@ -275,6 +353,20 @@ private slots:
         QCOMPARE(width, QStringLiteral("640"));
         QCOMPARE(height, QStringLiteral("480"));
         QCOMPARE(resolutionChangeMessage(QStringLiteral("640x480"), width, height), QString());
+        // Numbers compare as numbers; texts that are no numbers as texts.
+        QCOMPARE(resolutionChangeMessage(QStringLiteral("0640x0480"), width, height), QString());
+        QCOMPARE(resolutionChangeMessage(QStringLiteral("640x480"), QStringLiteral("0640"),
+                                         QStringLiteral("480")),
+                 QString());
+        QCOMPARE(resolutionChangeMessage(QStringLiteral("abcx480"), QStringLiteral("abc"),
+                                         QStringLiteral("480")),
+                 QString());
+        QVERIFY(
+            !resolutionChangeMessage(QStringLiteral("640x480"), QString(), QStringLiteral("480"))
+                 .isEmpty());
+        QVERIFY(!resolutionChangeMessage(QStringLiteral("800X600"), QStringLiteral("800"),
+                                         QStringLiteral("600"))
+                     .isEmpty());
         QCOMPARE(resolutionChangeMessage(QStringLiteral("320x240"), width, height),
                  QStringLiteral("KALTO had trouble changing resolution to: 320x240\r"
                                 "and reverted to back to resolution: 640x480"));
@@ -319,23 +411,18 @@ private slots:
         WriteMameDefaultKeys(m_cfg);
         QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), written);
 
+        // Removing the section gives back the file as it was.
         RemoveDefaultKeys(m_cfg);
-        const QByteArray removed = "[General]\r\nWibble = 1\r\n\r\n[Custom]\r\nk = v\r\n\r\n";
-        QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), removed);
-
-        // Without the section the file is still written anew.
-        m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"), original);
-        RemoveDefaultKeys(m_cfg);
-        QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), removed);
+        QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), original);
 
         // A hand-edited file with the section twice loses both: a copy left behind
-        // would become the layout.
+        // would become the layout. The comment before the next section stays.
         m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"),
-                         "[DefGameKeyConfig]\nDef_Coin_A = 4\n[General]\nx = 1\n"
-                         "[defgamekeyconfig]\nDef_Coin_A = 9\n");
+                         "[DefGameKeyConfig]\nDef_Coin_A = 4\n; in it\nDef_Up = 2\n\n"
+                         "; general\n[General]\nx = 1\n[defgamekeyconfig]\nDef_Coin_A = 9\n");
         RemoveDefaultKeys(m_cfg);
         QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")),
-                 QByteArray("[General]\r\nx = 1\r\n\r\n"));
+                 QByteArray("; general\n[General]\nx = 1\n"));
     }
 
     void wibbleIsSwitched() {
@@ -343,7 +430,7 @@ private slots:
                          "[General]\nUseLEDS = 1\nWibble = 0\nShowFPS = 0\n");
         WriteWibble(m_cfg, true);
         QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")),
-                 QByteArray("[General]\r\nUseLEDS = 1\r\nWibble =1\r\nShowFPS = 0\r\n\r\n"));
+                 QByteArray("[General]\nUseLEDS = 1\nWibble =1\nShowFPS = 0\n"));
         bool wibble = false;
         ReadRomDirs(m_cfg, &wibble);
         QVERIFY(wibble);
@@ -354,7 +441,7 @@ private slots:
         m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"), "[Display]\nscreen_x = 1\n");
         WriteWibble(m_cfg, true);
         QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")),
-                 QByteArray("[Display]\r\nscreen_x = 1\r\n\r\n[General]\r\nWibble =1\r\n\r\n"));
+                 QByteArray("[Display]\nscreen_x = 1\n[General]\nWibble =1\n\n"));
     }
 
     void unwritableFileStaysWhole() {

@@ -149,17 +149,26 @@ private slots:
         QCOMPARE(edit.text(), typed);
     }
 
-    // The parameters are cut as a Windows command line would be; the script's path
-    // is not, since here a path may be as long as the system allows.
-    void parametersAreCut() {
-        TExecFile runner;
-        runner.setCommandLine(QString(300, u'c'));
-        runner.setParameters(QString(256, u'p'));
-        QCOMPARE(runner.commandLine().size(), 300);
-        QCOMPARE(runner.parameters().size(), 255);
-        runner.setCommandLine(QStringLiteral("batch.sh"));
-        runner.setParameters(QString());
-        QCOMPARE(runner.commandText(), QStringLiteral("batch.sh "));
+    // Each argument of a list reaches the program whole, blanks included, and nothing
+    // is cut; a parameter text is split at blanks. The text shown names each argument.
+    void argumentsReachTheProgramWhole() {
+        FrontEndDir dir;
+        dir.writeFile(QStringLiteral("args.sh"), "printf '%s\\n' \"$@\" > args.txt\n");
+        std::unique_ptr<TExecFile> runner(
+            scriptRunner(nullptr, dir.file(QStringLiteral("args.sh")), true));
+        const QString longArgument(300, u'p');
+        runner->setArguments({QStringLiteral("-game"), QStringLiteral("cog rider"), longArgument});
+        QCOMPARE(runner->parameters(), QStringLiteral("-game \"cog rider\" ") + longArgument);
+        QVERIFY(runner->Execute());
+        QCOMPARE(dir.readFile(QStringLiteral("args.txt")),
+                 "-game\ncog rider\n" + longArgument.toLatin1() + '\n');
+
+        runner->setParameters(QStringLiteral("-romcheck  cog rider"));
+        QCOMPARE(runner->arguments(),
+                 (QStringList{QStringLiteral("-romcheck"), QStringLiteral("cog"),
+                              QStringLiteral("rider")}));
+        runner->setParameters(QString());
+        QCOMPARE(runner->commandText(), dir.file(QStringLiteral("args.sh")) + u' ');
     }
 
     // How a run ended, and the last words it wrote to its error stream.

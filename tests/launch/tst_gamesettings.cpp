@@ -278,6 +278,31 @@ private slots:
         QVERIFY(loaded.Vsync);
     }
 
+    // A hand-edited count is bounded by the sections that are there: the import ends at
+    // once and takes them in the order of their numbers (the later one wins a shared
+    // name); a section at or past the count, or numbered with a leading zero, stays out.
+    void importIsBoundedByTheSections() {
+        const QByteArray old = "[StartKALTO]\r\nNumOfGames=2000000000\r\n"
+                               "[game10]\r\nZipName=twice\r\nUseDefSettings=0\r\nScreenMode=2\r\n"
+                               "[Game0]\r\nZipName=first\r\n"
+                               "[Game1]\r\nZipName=twice\r\nUseDefSettings=0\r\nScreenMode=1\r\n"
+                               "[Game02]\r\nZipName=padded\r\nUseDefSettings=0\r\n"
+                               "[Game3000000000]\r\nZipName=huge\r\nUseDefSettings=0\r\n";
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"), old);
+        ImportOldGameSettings(m_dir->file(QStringLiteral("StartKALTO.ini")), m_iniFiles);
+        QCOMPARE(QDir(m_iniFiles).entryList(QDir::Files, QDir::Name),
+                 (QStringList{QStringLiteral("first.ini"), QStringLiteral("twice.ini")}));
+        TGameSettingsObject loaded;
+        LoadSettings(loaded, m_iniFiles, QStringLiteral("twice"));
+        QCOMPARE(loaded.ScreenMode, 2);
+
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
+                         QByteArray(old).replace("2000000000", "10"));
+        ImportOldGameSettings(m_dir->file(QStringLiteral("StartKALTO.ini")), m_iniFiles);
+        LoadSettings(loaded, m_iniFiles, QStringLiteral("twice"));
+        QCOMPARE(loaded.ScreenMode, 1);
+    }
+
     void importWithoutGame0WritesNothing() {
         const QByteArray old = "[StartKALTO]\r\nNumOfGames=2\r\n"
                                "[Game1]\r\nZipName=beta\r\nUseDefSettings=0\r\n";

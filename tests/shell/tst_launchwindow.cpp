@@ -18,7 +18,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -27,8 +29,10 @@
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <csignal>
 
 using testsupport::FrontEndDir;
 using testsupport::ScopedEnv;
@@ -109,7 +113,9 @@ private slots:
         QVERIFY(sectionLines(cfg, "General").contains(QStringLiteral("frame_skip =3")));
         QVERIFY(sectionLines(cfg, "General").contains(QStringLiteral("Wibble = 0")));
         QCOMPARE(sectionLines(cfg, "Keys"), QStringList{QStringLiteral("key_pause = 25")});
-        QVERIFY(!cfg.contains("; Kalto configuration file"));
+        // The emulator's own lines stay as they were.
+        QVERIFY(cfg.startsWith("; Kalto configuration file\r\n[Display]\r\n"));
+        QVERIFY(cfg.endsWith("ScreenShots = screens/\r\n\n[Keys]\nkey_pause = 25\n"));
         // The screenshot directory is the emulator's own again.
         QVERIFY(
             sectionLines(cfg, "Directories").contains(QStringLiteral("ScreenShots = screens/")));
@@ -236,14 +242,15 @@ private slots:
         QCOMPARE(readSetting("lumabolt", u"Frame_Skip"), QStringLiteral("-1"));
         QCOMPARE(readSetting("lumabolt", u"Scanlines"), QStringLiteral("2"));
 
-        // Use the defaults: the own file goes at once and the controls go away.
+        // Use the defaults: the own file goes at once, and the defaults show, greyed.
         QTest::mouseClick(useDefaults, Qt::LeftButton, {}, QPoint(8, useDefaults->height() / 2));
         QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/lumabolt.ini")));
-        QVERIFY(!area->isVisible());
-        // Unchecking shows the defaults but writes nothing yet ...
-        QTest::mouseClick(useDefaults, Qt::LeftButton, {}, QPoint(8, useDefaults->height() / 2));
         QVERIFY(area->isVisible());
+        QVERIFY(!area->widget()->isEnabled());
         QCOMPARE(panel->CbResolution->currentText(), QStringLiteral("320x240"));
+        // Unchecking makes them editable but writes nothing yet ...
+        QTest::mouseClick(useDefaults, Qt::LeftButton, {}, QPoint(8, useDefaults->height() / 2));
+        QVERIFY(area->widget()->isEnabled());
         QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/lumabolt.ini")));
         select("cogrider");
         select("lumabolt");
@@ -262,6 +269,86 @@ private slots:
         panel->CbSamplingRate->setEditText(QStringLiteral("11025"));
         m_main->findChild<QToolButton*>(QStringLiteral("SetToolUndo"))->click();
         QCOMPARE(panel->CbSamplingRate->currentText(), QStringLiteral("22050"));
+    }
+
+    // Settings that cannot be read are said, shown as the built-in ones, greyed, and
+    // never saved: not when the error box takes the focus from the controls that still
+    // show the game before (seen under the next game's name and in Default.ini), and not
+    // afterwards.
+    void unreadableSettingsAreNeverSaved() {
+        m_dir->writeFile(QStringLiteral("IniFiles/lumabolt.ini"), "[lumabolt]\r\nScreenMode=3\r\n");
+        m_dir->makeDir(QStringLiteral("IniFiles/cogrider.ini")); // no file to read
+        start();
+        showSettingsPage();
+        // The box takes the focus, as a real one does.
+        auto* tabs = m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"))->tabBar();
+        m_prompter->onShow = [tabs] { tabs->setFocus(); };
+        const auto editLumabolt = [&] {
+            select("lumabolt");
+            panel()->ChEagle->setFocus();
+            QTest::keyClick(panel()->ChEagle, Qt::Key_Space);
+        };
+
+        // A game of its own file, selected by a menu command while the keyboard is in
+        // the controls.
+        editLumabolt();
+        select("cogrider");
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY(m_prompter->shown[0].text.contains(QStringLiteral("cogrider.ini")));
+        QCOMPARE(readSetting("lumabolt", u"Eagle"), QStringLiteral("1"));
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("IniFiles/cogrider.ini"))).isDir());
+        QCOMPARE(panel()->CbDisplayMode->currentIndex(), 0);
+        QVERIFY(!m_main->findChild<QScrollArea*>(QStringLiteral("SettingsScrollBox"))
+                     ->widget()
+                     ->isEnabled());
+
+        // A game on the defaults, and the defaults themselves, when Default.ini cannot be
+        // read.
+        m_dir->makeDir(QStringLiteral("IniFiles/Default.ini"));
+        editLumabolt();
+        select("skyloom");
+        QCOMPARE(m_prompter->shown.size(), 2);
+        QVERIFY(!m_dir->exists(QStringLiteral("IniFiles/skyloom.ini")));
+        editLumabolt();
+        action("MenuSetDefaultSettings")->trigger();
+        QCOMPARE(m_prompter->shown.size(), 3);
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolSave"))->click();
+        QCOMPARE(m_prompter->shown.size(), 3);
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("IniFiles/Default.ini"))).isDir());
+    }
+
+    // While the defaults are edited, a re-run of the start-up keeps them the settings
+    // shown (Reset and Save write Default.ini, never a file without a name); edits are
+    // saved when the focus goes from the controls to their tool bar and on from there;
+    // Escape acts as Cancel.
+    void defaultsModeSurvivesTheMenus() {
+        start();
+        select("cogrider");
+        action("MenuSetDefaultSettings")->trigger();
+        action("MenuCheckforSupportedgames")->trigger();
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolUndo"))->click();
+        QCOMPARE(panel()->LbGameResolution->text(), QStringLiteral("?x?"));
+        panel()->CbSoundCard->setCurrentIndex(3);
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolSave"))->click();
+        QCOMPARE(readSetting("Default", u"SoundCard"), QStringLiteral("3"));
+        QCOMPARE(QDir(m_dir->file(QStringLiteral("IniFiles"))).entryList(QDir::Files),
+                 QStringList{QStringLiteral("Default.ini")});
+
+        action("MenuSetDefaultSettings")->trigger();
+        panel()->CbShowFPS->setFocus();
+        panel()->CbShowFPS->setCurrentIndex(2);
+        m_main->findChild<QToolButton*>(QStringLiteral("SetToolUndo"))->setFocus();
+        QCOMPARE(readSetting("Default", u"ShowFPS"), QStringLiteral("0"));
+        m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"))->tabBar()->setFocus();
+        QTRY_COMPARE(readSetting("Default", u"ShowFPS"), QStringLiteral("2"));
+
+        panel()->CbResolution->setFocus();
+        panel()->CbResolution->setEditText(QStringLiteral("800x600"));
+        QTest::keyClick(panel()->CbResolution, Qt::Key_Escape);
+        QVERIFY(!m_main->inDefaultsMode());
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("cogrider"));
+        QCOMPARE(readSetting("Default", u"Resolution"), QStringLiteral("320x240"));
+        QCOMPARE(m_prompter->shown.size(), 0);
     }
 
     // Editing the defaults hides the list, saves into Default.ini, and returns to the
@@ -340,6 +427,116 @@ private slots:
         select("lumabolt");
         button()->click();
         QVERIFY(wibble->isChecked());
+    }
+
+    // Every argument reaches the emulator whole: a zip name with a blank is one argument,
+    // and after a 245-character zip name "-nogui" still arrives.
+    void zipNamesReachTheEmulatorWhole() {
+        const QString longZip(245, u'l');
+        QByteArray catalog;
+        for (const auto& [zip, archive] :
+             {std::pair{QStringLiteral("cog rider"), "cograr"}, std::pair{longZip, "longset"}}) {
+            catalog += "game (\n\tname " + zip.toUtf8() +
+                       "\n\tdescription \"Odd\"\n\tmanufacturer \"M\"\n\tyear 1990\n"
+                       "\tarchive ( name " +
+                       archive + " )\n\tvideo ( screen raster x 320 y 240 )\n)\n";
+            m_dir->writeFile(QStringLiteral("roms/%1.zip").arg(QLatin1StringView(archive)), "");
+        }
+        m_dir->writeFile(QStringLiteral("catalog.txt"), catalog);
+        ScopedEnv catalogEnv("KALTO_SIM_CATALOG",
+                             QFile::encodeName(m_dir->file(QStringLiteral("catalog.txt"))));
+        start();
+        for (const QString& zip : {QStringLiteral("cog rider"), longZip}) {
+            // The stand-in's shot of the long name would be a file name too long.
+            ScopedEnv shots("KALTO_SIM_SHOTS", zip == longZip ? "0" : "1");
+            select(zip);
+            button()->click();
+            QCOMPARE(m_dir->runs().last(), QStringLiteral("-game %1 -nogui").arg(zip));
+            QCOMPARE(statusPanel(1), statusPanelText()); // the emulator knew the game
+        }
+        QVERIFY(m_dir->exists(QStringLiteral("Gameplay/cog rider.001.pcx")));
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    // A front-end killed while its game runs leaves the emulator's screenshots pointed at
+    // its temporary folder. The next start files that run's shots as the game's and puts
+    // the folder back, so that the next game gets only its own shots.
+    void interruptedRunIsFinishedAtTheNextStart() {
+        ScopedEnv twoShots("KALTO_SIM_SHOTS", "2");
+        const QString temp = m_dir->file(QStringLiteral("StartKaltoTemp/"));
+        QProcess front;
+        {
+            ScopedEnv sleep("KALTO_SIM_SLEEP_MS", "60000");
+            front.start(QStringLiteral(LAUNCH_RUN_PATH),
+                        {m_dir->path(), QStringLiteral("lumabolt")});
+            QVERIFY(front.waitForStarted());
+        }
+        // The emulator has taken its shots and written its file back; it sleeps now.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_dir->readFile(QStringLiteral("KALTOStart.txt")).contains("lumabolt has finished."),
+            30000);
+        ::kill(pid_t(front.processId()), SIGKILL);
+        QVERIFY(front.waitForFinished());
+        for (const qint64 pid : testsupport::processesMentioning(m_dir->path()))
+            ::kill(pid_t(pid), SIGKILL);
+        QTRY_VERIFY(testsupport::processesMentioning(m_dir->path()).isEmpty());
+        QCOMPARE(QDir(temp).entryList(QDir::Files).size(), 2);
+
+        start();
+        const QByteArray cfg = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
+        QVERIFY(
+            sectionLines(cfg, "Directories").contains(QStringLiteral("ScreenShots = screens/")));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoRun.ini")));
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoTemp")));
+        select("cogrider");
+        button()->click();
+        const QStringList shots =
+            QDir(m_dir->file(QStringLiteral("Gameplay"))).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(
+            shots,
+            (QStringList{QStringLiteral("cogrider.001.pcx"), QStringLiteral("cogrider.002.pcx"),
+                         QStringLiteral("lumabolt.001.pcx"), QStringLiteral("lumabolt.002.pcx")}));
+    }
+
+    // A save that fails before "Check for new Supported games" is said and keeps the
+    // launch script (the check waits, so that nothing unsaved is lost); paths the
+    // emulator's file cannot take are said, and the installed check runs all the same.
+    // Games start afterwards as before.
+    void failedWritesBreakNothingAfter() {
+        start();
+        const int runs = int(m_dir->runs().size());
+        m_dir->writeFile(QStringLiteral("more/skyloom.zip"), "");
+        QVERIFY(!m_main->games().FindGame(u"skyloom")->Installed);
+        {
+            testsupport::FileSizeLimit limit(100);
+            action("MenuCheckforSupportedgames")->trigger();
+            QCOMPARE(m_prompter->shown.size(), 1);
+            QVERIFY(
+                m_prompter->shown[0].text.contains(m_dir->file(QStringLiteral("StartKALTO.ini"))));
+            QVERIFY(m_prompter->shown[0].text.endsWith(
+                QStringLiteral("The check for new supported games did not run, so that the "
+                               "settings not saved are not lost.")));
+            QVERIFY(m_dir->exists(QStringLiteral("batch.sh")));
+            QCOMPARE(m_dir->runs().size(), runs);
+
+            QTimer::singleShot(0, m_main.get(), [] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                dialog->findChild<QLineEdit*>(QStringLiteral("ZipDir1"))
+                    ->setText(QStringLiteral("more"));
+                QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("OKButton")),
+                                  Qt::LeftButton);
+            });
+            action("MenuSetAlternativeRompath")->trigger();
+            QCOMPARE(m_prompter->shown.size(), 2);
+            QVERIFY(m_prompter->shown[1].text.contains(QStringLiteral("Kalto.cfg")));
+            QVERIFY(m_main->games().FindGame(u"skyloom")->Installed);
+        }
+        select("skyloom");
+        button()->click();
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-game skyloom -nogui"));
+        QCOMPARE(statusPanel(1), statusPanelText());
+        QCOMPARE(m_prompter->shown.size(), 2);
     }
 
     // The bundled demo: Enter on the first installed game runs it and its shots arrive.
@@ -426,13 +623,14 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
         QCOMPARE(m_prompter->shown.size(), 0);
     }
-    void select(const char* zip) {
+    void select(const QString& zip) {
         auto* model = m_main->listModel();
-        const int row = model->rowOf(m_main->games().FindGame(QString::fromLatin1(zip)));
+        const int row = model->rowOf(m_main->games().FindGame(zip));
         QVERIFY(row >= 0);
         m_main->findChild<GameListView*>()->selectRow(row);
-        QCOMPARE(m_main->currentGame()->ZipName, QLatin1StringView(zip));
+        QCOMPARE(m_main->currentGame()->ZipName, zip);
     }
+    void select(const char* zip) { select(QString::fromLatin1(zip)); }
     void showSettingsPage() {
         m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"))
             ->setCurrentWidget(m_main->findChild<QWidget*>(QStringLiteral("SettingsTab")));

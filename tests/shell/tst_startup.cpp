@@ -215,6 +215,13 @@ private slots:
         RecordedSteps steps;
         QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
         QCOMPARE(m_dir->runs().size(), 1);
+        // The date kept is that of the executable that made the list, not of one put in
+        // its place while the program runs: that one is asked at the next start.
+        const QDateTime listed = StartUp::fileDate(m_paths.EmuExeFile);
+        QCOMPARE(m_startUp->emuExeDateToStore(), listed);
+        testsupport::setModified(m_dir->file(QStringLiteral("kalto.exe")),
+                                 QDateTime::currentDateTime().addDays(-5));
+        QCOMPARE(m_startUp->emuExeDateToStore(), listed);
 
         // What a normal close stores.
         IniDocument ini = IniDocument::emptyFor(m_paths.FrontEndIniFile);
@@ -246,6 +253,73 @@ private slots:
         ini.save();
         QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
         QCOMPARE(m_dir->runs().size(), 5);
+    }
+
+    // A launch script that cannot be written is said once; the games are read all the
+    // same, and a list that needs no refresh is not asked for.
+    void unwritableScriptKeepsTheGames() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        IniDocument ini = IniDocument::emptyFor(m_paths.FrontEndIniFile);
+        ini.writeDateTime(u"StartKALTO", u"EmuExeDate", m_startUp->emuExeDateToStore());
+        ini.save();
+        QVERIFY(QFile::remove(m_paths.BatchFile));
+        steps.calls.clear();
+        {
+            testsupport::FileSizeLimit limit(100);
+            QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        }
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY2(m_prompter->shown[0].text.contains(m_paths.BatchFile),
+                 qPrintable(m_prompter->shown[0].text));
+        QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
+        QCOMPARE(steps.calls.mid(1), (QStringList{QStringLiteral("ImportGameList"),
+                                                  QStringLiteral("LoadFrontEndSettings"),
+                                                  QStringLiteral("UpdateFlags")}));
+        QCOMPARE(m_dir->runs().size(), 1);
+    }
+
+    // A game run that a killed front-end left behind is finished at the next start: its
+    // shots are filed as the recorded game's, and the emulator's screenshot folder goes
+    // back to what it was, unless someone pointed it elsewhere meanwhile. A recorded
+    // name that would reach outside the picture folders files nothing.
+    void interruptedRunIsFinished_data() {
+        QTest::addColumn<QString>("zip");
+        QTest::addColumn<bool>("stillOurs");
+        QTest::addColumn<QString>("filed");
+        QTest::addColumn<QByteArray>("shotLine");
+        QTest::newRow("still ours")
+            << "Sky Loom" << true << "sky loom.001.pcx" << QByteArray("ScreenShots = screens/\r\n");
+        QTest::newRow("pointed elsewhere")
+            << "skyloom" << false << "skyloom.001.pcx" << QByteArray("ScreenShots = mine/\r\n");
+        QTest::newRow("unsafe name")
+            << "../skyloom" << true << QString() << QByteArray("ScreenShots = screens/\r\n");
+    }
+    void interruptedRunIsFinished() {
+        QFETCH(QString, zip);
+        QFETCH(bool, stillOurs);
+        QFETCH(QString, filed);
+        QFETCH(QByteArray, shotLine);
+        m_dir->installEmulator();
+        const QByteArray temp = QFile::encodeName(m_dir->file(QStringLiteral("StartKaltoTemp/")));
+        m_dir->writeFile(
+            QStringLiteral("Config/Kalto.cfg"),
+            "; mine\r\n[Directories]\r\nScreenShots =" + (stillOurs ? temp : QByteArray(" mine/")) +
+                "\r\nrom_dir_0 = roms/\r\n");
+        m_dir->writeFile(QStringLiteral("StartKaltoTemp/SHOT_0000.PCX"), "\x0a");
+        m_dir->writeFile(QStringLiteral("StartKaltoRun.ini"),
+                         "[Run]\r\nZipName=" + zip.toUtf8() + "\r\nScreenShots=%20screens/\r\n");
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_prompter->shown.size(), 0);
+        QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")),
+                 "; mine\r\n[Directories]\r\n" + shotLine + "rom_dir_0 = roms/\r\n");
+        QCOMPARE(QDir(m_dir->file(QStringLiteral("Gameplay"))).entryList(QDir::Files),
+                 filed.isEmpty() ? QStringList() : QStringList{filed});
+        QCOMPARE(m_dir->exists(QStringLiteral("StartKaltoTemp/SHOT_0000.PCX")), filed.isEmpty());
+        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoRun.ini")));
     }
 
     // A run that could not even start is reported by the runner; the old list stays
