@@ -5,6 +5,7 @@
 #include "SvgPicture.h"
 #include "TerminationSignals.h"
 #include "Version.h"
+#include "WindowPlacement.h"
 #include "core/AtomicFile.h"
 #include "core/FileError.h"
 #include "core/IniDocument.h"
@@ -125,6 +126,8 @@ void TMain::FormCreate() {
         return;
     MSSCRControlsClick(); // the slideshow controls and the name label as the menu says
     FillGameList();
+    // The arrow keys move through the games as soon as the window is up.
+    GameList->currentView()->setFocus();
 }
 
 bool TMain::runStartup(bool checkEmuDate) {
@@ -202,6 +205,9 @@ void TMain::showStartupProgress() {
     m_progress = new StartupProgress(StartupProgress::describe(m_execEmu->parameters()), this);
     connect(m_progress, &StartupProgress::cancelRequested, m_execEmu, &TExecFile::terminateRuns);
     m_execEmu->setInputExempt(m_progress);
+    // The main window is not shown yet: the progress window stands on its own.
+    m_progress->adjustSize();
+    centreOnScreen(m_progress);
     m_progress->show();
 }
 
@@ -300,10 +306,12 @@ void TMain::closeEvent(QCloseEvent* event) {
 }
 
 void TMain::FormClose() {
+    // The panel's width is known only while it is shown.
+    m_listPanelWidth = listPanelWidth();
     hide();
     // A list that shows nothing is saved as the installed games, so the next start
-    // shows something.
-    if (m_listModel->rowCount() == 0)
+    // shows something. The search is not saved: it does not count.
+    if (m_listModel->unnarrowedCount() == 0)
         MenuViewGamesClick(MSGamesInstalled);
     try {
         saveSettingsIfRead();
