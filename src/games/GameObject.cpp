@@ -85,13 +85,24 @@ void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool bad
             return std::nullopt;
         return settings.readString(section, key, QString());
     };
-    for (const QString& name : settings.sectionNames()) {
-        if (FindGame(name))
-            continue;
-        UnlistedSection section{name, value(name, kBadRomcheckKey), value(name, kCurScrShotKey)};
-        if (section.badRomcheck || section.curScrShot)
-            m_unlistedSections.push_back(std::move(section));
-    }
+    // The file holds the games' sections in list order: each is matched against the
+    // next game first, and only a section out of that order is looked up.
+    size_t next = 0;
+    settings.forEachSectionName([&](QStringView name) {
+        if (next < m_order.size() && NameIndex::equalIgnoringCase(m_order[next]->ZipName, name)) {
+            ++next;
+            return;
+        }
+        if (const qint32 index = m_byName.value(name); index != NameIndex::kMissing) {
+            next = size_t(index) + 1;
+            return;
+        }
+        const QString section = name.toString();
+        UnlistedSection unlisted{section, value(section, kBadRomcheckKey),
+                                 value(section, kCurScrShotKey)};
+        if (unlisted.badRomcheck || unlisted.curScrShot)
+            m_unlistedSections.push_back(std::move(unlisted));
+    });
 }
 
 bool TGameObjectList::isUnlistedSection(QStringView name) const {
