@@ -62,6 +62,14 @@ public:
     bool keyExists(QStringView section, QStringView key) const;
     // Every section name as first written, duplicates left out, in file order.
     QStringList sectionNames() const;
+    // The same names, each handed to visit as a view into the document: no copies, for
+    // walking the sections of a large file.
+    template <typename Visit> void forEachSectionName(Visit&& visit) const {
+        for (const Section& section : m_sections) {
+            if (!section.shadowed)
+                visit(section.name);
+        }
+    }
     void eraseSection(QStringView section);
     void clear();
     // Room for what a document about to be written will hold.

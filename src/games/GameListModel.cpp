@@ -39,6 +39,17 @@ TGameObject* GameListModel::gameAt(int row) const {
     return row >= 0 && size_t(row) < m_shown.size() ? this->row(row).game : nullptr;
 }
 
+int GameListModel::unnarrowedRow(int shownRow) const {
+    return shownRow >= 0 && size_t(shownRow) < m_shown.size() ? m_shown[size_t(shownRow)] : -1;
+}
+
+int GameListModel::shownRowAtOrAfter(int unnarrowedRow) const {
+    if (unnarrowedRow < 0)
+        return -1;
+    const auto at = std::lower_bound(m_shown.begin(), m_shown.end(), unnarrowedRow);
+    return at == m_shown.end() ? -1 : int(at - m_shown.begin());
+}
+
 int GameListModel::rowOf(const TGameObject* game) const {
     if (!game)
         return -1;
@@ -132,21 +143,33 @@ QString GameListModel::text(const Row& row, int column) const {
 int GameListModel::compare(const Row& a, const Row& b, int column) const {
     const TGameObject& ga = *a.game;
     const TGameObject& gb = *b.game;
+    int result = 0;
     switch (column) {
     case NameColumn:
-        return compareText(ga.Description, gb.Description);
+        break;
     case ZipNameColumn:
-        return compareText(ga.ZipName, gb.ZipName);
+        result = compareText(ga.ZipName, gb.ZipName);
+        break;
     case ManufacturerColumn:
-        return compareText(ga.Manufacturer, gb.Manufacturer);
+        result = compareText(ga.Manufacturer, gb.Manufacturer);
+        break;
     case YearColumn:
-        return compareText(ga.Year, gb.Year);
+        result = compareText(ga.Year, gb.Year);
+        break;
     case CheatColumn:
-        return compareText(ga.HasCheats ? kYes : kNo, gb.HasCheats ? kYes : kNo);
+        result = int(ga.HasCheats) - int(gb.HasCheats); // "No" before "Yes"
+        break;
     case ZipDateColumn:
-        return a.dateKey < b.dateKey ? -1 : (a.dateKey > b.dateKey ? 1 : 0);
+        result = a.dateKey < b.dateKey ? -1 : (a.dateKey > b.dateKey ? 1 : 0);
+        break;
     }
-    return 0;
+    // Ties go by title, then by zip name: every sort of the same rows gives one order,
+    // whatever order they were in, so a game keeps its place from one start to the next.
+    if (result == 0)
+        result = compareText(ga.Description, gb.Description);
+    if (result == 0)
+        result = compareText(ga.ZipName, gb.ZipName);
+    return result;
 }
 
 void GameListModel::sortOn(int column, bool descending) {

@@ -38,8 +38,14 @@ public:
     TGameObject* gameAt(int row) const;
     // The row of the game, or -1 when it is not shown.
     int rowOf(const TGameObject* game) const;
+    // Rows of the list before the search narrows it: the position of a shown row
+    // there (-1 for none), and the first shown row at or after such a position (-1
+    // when none is shown there).
+    int unnarrowedRow(int shownRow) const;
+    int shownRowAtOrAfter(int unnarrowedRow) const;
 
-    // Sorts every row on one column, stably: rows that tie keep their order.
+    // Sorts every row on one column. Rows that tie on it go by title, then by zip name,
+    // in the same direction; only rows alike in all three keep their order.
     void sortOn(int column, bool descending);
 
     // Shows only the games that match the search (see GameSearch: words, quoted

@@ -342,7 +342,7 @@ bool GameListView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-            key->modifiers() == Qt::NoModifier) {
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
             if (selectedRow() >= 0)
                 emit itemActivated();
             return true;

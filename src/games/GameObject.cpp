@@ -25,6 +25,9 @@ QStringView caseFolded(const QString& name, QString& buffer) {
     return buffer;
 }
 
+constexpr QStringView kBadRomcheckKey = u"BadRomcheck";
+constexpr QStringView kCurScrShotKey = u"CurScrShot";
+
 } // namespace
 
 std::unique_ptr<TGameObject> CreateDefaultGame() {
@@ -66,12 +69,55 @@ void TGameObjectList::FreeAll() {
     m_blocks.clear();
     m_usedInLastBlock = kBlock;
     m_namesPlainAndDistinct = true;
+    m_unlistedSections.clear();
 }
 
 void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool badByDefault) {
     for (TGameObject* game : m_order) {
-        game->BadRomcheck = settings.readBool(game->ZipName, u"BadRomcheck", badByDefault);
-        game->CurScrShot = settings.readInteger(game->ZipName, u"CurScrShot", 0);
+        game->BadRomcheck = settings.readBool(game->ZipName, kBadRomcheckKey, badByDefault);
+        game->CurScrShot = std::max(0, settings.readInteger(game->ZipName, kCurScrShotKey, 0));
+    }
+    // A game's section is one that holds its keys; the front-end's own sections and
+    // those of older versions hold neither.
+    m_unlistedSections.clear();
+    const auto value = [&](const QString& section, QStringView key) -> std::optional<QString> {
+        if (!settings.keyExists(section, key))
+            return std::nullopt;
+        return settings.readString(section, key, QString());
+    };
+    // The file holds the games' sections in list order: each is matched against the
+    // next game first, and only a section out of that order is looked up.
+    size_t next = 0;
+    settings.forEachSectionName([&](QStringView name) {
+        if (next < m_order.size() && NameIndex::equalIgnoringCase(m_order[next]->ZipName, name)) {
+            ++next;
+            return;
+        }
+        if (const qint32 index = m_byName.value(name); index != NameIndex::kMissing) {
+            next = size_t(index) + 1;
+            return;
+        }
+        const QString section = name.toString();
+        UnlistedSection unlisted{section, value(section, kBadRomcheckKey),
+                                 value(section, kCurScrShotKey)};
+        if (unlisted.badRomcheck || unlisted.curScrShot)
+            m_unlistedSections.push_back(std::move(unlisted));
+    });
+}
+
+bool TGameObjectList::isUnlistedSection(QStringView name) const {
+    return std::any_of(m_unlistedSections.begin(), m_unlistedSections.end(),
+                       [&](const UnlistedSection& section) {
+                           return name.compare(section.name, Qt::CaseInsensitive) == 0;
+                       });
+}
+
+void TGameObjectList::writeUnlistedSections(IniDocument& settings) const {
+    for (const UnlistedSection& section : m_unlistedSections) {
+        if (section.badRomcheck)
+            settings.writeString(section.name, kBadRomcheckKey, *section.badRomcheck);
+        if (section.curScrShot)
+            settings.writeString(section.name, kCurScrShotKey, *section.curScrShot);
     }
 }
 
@@ -81,12 +127,13 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
     // sections go straight into the text, exactly as the document would write them.
     bool direct = m_namesPlainAndDistinct && !settings.isLatin1();
     for (const QString& name : settings.sectionNames())
-        direct = direct && !FindGame(name);
+        direct = direct && !FindGame(name) && !isUnlistedSection(name);
     if (!direct) {
         for (TGameObject* game : m_order) {
-            settings.writeBool(game->ZipName, u"BadRomcheck", game->BadRomcheck);
-            settings.writeInteger(game->ZipName, u"CurScrShot", game->CurScrShot);
+            settings.writeBool(game->ZipName, kBadRomcheckKey, game->BadRomcheck);
+            settings.writeInteger(game->ZipName, kCurScrShotKey, game->CurScrShot);
         }
+        writeUnlistedSections(settings);
         return settings.serialize();
     }
     const QByteArray head = settings.serialize();
@@ -121,6 +168,11 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         put(kEnd);
     }
     text.truncate(out - text.constData());
+    if (!m_unlistedSections.empty()) {
+        IniDocument unlisted;
+        writeUnlistedSections(unlisted);
+        text += unlisted.serialize();
+    }
     return text;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class IniDocument;
@@ -50,10 +51,12 @@ public:
     void UpdateFlags(RomsetFinder& romsets, bool mergedRomsetsSupport, const QString& cheatsFile);
 
     // Each game's own section of the front-end settings file, named by its zip name:
-    // "BadRomcheck" (missing: badByDefault) and "CurScrShot" (missing: 0).
+    // "BadRomcheck" (missing: badByDefault) and "CurScrShot" (missing: 0). The sections
+    // of games that the list does not hold are kept as they are.
     void ReadSettingsSections(const IniDocument& settings, bool badByDefault);
     // The bytes of the settings file: the document, then every game's section in list
-    // order, written as writeString would write them into it.
+    // order, written as writeString would write them into it, then the kept sections
+    // of games not in the list, unchanged.
     QByteArray WithSettingsSections(IniDocument& settings) const;
 
     qsizetype count() const { return qsizetype(m_order.size()); }
@@ -71,10 +74,21 @@ public:
 private:
     static constexpr qsizetype kBlock = 512;
 
+    // A game's section of the settings file whose game is not listed now (secret games
+    // switched off, say): its values as the file holds them, for when it is listed again.
+    struct UnlistedSection {
+        QString name;
+        std::optional<QString> badRomcheck;
+        std::optional<QString> curScrShot;
+    };
+    bool isUnlistedSection(QStringView name) const;
+    void writeUnlistedSections(IniDocument& settings) const;
+
     std::vector<std::unique_ptr<TGameObject[]>> m_blocks;
     qsizetype m_usedInLastBlock = kBlock;
     std::vector<TGameObject*> m_order;
     std::vector<QString> m_keys; // the zip names the index points into
     NameIndex m_byName{Qt::CaseInsensitive};
     bool m_namesPlainAndDistinct = true; // no two alike without case, each a safe file name
+    std::vector<UnlistedSection> m_unlistedSections;
 };

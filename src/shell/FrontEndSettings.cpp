@@ -4,17 +4,20 @@
 
 #include "MainUnit.h"
 #include "Version.h"
+#include "WindowPlacement.h"
 #include "core/IniDocument.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 
-// The check marks kept in [Screenshot] and [Sound], set directly at load.
+// The check marks kept in [Screenshot], set directly at load.
 struct FlagKey {
     const char16_t* section;
     const char16_t* key;
@@ -22,7 +25,42 @@ struct FlagKey {
     bool defaultValue;
 };
 
+// One item of a radio group and its key.
+struct RadioKey {
+    const char16_t* key;
+    QAction* item;
+};
+
+// Checks the last item of the group whose key reads 1; when none does (a hand-edited
+// file), the group's default item, so that one item is always checked.
+void checkOneOf(const IniDocument& ini, QStringView section, std::initializer_list<RadioKey> group,
+                QAction* defaultItem) {
+    QAction* chosen = nullptr;
+    for (const RadioKey& radio : group) {
+        if (ini.readBool(section, radio.key, radio.item == defaultItem))
+            chosen = radio.item;
+    }
+    (chosen ? chosen : defaultItem)->setChecked(true);
+}
+
+// A number read from the file, brought into the range that makes sense for it.
+int readClamped(const IniDocument& ini, QStringView section, QStringView key, int defaultValue,
+                int least, int most) {
+    return std::clamp(ini.readInteger(section, key, defaultValue), least, most);
+}
+
+// A choice read from the file: a number outside the choices reads as the default.
+int readChoice(const IniDocument& ini, QStringView section, QStringView key, int defaultValue,
+               int count) {
+    const int value = ini.readInteger(section, key, defaultValue);
+    return value >= 0 && value < count ? value : defaultValue;
+}
+
 } // namespace
+
+int TMain::readColumnWidth(const IniDocument& ini, QStringView key, int defaultWidth) {
+    return readClamped(ini, u"Columns", key, defaultWidth, kLeastColumnWidth, 4000);
+}
 
 void TMain::bringToState(QAction* item, bool state) {
     if (item->isChecked() != state)
@@ -48,6 +86,7 @@ void TMain::SaveViewSettings(IniDocument& ini) {
     ini.writeBool(u"View", u"StatBar", MSStatbar->isChecked());
     ini.writeBool(u"View", u"TabSheet", MSTabsheet->isChecked());
     ini.writeInteger(u"View", u"Sort", m_sortColumn);
+    ini.writeInteger(u"View", u"SortOrder", descending() ? 1 : 0);
 
     ini.writeString(u"GameList", u"FontType", m_listFont.family());
     ini.writeInteger(u"GameList", u"FontSize", qRound(m_listFont.pointSizeF()));
@@ -71,6 +110,7 @@ void TMain::SaveViewSettings(IniDocument& ini) {
     ini.writeInteger(u"Window", u"Height", normal.height());
     ini.writeInteger(u"Window", u"GLPWidth", listPanelWidth());
     ini.writeInteger(u"Window", u"LGLPos", m_rememberedIndex);
+    ini.writeString(u"Window", u"CurrentGame", m_rememberedGame);
 
     ini.writeBool(u"Screenshot", u"Original", MSSCROriginal->isChecked());
     ini.writeBool(u"Screenshot", u"Scaled", MSSCRScaled->isChecked());
@@ -94,10 +134,15 @@ void TMain::SaveViewSettings(IniDocument& ini) {
 }
 
 void TMain::LoadViewSettings(const IniDocument& ini) {
+    // No file at all: the first start, which opens large and on an installed game.
+    const bool firstStart = !QFileInfo::exists(m_paths.FrontEndIniFile);
+
     // The filter: check marks only, the list is filled later.
-    MSGamesInstalled->setChecked(ini.readBool(u"View", u"Installed", false));
-    MSGamesUninstalled->setChecked(ini.readBool(u"View", u"UnInstalled", false));
-    MSGamesAll->setChecked(ini.readBool(u"View", u"All", true));
+    checkOneOf(ini, u"View",
+               {{u"Installed", MSGamesInstalled},
+                {u"UnInstalled", MSGamesUninstalled},
+                {u"All", MSGamesAll}},
+               MSGamesAll);
     // The last style that reads 1 wins; none keeps the style as it is.
     for (const auto& [key, item] :
          {std::pair{u"Large", MSIconsLarge}, std::pair{u"Small", MSIconsSmall},
@@ -105,7 +150,9 @@ void TMain::LoadViewSettings(const IniDocument& ini) {
         if (ini.readBool(u"View", key, item == MSIconsLarge))
             item->trigger();
     }
-    SortOn(ini.readInteger(u"View", u"Sort", 0));
+    (readChoice(ini, u"View", u"SortOrder", 0, 2) == 1 ? MSOrderDescending : MSOrderAscending)
+        ->setChecked(true);
+    SortOn(readChoice(ini, u"View", u"Sort", 0, GameListModel::ColumnCount));
 
     m_listFont.setFamily(ini.readString(u"GameList", u"FontType", QStringLiteral("Arial")));
     const int size = ini.readInteger(u"GameList", u"FontSize", 9);
@@ -113,46 +160,46 @@ void TMain::LoadViewSettings(const IniDocument& ini) {
     // A colour that cannot be read keeps its default; the rest of the load goes on.
     m_listTextColor = ColorSetting::fromText(ini.readString(u"GameList", u"FgColor", {}))
                           .value_or(ColorSetting(ColorSetting::kWindowText));
-    applyFontStyleBits(m_listFont, ini.readInteger(u"GameList", u"FontStyle", 0));
+    applyFontStyleBits(m_listFont, ini.readInteger(u"GameList", u"FontStyle", 0) & 15);
     m_listBackColor = ColorSetting::fromText(ini.readString(u"GameList", u"BgColor", {}))
                           .value_or(ColorSetting(ColorSetting::kWindow));
     applyListAppearance();
 
     bringToState(MSHotTracking, ini.readBool(u"View", u"HotTracking", true));
     bringToState(MSStatbar, ini.readBool(u"View", u"StatBar", true));
+    // The window gets the stored size, never more than its screen holds; the list
+    // panel stays narrower than the window, also while the pages are hidden.
+    const QSize windowSize = fittedToScreen(
+        this, firstStart ? firstStartSize(this)
+                         : QSize(readClamped(ini, u"Window", u"Width", 600, 200, 20000),
+                                 readClamped(ini, u"Window", u"Height", 400, 150, 20000)));
+    const int leastPanel = GameListPanel->minimumWidth();
+    const int panelWidth = readClamped(ini, u"Window", u"GLPWidth", 185, leastPanel,
+                                       std::max(leastPanel, windowSize.width() - 3));
     if (ini.readBool(u"View", u"TabSheet", true)) {
-        const int width = ini.readInteger(u"Window", u"GLPWidth", 185);
-        m_panelWidthBeforeHiding = std::max(GameListPanel->minimumWidth(), width);
-        setListPanelWidth(m_panelWidthBeforeHiding);
+        setListPanelWidth(panelWidth);
     } else {
+        m_listPanelWidth = panelWidth;
         bringToState(MSTabsheet, false);
     }
 
-    const int width = ini.readInteger(u"Window", u"Width", 600);
-    const int height = ini.readInteger(u"Window", u"Height", 400);
-    resize(std::clamp(width, 200, 20000), std::clamp(height, 150, 20000));
-    switch (ini.readInteger(u"Window", u"State", 0)) {
-    case 2:
-        setWindowState(Qt::WindowMaximized);
-        break;
-    case 1:
-        setWindowState(Qt::WindowMinimized);
-        break;
-    default:
-        setWindowState(Qt::WindowNoState);
-        break;
-    }
+    resize(windowSize);
+    // A window closed while minimised opens in the normal state.
+    setWindowState(readChoice(ini, u"Window", u"State", 0, 3) == 2 ? Qt::WindowMaximized
+                                                                   : Qt::WindowNoState);
     m_rememberedIndex = std::max(0, ini.readInteger(u"Window", u"LGLPos", 0));
+    m_rememberedGame = ini.readString(u"Window", u"CurrentGame", QString());
+    m_selectFirstInstalled = firstStart;
 
-    const int seconds = ini.readInteger(u"Screenshot", u"Timer", 2);
-    SSTimer->setInterval(std::clamp(seconds, 1, 3600) * 1000);
+    SSTimer->setInterval(readClamped(ini, u"Screenshot", u"Timer", 2, 1, 3600) * 1000);
     if (ini.readBool(u"Screenshot", u"Play", true))
         SToolPlayClick();
 
+    checkOneOf(
+        ini, u"Screenshot",
+        {{u"Original", MSSCROriginal}, {u"Scaled", MSSCRScaled}, {u"Stretched", MSSCRStretched}},
+        MSSCRScaled);
     static const FlagKey kChecks[] = {
-        {u"Screenshot", u"Original", &TMain::MSSCROriginal, false},
-        {u"Screenshot", u"Scaled", &TMain::MSSCRScaled, true},
-        {u"Screenshot", u"Stretched", &TMain::MSSCRStretched, false},
         {u"Screenshot", u"Title", &TMain::MSSCRTitle, true},
         {u"Screenshot", u"Flyer", &TMain::MSSCRFlyer, true},
         {u"Screenshot", u"Marquee", &TMain::MSSCRMarquee, true},
@@ -160,14 +207,13 @@ void TMain::LoadViewSettings(const IniDocument& ini) {
         {u"Screenshot", u"Game", &TMain::MSSCRGameplay, true},
         {u"Screenshot", u"ShowName", &TMain::MSSCRName, true},
         {u"Screenshot", u"ShowControls", &TMain::MSSCRControls, true},
-        {u"Sound", u"Music", &TMain::MSSndMusic, true},
-        {u"Sound", u"Samples", &TMain::MSSndSamples, false},
-        {u"Sound", u"None", &TMain::MSSndNone, false},
     };
     for (const FlagKey& flag : kChecks)
         (this->*flag.item)->setChecked(ini.readBool(flag.section, flag.key, flag.defaultValue));
+    checkOneOf(ini, u"Sound",
+               {{u"Music", MSSndMusic}, {u"Samples", MSSndSamples}, {u"None", MSSndNone}},
+               MSSndMusic);
 
-    GameList->setColumnWidth(GameListModel::NameColumn, ini.readInteger(u"Columns", u"Name", 160));
-    GameList->setColumnWidth(GameListModel::ZipNameColumn,
-                             ini.readInteger(u"Columns", u"ZipName", 70));
+    GameList->setColumnWidth(GameListModel::NameColumn, readColumnWidth(ini, u"Name", 160));
+    GameList->setColumnWidth(GameListModel::ZipNameColumn, readColumnWidth(ini, u"ZipName", 70));
 }

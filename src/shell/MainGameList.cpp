@@ -43,14 +43,34 @@ void TMain::FillGameList() {
     }
     m_listModel->setGames(shown);
     SortOn(m_sortColumn);
-    // By position: after the list changed, another game may stand there.
-    if (m_rememberedIndex >= 0 && m_rememberedIndex < m_listModel->rowCount())
-        GameList->selectRow(m_rememberedIndex);
+    const int row = rowToSelect();
+    m_selectFirstInstalled = false;
+    if (row >= 0)
+        GameList->selectRow(row);
 
     m_filling = false;
     UpdateSelection();
     updateCaption();
     setUpdatesEnabled(true);
+}
+
+int TMain::rowToSelect() const {
+    // The selected game stays selected while it is listed; so does the one a start
+    // remembers. Otherwise the remembered position counts, in the list as it is
+    // without the search: after the list changed, another game may stand there.
+    if (const int row = m_listModel->rowOf(m_currentGame); row >= 0)
+        return row;
+    if (!m_rememberedGame.isEmpty()) {
+        if (const int row = m_listModel->rowOf(m_games.FindGame(m_rememberedGame)); row >= 0)
+            return row;
+    }
+    if (m_selectFirstInstalled) {
+        for (int row = 0; row < m_listModel->rowCount(); ++row) {
+            if (m_listModel->gameAt(row)->Installed)
+                return row;
+        }
+    }
+    return m_listModel->shownRowAtOrAfter(m_rememberedIndex);
 }
 
 void TMain::updateCaption() {
@@ -72,7 +92,14 @@ void TMain::GameSearchChanged() {
     else if (m_listModel->rowCount() > 0)
         GameList->selectRow(0, false);
     m_filling = false;
-    UpdateSelection();
+    // The same game still selected: its music plays on and its pictures stay. A search
+    // that shows nothing leaves the remembered position as it was.
+    if (row < 0) {
+        const int remembered = m_rememberedIndex;
+        UpdateSelection();
+        if (!m_currentGame)
+            m_rememberedIndex = remembered;
+    }
     updateCaption();
 }
 
@@ -84,6 +111,10 @@ void TMain::SortOn(int column) {
         item->setChecked(true);
     m_listModel->sortOn(column, descending());
     GameList->setSortIndicator(column, descending());
+    // The selected installed game moved: its new place is the one to remember.
+    const int row = GameList->selectedRow();
+    if (const TGameObject* game = m_listModel->gameAt(row); game && game->Installed)
+        m_rememberedIndex = m_listModel->unnarrowedRow(row);
 }
 
 void TMain::UpdateSelection() {
@@ -96,11 +127,14 @@ void TMain::UpdateSelection() {
     m_currentGame = m_listModel->gameAt(row);
     if (m_currentGame && m_currentGame->Installed) {
         StartEmuButton->setEnabled(true);
-        m_rememberedIndex = row;
+        m_rememberedIndex = m_listModel->unnarrowedRow(row);
     } else {
         StartEmuButton->setEnabled(false);
         m_rememberedIndex = 0;
     }
+    // An empty selection leaves the game remembered as it was.
+    if (m_currentGame)
+        m_rememberedGame = m_currentGame->ZipName;
     setStatusPanel(0, m_currentGame ? m_currentGame->ZipName : QStringLiteral("none"));
     setStatusPanel(1, QString(version::kCreditLine));
     FillSettingsPanel();
@@ -130,8 +164,7 @@ void TMain::MenuIconsViewClick(QAction* item) {
 }
 
 void TMain::MSSortMenuClick(QAction* item) {
-    // The title pass first: games that tie on the chosen column stay in title order.
-    SortOn(0);
+    // Games that tie on the chosen column go by title: one pass does it.
     SortOn(item->data().toInt());
 }
 
@@ -143,7 +176,6 @@ void TMain::MSOrderClick(QAction* item) {
 void TMain::GameListColumnClick(int column) {
     if (column == m_sortColumn)
         (descending() ? MSOrderAscending : MSOrderDescending)->setChecked(true);
-    SortOn(0);
     SortOn(column);
 }
 
@@ -152,6 +184,18 @@ void TMain::GameListSelectItem() {
 }
 
 void TMain::GameListDblClick() {
+    StartSelectedGame();
+}
+
+void TMain::StartSelectedGame() {
+    if (!m_currentGame || inDefaultsMode())
+        return;
+    // Enter on a game that cannot start says why instead of doing nothing.
+    if (!m_currentGame->Installed) {
+        setStatusPanel(1, QStringLiteral("%1 is not installed: no romset in the rompaths")
+                              .arg(m_currentGame->Description));
+        return;
+    }
     StartEmuButtonClick();
 }
 

@@ -134,7 +134,7 @@ void TMain::buildListPanel() {
     auto* startLayout = new QVBoxLayout(StartButtonPanel);
     startLayout->setContentsMargins(0, 2, 0, 2);
     StartEmuButton = new QPushButton(icon(QStringLiteral("start-game")),
-                                     QStringLiteral("&Start Game"), StartButtonPanel);
+                                     QStringLiteral("St&art Game"), StartButtonPanel);
     StartEmuButton->setObjectName(QStringLiteral("StartEmuButton"));
     StartEmuButton->setIconSize(QSize(24, 24));
     StartEmuButton->setMinimumHeight(35);
@@ -410,8 +410,12 @@ void TMain::ToolBarResize(QToolBar* bar) {
                         bar->layout()->contentsMargins().right() +
                         bar->layout()->spacing() * int(buttons.size() - 1);
     const int width = std::max(24, (bar->width() - margins) / int(buttons.size()));
-    for (QToolButton* button : buttons)
-        button->setFixedWidth(width);
+    // The buttons grow to that width but may be narrower: a fixed width would become the
+    // bar's least width, and the pages could then never be made narrower again.
+    for (QToolButton* button : buttons) {
+        button->setSizePolicy(QSizePolicy::Expanding, button->sizePolicy().verticalPolicy());
+        button->setMaximumWidth(width);
+    }
 }
 
 bool TMain::eventFilter(QObject* watched, QEvent* event) {
@@ -427,9 +431,14 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
             GameSearch->clear();
             return true;
         }
-        // Down and Enter go on to the list, whose first game is selected.
-        if (key == Qt::Key_Down || key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // Down goes on to the list; Enter starts the selected game, as in the list.
+        if (key == Qt::Key_Down) {
             GameList->currentView()->setFocus();
+            return true;
+        }
+        const auto modifiers = static_cast<QKeyEvent*>(event)->modifiers() & ~Qt::KeypadModifier;
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
+            StartSelectedGame();
             return true;
         }
     }

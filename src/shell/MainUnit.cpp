@@ -7,6 +7,7 @@
 #include "SvgPicture.h"
 #include "TerminationSignals.h"
 #include "Version.h"
+#include "WindowPlacement.h"
 #include "core/AtomicFile.h"
 #include "core/FileError.h"
 #include "core/IniDocument.h"
@@ -132,6 +133,8 @@ void TMain::FormCreate() {
         return;
     MSSCRControlsClick(); // the slideshow controls and the name label as the menu says
     FillGameList();
+    // The arrow keys move through the games as soon as the window is up.
+    GameList->currentView()->setFocus();
 }
 
 bool TMain::runStartup(bool checkEmuDate) {
@@ -231,6 +234,9 @@ void TMain::showStartupProgress() {
     m_progress = new StartupProgress(StartupProgress::describe(m_execEmu->parameters()), this);
     connect(m_progress, &StartupProgress::cancelRequested, m_execEmu, &TExecFile::terminateRuns);
     m_execEmu->setInputExempt(m_progress);
+    // The main window is not shown yet: the progress window stands on its own.
+    m_progress->adjustSize();
+    centreOnScreen(m_progress);
     m_progress->show();
 }
 
@@ -348,10 +354,12 @@ void TMain::changeEvent(QEvent* event) {
 void TMain::FormClose() {
     // What was typed into the settings is the game's, as leaving them would save it.
     savePanelBeforeChange();
+    // The panel's width is known only while it is shown.
+    m_listPanelWidth = listPanelWidth();
     hide();
     // A list that shows nothing is saved as the installed games, so the next start
-    // shows something.
-    if (m_listModel->rowCount() == 0)
+    // shows something. The search is not saved: it does not count.
+    if (m_listModel->unnarrowedCount() == 0)
         MenuViewGamesClick(MSGamesInstalled);
     try {
         saveSettingsIfRead();

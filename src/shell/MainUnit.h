@@ -81,7 +81,8 @@ public:
     void setRememberedIndex(int index) { m_rememberedIndex = index; }
     int sortColumn() const { return m_sortColumn; }
     const RomDirs& romDirs() const { return m_romDirs; }
-    // The width of the list panel (the whole window's while the pages are hidden).
+    // The width the user gave the list panel; while the pages are hidden, the width
+    // it goes back to when they are shown.
     int listPanelWidth() const;
 
     virtual void SaveFrontEndSettings() = 0;
@@ -104,6 +105,8 @@ public:
     void GameListColumnClick(int column);
     void GameListSelectItem();
     void GameListDblClick();
+    // Enter or a double click: starts the selected game, or says why it cannot start.
+    void StartSelectedGame();
     void StartEmuButtonClick();
     // Narrows the list to the games that match the search text (on top of the filter).
     void GameSearchChanged();
@@ -198,6 +201,9 @@ protected:
     // Runs the item's action when its check mark differs from the stored state, so
     // that it ends checked exactly when state is true.
     static void bringToState(QAction* item, bool state);
+    // A column's width from [Columns]: a hand-edited 0 would hide the column for good.
+    static constexpr int kLeastColumnWidth = 20;
+    static int readColumnWidth(const IniDocument& ini, QStringView key, int defaultWidth);
 
     // The selected game's music or samples, as the Sound menu chooses; stopped before
     // an emulator run.
@@ -376,6 +382,8 @@ private:
     void savePanelBeforeChange();
     // No game is current any more (its record may go).
     void forgetCurrentGame();
+    // The row a fill selects, or -1.
+    int rowToSelect() const;
     // "StartKALTO <version> [<shown> of <all> games]".
     void updateCaption();
 
@@ -404,8 +412,12 @@ private:
     QMetaObject::Connection m_focusWatch; // ends before the window's widgets go
     bool m_panelEditable = false;
     int m_rememberedIndex = 0;
+    // The zip name of the game selected last (also while a search shows nothing), kept
+    // across a start; a fill selects it when the selected game is not listed.
+    QString m_rememberedGame;
+    bool m_selectFirstInstalled = false; // the first start: no game remembered yet
     int m_sortColumn = 0;
-    bool m_filling = false;             // selection changes made by a fill are handled by the fill
-    int m_panelWidthBeforeHiding = 185; // the list panel's width while the pages are hidden
+    bool m_filling = false;     // selection changes made by a fill are handled by the fill
+    int m_listPanelWidth = 185; // the user's list width, kept while the pages are hidden
     Qt::WindowStates m_stateBeforeFullScreen; // kept as the window's state while full screen
 };

@@ -74,6 +74,8 @@ void TMain1::buildRomcheckTab() {
     RomcheckButton = new QPushButton(QStringLiteral("Check roms for this Game"), RomcheckTab);
     RomcheckButton->setObjectName(QStringLiteral("RomcheckButton"));
     RomcheckButton->setFixedHeight(35);
+    // A long zip name in the caption must not widen the pages and squeeze the list.
+    RomcheckButton->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     connect(RomcheckButton, &QPushButton::clicked, this, &TMain1::RomcheckButtonClick);
     layout->addWidget(RomcheckButton);
     PageControl->addTab(RomcheckTab, QStringLiteral("Romcheck"));
@@ -164,7 +166,7 @@ void TMain1::LoadFrontEndSettings() {
     bringToState(MenuMarkBadRomsets, ini.readBool(u"View", u"MarkBadRomsets", false));
     for (const ColumnKey& column : kEmulatorColumns)
         GameList->setColumnWidth(column.column,
-                                 ini.readInteger(u"Columns", column.key, column.defaultWidth));
+                                 readColumnWidth(ini, column.key, column.defaultWidth));
     LoadViewSettings(ini);
     // A game never romchecked counts as bad while merged romsets are supported.
     m_games.ReadSettingsSections(ini, MenuMergedRomsetsSupport->isChecked());

@@ -48,10 +48,17 @@ void TMain::MenuHotTrackingClick() {
 }
 
 int TMain::listPanelWidth() const {
+    // Beside the pages the panel's width is the user's; with the pages hidden, or the
+    // window not laid out, it is the width the panel goes back to.
+    if (PageControl->isHidden() || !GameListPanel->isVisible())
+        return m_listPanelWidth;
     return GameListPanel->width();
 }
 
 void TMain::setListPanelWidth(int width) {
+    m_listPanelWidth = width;
+    if (PageControl->isHidden())
+        return;
     const int total = std::max(Splitter->width(), width + 3 + 100);
     Splitter->setSizes({width, total - width - Splitter->handleWidth()});
 }
@@ -60,13 +67,13 @@ void TMain::MenuViewTabSheetClick() {
     // Hidden pages: the list takes the whole width and the splitter stays still. Shown
     // again: the list goes back to the width it had.
     if (!MSTabsheet->isChecked()) {
-        m_panelWidthBeforeHiding = GameListPanel->width();
+        m_listPanelWidth = listPanelWidth();
         PageControl->hide();
         Splitter->handle(1)->setEnabled(false);
     } else {
         PageControl->show();
         Splitter->handle(1)->setEnabled(true);
-        setListPanelWidth(m_panelWidthBeforeHiding);
+        setListPanelWidth(m_listPanelWidth);
     }
 }
 

@@ -86,11 +86,44 @@ private slots:
         const QByteArray text = list.WithSettingsSections(settings);
         QCOMPARE(text, expected.serialize());
 
-        // And back: every game reads its own section (or the one it shares).
+        // And back: every game reads its own section (or the one it shares); a picture
+        // number below 0 reads as the first picture.
         const IniDocument back = IniDocument::fromBytes(text);
         list.ReadSettingsSections(back, true);
         for (TGameObject* g : list)
-            QCOMPARE(g->CurScrShot, back.readInteger(g->ZipName, u"CurScrShot", -7));
+            QCOMPARE(g->CurScrShot, std::max(0, back.readInteger(g->ZipName, u"CurScrShot", -7)));
+    }
+
+    // Sections of games not listed now go back into the file as they were, after the
+    // listed games', through the document and straight into the text alike; sections
+    // that are no game's are not kept. Listed again, the game reads its marks back.
+    void unlistedGamesKeepTheirSections_data() {
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("straight into the text") << QStringList{"alpha", "beta"};
+        QTest::newRow("through the document") << QStringList{"alpha", "ALPHA", "beta"};
+    }
+    void unlistedGamesKeepTheirSections() {
+        QFETCH(QStringList, names);
+        TGameObjectList list;
+        for (const QString& name : names)
+            list.AddGame(game(name));
+        list.ReadSettingsSections(
+            IniDocument::fromBytes("[Window]\r\nLGLPos=3\r\n[Game0]\r\nZipName=gone\r\n"
+                                   "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
+                                   "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\n"),
+            false);
+        IniDocument settings = IniDocument::emptyFor(QString());
+        settings.writeString(u"StartKALTO", u"EmuExePath", u"./");
+        const QByteArray text = list.WithSettingsSections(settings);
+        QCOMPARE(text.mid(text.indexOf("[beta]")),
+                 QByteArray("[beta]\r\nBadRomcheck=0\r\nCurScrShot=2\r\n\r\n"
+                            "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n\r\n"
+                            "[shot]\r\nCurScrShot=-3\r\n\r\n"));
+        QVERIFY(!text.contains("Game0") && !text.contains("Window"));
+        list.AddGame(game(QStringLiteral("Secret")));
+        list.ReadSettingsSections(IniDocument::fromBytes(text), false);
+        QVERIFY(list.FindGame(u"secret")->BadRomcheck);
+        QCOMPARE(list.FindGame(u"secret")->CurScrShot, 7);
     }
 
     void updateFlagsSetsCheatsAndInstalled() {

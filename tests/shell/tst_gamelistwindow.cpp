@@ -9,12 +9,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -161,9 +167,9 @@ private slots:
         QCOMPARE(titles(),
                  QStringLiteral("Beta Quest|Epsilon|Alpha Blaster|Gamma Run|Zeta|delta force"));
         action("MSOrderDescending")->trigger();
-        // Ties keep their order: no title pass first.
+        // Ties go by title in the same direction, as a click on the header sorts them.
         QCOMPARE(titles(),
-                 QStringLiteral("delta force|Alpha Blaster|Gamma Run|Zeta|Beta Quest|Epsilon"));
+                 QStringLiteral("delta force|Zeta|Gamma Run|Alpha Blaster|Epsilon|Beta Quest"));
         action("MSSortbyName")->trigger();
         QCOMPARE(titles(),
                  QStringLiteral("Zeta|Gamma Run|Epsilon|delta force|Beta Quest|Alpha Blaster"));
@@ -178,10 +184,13 @@ private slots:
         QCOMPARE(model()->gameAt(view()->selectedRow())->ZipName, QStringLiteral("delta"));
     }
 
+    // Without a remembered game, the remembered position counts: past the end of the
+    // list it selects nothing.
     void rememberedIndexPastTheEndSelectsNothing() {
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
+                         "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
+                         "[Window]\r\nLGLPos=7\r\nCurrentGame=gone\r\n");
         start();
-        m_main->setRememberedIndex(7);
-        m_main->FillGameList();
         QCOMPARE(view()->selectedRow(), -1);
         QCOMPARE(m_main->currentGame(), nullptr);
         QCOMPARE(statusPanel(0), QStringLiteral("none"));
@@ -330,7 +339,7 @@ private slots:
         QTRY_VERIFY(inSight());
         QCOMPARE(view()->selectedRow(), 0);
         // So is the 2,501st, however far down the list it stands.
-        m_main->setRememberedIndex(2500);
+        view()->selectRow(2500);
         m_main->FillGameList();
         QCOMPARE(view()->selectedRow(), 2500);
         QTRY_VERIFY(inSight());
@@ -418,7 +427,7 @@ private slots:
         QCOMPARE(titles(), QStringLiteral("Zeta|Alpha Blaster"));
         view()->selectRow(0);
         view()->selectRow(1);
-        QCOMPARE(m_main->rememberedIndex(), 1); // a position in the narrowed list
+        QCOMPARE(m_main->rememberedIndex(), 3); // a position in the list without the search
 
         // Escape clears it and everything is shown again; the text is not saved.
         search->setFocus();
@@ -427,6 +436,7 @@ private slots:
         QCOMPARE(titles(), QStringLiteral("Zeta|delta force|Beta Quest|Alpha Blaster"));
         QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("alpha"));
         // Down goes on to the list.
+        search->setFocus();
         QTest::keyClick(search, Qt::Key_Down);
         QVERIFY(view()->currentView()->hasFocus());
         m_main->close();
@@ -499,6 +509,139 @@ private slots:
         QCOMPARE(IniDocument(m_dir->file(QStringLiteral("StartKALTO.ini")))
                      .readInteger(u"Window", u"State", -1),
                  0);
+    }
+
+    // Enter in the list or in the search field starts the selected installed game, in
+    // every style; on one that is not installed the status bar says why.
+    void enterStartsTheSelectedGame_data() { styles(); }
+    void enterStartsTheSelectedGame() {
+        startInStyle();
+        const qsizetype runs = m_dir->runs().size();
+        QTest::keyClick(view()->currentView(), Qt::Key_Return);
+        view()->selectRow(3);
+        QTest::keyClick(view()->currentView(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(statusPanel(1),
+                 QStringLiteral("Epsilon is not installed: no romset in the rompaths"));
+        QTest::keyClicks(search(), QStringLiteral("zeta"));
+        QTest::keyClick(search(), Qt::Key_Return);
+        search()->setText(QStringLiteral("gamma"));
+        QTest::keyClick(search(), Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(statusPanel(1),
+                 QStringLiteral("Gamma Run is not installed: no romset in the rompaths"));
+        QCOMPARE(m_dir->runs().mid(runs), (QStringList{QStringLiteral("-game alpha -nogui"),
+                                                       QStringLiteral("-game zeta -nogui")}));
+    }
+
+    // The selected game stays selected while it is listed, through changes of filter,
+    // style and search and a check, in every style; a keystroke that keeps it does not
+    // play its sound again.
+    void selectionStaysWhileListed_data() { styles(); }
+    void selectionStaysWhileListed() {
+        m_dir->writeFile(QStringLiteral("Sound/eps.wav"), "not a sound");
+        startInStyle();
+        action("MSSndSamples")->trigger();
+        view()->selectRow(3);
+        QCOMPARE(m_prompter->beeps, 1); // the broken sound
+        for (const char* change : {"MSGamesUninstalled", "MSGamesAll", "MSIconsDetails",
+                                   "MSIconsSmall", "MenuCheckForInstalledGames"}) {
+            action(change)->trigger();
+            QVERIFY2(selectedZip() == u"eps", change);
+        }
+        const int beeps = m_prompter->beeps;
+        QTest::keyClicks(search(), QStringLiteral("bol"));
+        QCOMPARE(selectedZip(), QStringLiteral("eps"));
+        QCOMPARE(m_prompter->beeps, beeps);
+        action("MSGamesInstalled")->trigger(); // not listed: the first game shown
+        QCOMPARE(selectedZip(), QStringLiteral("betaj"));
+    }
+
+    // The first start (no settings file) opens at three quarters of the screen on the
+    // first installed game; a later one keeps the file's defaults. The keyboard is in
+    // the list at every start, in every style.
+    void firstAndLaterStarts_data() { styles(); }
+    void firstAndLaterStarts() {
+        QFETCH(QByteArray, style);
+        QFile::remove(m_dir->file(QStringLiteral("roms0/alpha.zip")));
+        start();
+        const QSize area = m_main->screen()->availableGeometry().size();
+        QCOMPARE(m_main->size(), QSize(area.width() * 3 / 4, area.height() * 3 / 4));
+        QCOMPARE(selectedZip(), QStringLiteral("betaj"));
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
+                         "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
+                         "[View]\r\nLarge=0\r\n" +
+                             style.mid(7) + "=1\r\n");
+        start();
+        QCOMPARE(m_main->size(), QSize(600, 400));
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        QTRY_COMPARE(QApplication::focusWidget(), view()->currentView());
+        const bool icons = style == "MSIconsLarge" || style == "MSIconsSmall";
+        QTest::keyClick(QApplication::focusWidget(), icons ? Qt::Key_Right : Qt::Key_Down);
+        QCOMPARE(selectedZip(), QStringLiteral("betaj"));
+    }
+
+    // A restart brings back the sort direction and the selected game, also one that
+    // ties with others on the sort column; when its name is not listed, its position in
+    // the same order. A search at the close counts for nothing.
+    void restartBringsBackTheGame() {
+        start();
+        action("MSIconsDetails")->trigger();
+        clickHeader(GameListModel::YearColumn);
+        clickHeader(GameListModel::YearColumn);
+        const QString order = titles();
+        view()->selectRow(3);
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+        search()->setText(QStringLiteral("zzzz"));
+        m_main->close();
+        QByteArray text = m_dir->readFile(QStringLiteral("StartKALTO.ini"));
+        for (const char* kept : {"All=1", "SortOrder=1", "LGLPos=3\r\nCurrentGame=alpha\r\n"})
+            QVERIFY2(text.contains(kept), kept);
+        start();
+        QCOMPARE(titles(), order);
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+        m_main->close();
+        text.replace("CurrentGame=alpha", "CurrentGame=gone");
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"), text);
+        start();
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+    }
+
+    // No letter that Alt reaches in the window belongs to two things, so Alt+S opens the
+    // Settings menu every time, also while the start button can be pressed.
+    void mnemonicsAreUnique() {
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        QMultiMap<QChar, QString> owners;
+        const auto add = [&](QString text, const QString& owner) {
+            const qsizetype at = text.replace(QStringLiteral("&&"), QString()).indexOf(u'&');
+            if (at >= 0 && at + 1 < text.size())
+                owners.insert(text[at + 1].toLower(), owner);
+        };
+        for (QAction* menu : m_main->menuBar()->actions())
+            add(menu->text(), menu->text());
+        for (QWidget* widget : m_main->findChildren<QWidget*>()) {
+            if (widget->window() != m_main.get())
+                continue;
+            if (auto* button = qobject_cast<QAbstractButton*>(widget))
+                add(button->text(), widget->objectName());
+            if (auto* group = qobject_cast<QGroupBox*>(widget))
+                add(group->title(), widget->objectName());
+            if (auto* tabs = qobject_cast<QTabBar*>(widget))
+                for (int i = 0; i < tabs->count(); ++i)
+                    add(tabs->tabText(i), tabs->tabText(i));
+        }
+        for (const QChar letter : owners.uniqueKeys())
+            QVERIFY2(owners.count(letter) == 1,
+                     qPrintable(QStringList(owners.values(letter)).join(u' ')));
+        QVERIFY(button()->isEnabled());
+        auto* settings = m_main->findChild<QMenu*>(QStringLiteral("MSSettings"));
+        for (int press = 0; press < 2; ++press) {
+            QTest::keyClick(m_main.get(), Qt::Key_S, Qt::AltModifier);
+            QTRY_VERIFY(settings->isVisible());
+            settings->hide();
+        }
     }
 
     // "Set Zipped Rompaths": the paths chosen in the dialog go into the emulator's
@@ -693,9 +836,40 @@ private slots:
         QVERIFY(m_main->games().FindGame(u"lumabol2")->Installed);
         QVERIFY(m_main->games().FindGame(u"lumabolt")->HasCheats);
         QVERIFY(!m_main->games().FindGame(u"skyloom")->HasCheats); // an empty cheat section
+
+        // The romcheck of one game that is not installed leaves it selected.
+        const TGameObject* missing =
+            *std::find_if(m_main->games().begin(), m_main->games().end(),
+                          [](const TGameObject* g) { return !g->Installed; });
+        view()->selectRow(model()->rowOf(missing));
+        m_main->findChild<QPushButton*>(QStringLiteral("RomcheckButton"))->click();
+        QCOMPARE(m_dir->runs().last(),
+                 QStringLiteral("-romcheck %1 -verbose").arg(missing->ZipName));
+        QVERIFY(!m_main->findChild<QPlainTextEdit*>()->toPlainText().isEmpty()); // it was read
+        QCOMPARE(selectedZip(), missing->ZipName);
     }
 
 private:
+    static void styles() {
+        QTest::addColumn<QByteArray>("style");
+        for (const char* style : {"MSIconsLarge", "MSIconsSmall", "MSIconsList", "MSIconsDetails"})
+            QTest::newRow(style) << QByteArray(style);
+    }
+    void startInStyle() {
+        QFETCH(QByteArray, style);
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        action(style.constData())->trigger();
+    }
+    QLineEdit* search() const {
+        return m_main->findChild<QLineEdit*>(QStringLiteral("GameSearch"));
+    }
+    QString selectedZip() const {
+        const TGameObject* game = model()->gameAt(view()->selectedRow());
+        return game ? game->ZipName : QString();
+    }
+
     void writeCatalog(const QByteArray& text) {
         m_dir->writeFile(QStringLiteral("catalog.txt"), text);
         if (!m_catalogEnv)
@@ -704,6 +878,7 @@ private:
     }
 
     void start() {
+        m_main.reset(); // one window per folder
         m_main = std::make_unique<TMain1>(*m_prompter, m_opener);
         QVERIFY(!m_main->terminating());
     }

@@ -12,12 +12,14 @@
 #include "shell/TerminationSignals.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDirIterator>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -386,6 +388,7 @@ private slots:
         testsupport::ScopedEnv slow("KALTO_SIM_SLEEP_MS", "60000");
         QString shownText;
         bool busyBar = false;
+        QPoint offCentre;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
             for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -397,6 +400,8 @@ private slots:
                 const auto* bar =
                     window->findChild<QProgressBar*>(QStringLiteral("StartupProgressBar"));
                 busyBar = bar && bar->minimum() == 0 && bar->maximum() == 0;
+                offCentre = window->frameGeometry().center() -
+                            window->screen()->availableGeometry().center();
                 auto* cancel =
                     window->findChild<QPushButton*>(QStringLiteral("StartupProgressCancel"));
                 QTest::mouseClick(cancel, Qt::LeftButton);
@@ -408,6 +413,9 @@ private slots:
         poll.stop();
         QCOMPARE(shownText, QStringLiteral("Asking kalto.exe for its list of games…"));
         QVERIFY(busyBar);
+        // The main window is not up yet: the progress window stands in the middle.
+        QVERIFY2(offCentre.manhattanLength() < 20,
+                 qPrintable(QStringLiteral("%1 %2").arg(offCentre.x()).arg(offCentre.y())));
         QVERIFY(!main.terminating());
         QCOMPARE(m_prompter->shown.size(), 1);
         QVERIFY2(m_prompter->shown[0].text.contains(QStringLiteral("the run was cancelled")),
@@ -570,6 +578,30 @@ private slots:
         main.close();
     }
 
+    // The Settings page of a game with its own settings scrolls its controls: the list
+    // keeps its width and the splitter still moves both ways.
+    void settingsPageLeavesTheListWidth() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        TMain1 main(*m_prompter, m_opener);
+        main.resize(760, 500);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto* splitter = main.findChild<QSplitter*>(QStringLiteral("Splitter"));
+        splitter->setSizes({240, 517});
+        main.findChild<QTabWidget*>(QStringLiteral("PageControl"))->setCurrentIndex(1);
+        main.findChild<QCheckBox*>(QStringLiteral("ChUseDefSettings"))->click(); // own settings
+        QTRY_VERIFY(main.findChild<QWidget*>(QStringLiteral("SettingsScrollBox"))->isVisible());
+        for (int pass = 0; pass < 3; ++pass) // the layouts the page's controls ask for
+            QCoreApplication::processEvents();
+        QCOMPARE(main.listPanelWidth(), 240);
+        for (const int width : {400, 200}) {
+            splitter->setSizes({width, 757 - width});
+            QTRY_COMPARE(main.listPanelWidth(), width);
+        }
+        main.close();
+    }
+
     // The list's font and colours come from the dialogs; Cancel changes nothing. Hot
     // tracking off leaves the tabs and the list deaf to the pointer.
     void listLookAndHotTracking() {
@@ -621,13 +653,16 @@ private slots:
             // The bar lays out the buttons shown by their actions at its next layout pass.
             QTRY_VERIFY(bar->findChildren<QToolButton*>().last()->isVisibleTo(bar));
             QList<int> widths;
-            for (QToolButton* button : bar->findChildren<QToolButton*>()) {
-                if (button->isVisibleTo(bar) && !button->objectName().isEmpty())
-                    widths.append(button->width());
-            }
-            QVERIFY2(widths.size() >= 1, name);
-            QVERIFY(
-                std::all_of(widths.begin(), widths.end(), [&](int w) { return w == widths[0]; }));
+            const auto equalWidths = [&] {
+                widths.clear();
+                for (QToolButton* button : bar->findChildren<QToolButton*>()) {
+                    if (button->isVisibleTo(bar) && !button->objectName().isEmpty())
+                        widths.append(button->width());
+                }
+                return !widths.isEmpty() && std::all_of(widths.begin(), widths.end(),
+                                                        [&](int w) { return w == widths[0]; });
+            };
+            QTRY_VERIFY2(equalWidths(), name);
             QVERIFY2(widths[0] * widths.size() > bar->width() * 8 / 10, name);
         }
         main.findChild<QToolButton*>(QStringLiteral("SetToolCancel"))->click();

@@ -7,10 +7,12 @@
 #include "shell/ColorText.h"
 #include "shell/MainUnit1.h"
 #include "shell/SvgPicture.h"
+#include "shell/WindowPlacement.h"
 
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -74,6 +76,7 @@ private slots:
         action("MSGamesInstalled")->trigger();
         action("MSIconsDetails")->trigger();
         action("MenuSortByYear")->trigger();
+        action("MSOrderDescending")->trigger();
         action("MSHotTracking")->trigger();
         action("MSStatbar")->trigger();
         m_prompter->fontAnswers.append(Prompter::FontChoice{
@@ -101,11 +104,12 @@ private slots:
             "[StartKALTO]\r\nVersion=0.27.1 public beta 1\r\nEmuExeDate=" + date.toLatin1() +
             "\r\nEmuExePath=./\r\n\r\n"
             "[View]\r\nInstalled=1\r\nUnInstalled=0\r\nAll=0\r\nLarge=0\r\nSmall=0\r\nList=0\r\n"
-            "Details=1\r\nHotTracking=0\r\nStatBar=0\r\nTabSheet=1\r\nSort=3\r\n"
+            "Details=1\r\nHotTracking=0\r\nStatBar=0\r\nTabSheet=1\r\nSort=3\r\nSortOrder=1\r\n"
             "MarkBadRomsets=1\r\n\r\n"
             "[GameList]\r\nFontType=DejaVu Sans\r\nFontSize=11\r\nFgColor=$00804020\r\n"
             "FontStyle=3\r\nBgColor=clRed\r\n\r\n"
-            "[Window]\r\nState=0\r\nWidth=700\r\nHeight=500\r\nGLPWidth=230\r\nLGLPos=1\r\n\r\n"
+            "[Window]\r\nState=0\r\nWidth=700\r\nHeight=500\r\nGLPWidth=230\r\nLGLPos=1\r\n"
+            "CurrentGame=alpha\r\n\r\n"
             "[Screenshot]\r\nOriginal=0\r\nScaled=0\r\nStretched=1\r\nTimer=2\r\nTitle=0\r\n"
             "Flyer=1\r\nMarquee=1\r\nCabinet=1\r\nGame=1\r\nShowName=0\r\nShowControls=1\r\n"
             "Play=0\r\n\r\n"
@@ -242,6 +246,58 @@ private slots:
         m_main->close();
         const QByteArray saved = m_dir->readFile(QStringLiteral("StartKALTO.ini"));
         QCOMPARE(saved.count("[zeta]") + saved.count("[Zeta]"), 1);
+    }
+
+    // Hand-edited numbers are brought into range: nothing overflows, no column vanishes,
+    // every radio group keeps one item, a window larger than the screen fits its free
+    // area, and one closed while minimised opens in the normal state.
+    void handEditedValuesAreBounded() {
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
+                         "[StartKALTO]\r\nEmuExePath=./\r\n[View]\r\nInstalled=0\r\n"
+                         "UnInstalled=0\r\nAll=0\r\nSort=17\r\nSortOrder=9\r\n"
+                         "[Window]\r\nState=1\r\nWidth=1900\r\nHeight=1000\r\n"
+                         "GLPWidth=2147483647\r\nLGLPos=-4\r\n"
+                         "[Screenshot]\r\nTitle=1\r\nOriginal=0\r\nScaled=0\r\nStretched=0\r\n"
+                         "Timer=0\r\n[Sound]\r\nMusic=0\r\nSamples=0\r\nNone=0\r\n"
+                         "[Columns]\r\nName=0\r\nYear=999999999\r\n[zeta]\r\nCurScrShot=-2\r\n");
+        start();
+        for (const char* checked :
+             {"MSGamesAll", "MSSCRScaled", "MSSndMusic", "MSSortbyName", "MSOrderAscending"})
+            QVERIFY2(action(checked)->isChecked(), checked);
+        QCOMPARE(m_main->windowState(), Qt::WindowNoState);
+        QCOMPARE(m_main->games().FindGame(u"zeta")->CurScrShot, 0);
+        const QRect area = m_main->screen()->availableGeometry();
+        centreOnScreen(m_main.get());
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        QVERIFY(area.contains(m_main->frameGeometry()));
+        QVERIFY(m_main->listPanelWidth() < m_main->width());
+        QCOMPARE(m_main->rememberedIndex(), 0);
+        m_main->close();
+        const IniDocument saved(m_dir->file(QStringLiteral("StartKALTO.ini")));
+        QVERIFY(saved.readInteger(u"Window", u"GLPWidth", -1) <
+                saved.readInteger(u"Window", u"Width", -1));
+        QCOMPARE(saved.readInteger(u"Screenshot", u"Timer", -1), 1);
+        QVERIFY(saved.readInteger(u"Columns", u"Name", -1) >= 20);
+        QCOMPARE(saved.readInteger(u"Columns", u"Year", -1), 4000);
+    }
+
+    // The list keeps the width the user gave it when the pages were hidden at the close:
+    // shown again after a start, it goes back to that width.
+    void listWidthSurvivesHiddenPages() {
+        start();
+        m_main->resize(700, 450);
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        m_main->findChild<QSplitter*>(QStringLiteral("Splitter"))->setSizes({260, 437});
+        QTRY_COMPARE(m_main->listPanelWidth(), 260);
+        action("MSTabsheet")->trigger();
+        m_main->close();
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        action("MSTabsheet")->trigger();
+        QTRY_COMPARE(m_main->findChild<QWidget*>(QStringLiteral("GameListPanel"))->width(), 260);
     }
 
     void colourTexts_data() {
