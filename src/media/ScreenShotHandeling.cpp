@@ -230,7 +230,7 @@ void TScreenShot::SetAsTitle() {
     if (!m_files.isEmpty() && hasGame() &&
         m_prompter.confirm(QStringLiteral(
             "Are you sure you want to set the\rcurrent Screenshot as the Titleshot?"))) {
-        MakeTitle(m_files.value(current()), m_paths.TitlesDir, m_zipName);
+        MakeTitle(m_files.value(current()), m_paths.TitlesDir, m_paths.GameplayDir, m_zipName);
         Renumber();
     }
     resumeSlideshow(wasPlaying);

@@ -87,52 +87,69 @@ private slots:
         m_dir.reset();
     }
 
-    // Title first (the first name only), gameplay in name order, then flyer, marquee
-    // and cabinet; names match without regard to case and keep theirs.
+    // Title first, gameplay in name order, then flyer, marquee and cabinet; names match
+    // without regard to case and keep theirs. A game's pictures are its zip name, a dot,
+    // a number for gameplay and a picture extension: neither a stray file nor another
+    // game whose name begins the same way counts.
     void theListFollowsTheKinds() {
         put("Titles/mygame.bak", "not a picture");
+        put("Titles/mygame.b.jpg", "game mygame.b's title");
         put("Titles/mygame.png", "");
         put("Gameplay/mygame.010.jpg", "");
         put("Gameplay/MyGame.002.PCX", "");
         put("Gameplay/mygame.png", "");
         put("Gameplay/mygame.003.txt", "");
+        put("Gameplay/mygame.b.001.pcx", "");
+        put("Gameplay/mygame.x2.pcx", "");
         put("Gameplay/othergame.001.pcx", "");
         put("Flyers/MYGAME.JPG", "");
         put("Cabinets/mygame.bmp", "");
         const QString g = m_paths.GameplayDir;
-        QCOMPARE(CollectScreenshots(m_paths, u"mygame"_s, m_kinds),
-                 (QStringList{g + u"MyGame.002.PCX"_s, g + u"mygame.010.jpg"_s, g + u"mygame.png"_s,
+        QCOMPARE(CollectScreenshots(m_paths, u"MYGAME"_s, m_kinds),
+                 (QStringList{m_paths.TitlesDir + u"mygame.png"_s, g + u"MyGame.002.PCX"_s,
+                              g + u"mygame.010.jpg"_s, g + u"mygame.png"_s,
                               m_paths.FlyersDir + u"MYGAME.JPG"_s,
                               m_paths.CabinetsDir + u"mygame.bmp"_s}));
-        // The stray file hid the title; without it the title leads.
-        QFile::remove(m_paths.TitlesDir + u"mygame.bak"_s);
-        QCOMPARE(CollectScreenshots(m_paths, u"MYGAME"_s, m_kinds).value(0),
-                 m_paths.TitlesDir + u"mygame.png"_s);
+        QCOMPARE(CollectScreenshots(m_paths, u"mygame.b"_s, m_kinds),
+                 (QStringList{m_paths.TitlesDir + u"mygame.b.jpg"_s, g + u"mygame.b.001.pcx"_s}));
         m_kinds = ScreenshotKinds{false, false, false, false, false};
         QVERIFY(CollectScreenshots(m_paths, u"mygame"_s, m_kinds).isEmpty());
         m_kinds = ScreenshotKinds{false, false, true, false, true};
         QCOMPARE(CollectScreenshots(m_paths, u"mygame"_s, m_kinds).size(), 2);
     }
 
-    // The pictures of the older layout move once, when the user agrees.
+    // The pictures of the older layout move once, when the user agrees; every numbered
+    // picture moves, and nothing in the new folders is replaced: a title already there
+    // stays and the old one joins the gameplay pictures after those already there.
     void oldPicturesMoveOnce() {
         put("pcx/mygame01.pcx", "title");
         put("pcx/mygame02.pcx", "first");
         put("pcx/mygame05.pcx", "second");
+        put("pcx/MYGAME12.JPG", "twelfth");
+        put("pcx/mygame99.png", "last");
+        put("pcx/mygame01.txt", "no picture");
         put("pcx/other01.jpg", "other title");
-        put("Titles/mygame.pcx", "old title");
+        put("Titles/mygame.png", "user's title");
+        put("Gameplay/mygame.001.jpg", "user's shot");
         m_prompter->answers = {Prompter::Answer::No};
         MigrateScreenshotStore(m_paths, {u"mygame"_s, u"other"_s}, *m_prompter);
-        QCOMPARE(namesIn(m_dir->file(u"pcx"_s)).size(), 4);
+        QCOMPARE(namesIn(m_dir->file(u"pcx"_s)).size(), 7);
         QCOMPARE(m_prompter->beeps, 1);
 
         m_prompter->answers = {Prompter::Answer::Yes};
         MigrateScreenshotStore(m_paths, {u"mygame"_s, u"other"_s}, *m_prompter);
-        QCOMPARE(m_dir->readFile(u"Titles/mygame.pcx"_s), QByteArray("title"));
-        QCOMPARE(m_dir->readFile(u"Gameplay/mygame.001.pcx"_s), QByteArray("first"));
-        QCOMPARE(m_dir->readFile(u"Gameplay/mygame.002.pcx"_s), QByteArray("second"));
+        QCOMPARE(namesIn(m_paths.TitlesDir), (QStringList{u"mygame.png"_s, u"other.jpg"_s}));
+        QCOMPARE(m_dir->readFile(u"Titles/mygame.png"_s), QByteArray("user's title"));
         QCOMPARE(m_dir->readFile(u"Titles/other.jpg"_s), QByteArray("other title"));
-        QVERIFY(!m_dir->exists(u"pcx"_s));
+        QStringList gameplay;
+        for (const QString& name : namesIn(m_paths.GameplayDir))
+            gameplay.append(name + u'=' +
+                            QString::fromUtf8(m_dir->readFile(u"Gameplay/"_s + name)));
+        QCOMPARE(gameplay, (QStringList{u"mygame.001.jpg=user's shot"_s, u"mygame.002.pcx=title"_s,
+                                        u"mygame.003.pcx=first"_s, u"mygame.004.pcx=second"_s,
+                                        u"mygame.005.jpg=twelfth"_s, u"mygame.006.png=last"_s}));
+        // What is no picture stays, and with it the old folder.
+        QCOMPARE(namesIn(m_dir->file(u"pcx"_s)), QStringList{u"mygame01.txt"_s});
         QCOMPARE(m_prompter->texts().last(),
                  u"Your old screenshots (if any) were moved and renamed."_s);
     }
@@ -240,6 +257,11 @@ private slots:
         QTest::newRow("letter case and no number")
             << QStringList{u"MYGAME.005.PNG"_s, u"mygame.png"_s}
             << QStringList{u"mygame.001.png"_s, u"mygame.002.png"_s};
+        QTest::newRow("another game's pictures and other files stay")
+            << QStringList{u"mygame.002.pcx"_s, u"mygame.b.001.pcx"_s, u"mygame.b.png"_s,
+                           u"mygame.004.txt"_s}
+            << QStringList{u"mygame.001.pcx"_s, u"mygame.004.txt"_s, u"mygame.b.001.pcx"_s,
+                           u"mygame.b.png"_s};
     }
     void renumberKeepsEveryPicture() {
         QFETCH(QStringList, before);
@@ -256,25 +278,35 @@ private slots:
         QCOMPARE(contents, before);
     }
 
-    // The title itself stays; a gameplay picture moves to the title's place.
+    // The title itself stays; a picture made the title is the title that shows, and the
+    // earlier title, of whatever format, goes back among the gameplay pictures.
     void setAsTitle() {
-        put("Titles/mygame.jpg", pictureBytes(u"a.jpg"_s, {8, 8}));
-        put("Gameplay/mygame.001.jpg", pictureBytes(u"a.jpg"_s, {8, 8}, Qt::red));
-        put("Gameplay/mygame.002.bmp", pictureBytes(u"a.bmp"_s, {8, 8}));
-        showGame();
+        put("Titles/mygame.jpg", "A");
+        put("Gameplay/mygame.001.jpg", "B");
+        put("Gameplay/mygame.002.bmp", "C");
+        m_viewer->setGame(u"mygame"_s, &m_current);
+        m_viewer->LoadNew();
         m_prompter->answers = {Prompter::Answer::Yes};
         m_viewer->SetAsTitle();
-        QCOMPARE(namesIn(m_paths.TitlesDir), QStringList{u"mygame.jpg"_s});
-        QCOMPARE(namesIn(m_paths.GameplayDir).size(), 2);
+        QCOMPARE(store(), u"Titles: mygame.jpg=A; Gameplay: mygame.001.jpg=B mygame.002.bmp=C"_s);
+        QVERIFY(m_prompter->texts().contains(
+            u"Are you sure you want to set the\rcurrent Screenshot as the Titleshot?"_s));
 
-        const QByteArray red = m_dir->readFile(u"Gameplay/mygame.001.jpg"_s);
-        m_current = 1;
-        m_prompter->answers = {Prompter::Answer::Yes};
-        m_viewer->SetAsTitle();
-        QCOMPARE(m_dir->readFile(u"Titles/mygame.jpg"_s), red);
-        QCOMPARE(namesIn(m_paths.GameplayDir), QStringList{u"mygame.001.bmp"_s});
-        QCOMPARE(m_prompter->texts().last(),
-                 u"Are you sure you want to set the\rcurrent Screenshot as the Titleshot?"_s);
+        const auto setTitle = [&](const char* name) {
+            m_current =
+                int(m_viewer->files().indexOf(m_paths.GameplayDir + QLatin1StringView(name)));
+            QVERIFY(m_current > 0);
+            m_prompter->answers = {Prompter::Answer::Yes};
+            m_viewer->SetAsTitle();
+            QCOMPARE(m_viewer->files().value(0),
+                     m_paths.TitlesDir + namesIn(m_paths.TitlesDir).value(0));
+        };
+        setTitle("mygame.002.bmp"); // a title of another format
+        QCOMPARE(store(), u"Titles: mygame.bmp=C; Gameplay: mygame.001.jpg=B mygame.002.jpg=A"_s);
+        setTitle("mygame.002.jpg"); // of the format of the title before it
+        QCOMPARE(store(), u"Titles: mygame.jpg=A; Gameplay: mygame.001.jpg=B mygame.002.bmp=C"_s);
+        setTitle("mygame.001.jpg");
+        QCOMPARE(store(), u"Titles: mygame.jpg=B; Gameplay: mygame.001.bmp=C mygame.002.jpg=A"_s);
     }
 
     // The timer dialog: OK takes the bar's seconds, Cancel keeps the interval.
@@ -453,6 +485,19 @@ private:
     }
     void put(const QString& relative, const QByteArray& bytes) {
         m_dir->writeFile(relative, bytes);
+    }
+    // The titles and gameplay pictures with their contents, for comparing in one line.
+    QString store() const {
+        QString text;
+        for (const char* dir : {"Titles", "Gameplay"}) {
+            text += QLatin1StringView(dir) + u':';
+            const QString folder = QLatin1StringView(dir) + u'/';
+            for (const QString& name : namesIn(m_dir->file(folder)))
+                text += u' ' + name + u'=' + QString::fromUtf8(m_dir->readFile(folder + name));
+            text += u"; "_s;
+        }
+        text.chop(2);
+        return text;
     }
     void showGame() {
         m_viewer->setGame(u"mygame"_s, &m_current);
