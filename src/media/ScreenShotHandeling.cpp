@@ -5,6 +5,7 @@
 #include "core/Prompter.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -12,8 +13,26 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Moves a file to the user's trash; false when there is none to take it. Qt moves a file
+// into the working directory when it cannot make the trash folder, so the folder is
+// made first: where it cannot be, there is no trash.
+bool moveToTrash(const QString& file) {
+    const QString trash =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Trash"_s;
+    if (!QDir().mkpath(trash + u"/files"_s) || !QDir().mkpath(trash + u"/info"_s))
+        return false;
+    return QFile::moveToTrash(file);
+}
+
+} // namespace
 
 ScreenShotImage::ScreenShotImage(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -117,11 +136,7 @@ void TScreenShot::Load() {
         entry = m_files[current()];
     }
     if (!entry.isEmpty() && QFileInfo::exists(entry)) {
-        QString shown = entry;
-        const qsizetype at = shown.indexOf(m_paths.FrontEndDir, 0, Qt::CaseInsensitive);
-        if (at >= 0 && !m_paths.FrontEndDir.isEmpty())
-            shown.remove(at, m_paths.FrontEndDir.size());
-        m_page.SSShowName->setText(shown);
+        m_page.SSShowName->setText(shownPath(entry));
         LoadScreenShot(entry);
         Scale();
         return;
@@ -210,15 +225,26 @@ void TScreenShot::resumeSlideshow(bool wasPlaying) {
         resume();
 }
 
+QString TScreenShot::shownPath(const QString& entry) const {
+    QString shown = entry;
+    const qsizetype at = shown.indexOf(m_paths.FrontEndDir, 0, Qt::CaseInsensitive);
+    if (at >= 0 && !m_paths.FrontEndDir.isEmpty())
+        shown.remove(at, m_paths.FrontEndDir.size());
+    return shown;
+}
+
 void TScreenShot::Delete() {
     if (m_files.isEmpty() || !hasGame())
         return;
     const bool wasPlaying = pauseSlideshow();
+    const QString file = m_files.value(current());
     if (m_prompter.confirm(
-            QStringLiteral("Are you sure you want to delete\rthe current Screenshot ?"))) {
-        const QString file = m_files.value(current());
+            QStringLiteral("Are you sure you want to delete\r%1 ?").arg(shownPath(file)))) {
         if (!file.isEmpty() && QFileInfo::exists(file)) {
-            QFile::remove(file);
+            // The desktop's trash keeps it for the user to take back; only where there is
+            // none is it gone for good.
+            if (!moveToTrash(file))
+                QFile::remove(file);
             Renumber();
         }
     }

@@ -79,6 +79,8 @@ public:
     // Runs the timer dialog; the new interval in milliseconds, or interval on Cancel.
     int SetTimer(int interval);
     void TimerBarChange();
+    // Asks, naming the file, then moves the picture on show to the desktop's trash (where
+    // there is none, deletes it) and closes the gap in the gameplay numbering.
     void Delete();
     void SetAsTitle();
     void Renumber();
@@ -94,6 +96,8 @@ protected:
 private:
     bool hasGame() const { return m_currentShot != nullptr; }
     int& current() { return *m_currentShot; }
+    // The entry as the user sees it, without the front-end directory.
+    QString shownPath(const QString& entry) const;
     bool pauseSlideshow();
     void resumeSlideshow(bool wasPlaying);
 

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
@@ -52,6 +53,9 @@ private slots:
         m_dir = std::make_unique<FrontEndDir>();
         m_prompter = std::make_unique<ScriptedPrompter>();
         m_paths.setFrontEndDir(m_dir->path());
+        // Deleted pictures go to a trash of the test's own.
+        m_trash = std::make_unique<testsupport::ScopedEnv>(
+            "XDG_DATA_HOME", QFile::encodeName(m_dir->file(u"data"_s)));
         for (const char* dir : {"Titles", "Gameplay", "Flyers", "Marquees", "Cabinets"})
             m_dir->makeDir(QLatin1StringView(dir));
         m_panel = std::make_unique<QWidget>();
@@ -84,6 +88,7 @@ private slots:
         m_panel.reset();
         m_noShot.reset();
         m_prompter.reset();
+        m_trash.reset();
         m_dir.reset();
     }
 
@@ -214,7 +219,9 @@ private slots:
         QCOMPARE(m_image->image().size(), QSize(8, 8));
     }
 
-    // Deleting renumbers the gameplay pictures; the last of three leaves them as they are.
+    // Deleting asks, naming the file, moves it to the trash and renumbers the gameplay
+    // pictures; the last of three leaves them as they are. Without a trash the picture
+    // is deleted.
     void deleteAndRenumber() {
         for (const char* name : {"mygame.001.jpg", "mygame.002.jpg", "mygame.003.jpg"})
             put(u"Gameplay/"_s + QLatin1StringView(name), pictureBytes(u"a.jpg"_s, {8, 8}));
@@ -226,17 +233,34 @@ private slots:
         QCOMPARE(namesIn(m_paths.GameplayDir),
                  (QStringList{u"mygame.001.jpg"_s, u"mygame.002.jpg"_s}));
         QCOMPARE(m_prompter->texts().last(),
-                 u"Are you sure you want to delete\rthe current Screenshot ?"_s);
+                 u"Are you sure you want to delete\rGameplay/mygame.003.jpg ?"_s);
         QVERIFY(m_playing); // paused for the question, resumed once afterwards
+        QCOMPARE(namesIn(m_dir->file(u"data/Trash/files"_s)), QStringList{u"mygame.003.jpg"_s});
 
         m_current = 0;
         put("Gameplay/mygame.003.jpg", "third");
+        put("Titles/mygame.png", "title");
         m_viewer->LoadNew();
         m_prompter->answers = {Prompter::Answer::Yes};
-        m_viewer->Delete();
+        m_viewer->Delete(); // the title
+        m_current = 0;
+        m_prompter->answers = {Prompter::Answer::Yes};
+        {
+            put("not-a-folder", "");
+            testsupport::ScopedEnv noTrash("XDG_DATA_HOME",
+                                           QFile::encodeName(m_dir->file(u"not-a-folder"_s)));
+            m_viewer->Delete();
+        }
+        QDirIterator all(m_dir->path(), QDir::Files, QDirIterator::Subdirectories);
+        while (all.hasNext())
+            QVERIFY(!all.next().endsWith(u"/mygame.001.jpg"_s) ||
+                    all.filePath().contains(u"Gameplay"_s));
         QCOMPARE(namesIn(m_paths.GameplayDir),
                  (QStringList{u"mygame.001.jpg"_s, u"mygame.002.jpg"_s}));
         QCOMPARE(m_dir->readFile(u"Gameplay/mygame.002.jpg"_s), QByteArray("third"));
+        QCOMPARE(namesIn(m_dir->file(u"data/Trash/files"_s)),
+                 (QStringList{u"mygame.003.jpg"_s, u"mygame.png"_s}));
+        QVERIFY(!m_dir->exists(u"files"_s));
 
         m_prompter->answers = {Prompter::Answer::No};
         m_viewer->Delete();
@@ -505,6 +529,7 @@ private:
     }
 
     std::unique_ptr<FrontEndDir> m_dir;
+    std::unique_ptr<testsupport::ScopedEnv> m_trash;
     std::unique_ptr<ScriptedPrompter> m_prompter;
     RecordingOpener m_opener;
     PathSet m_paths;
