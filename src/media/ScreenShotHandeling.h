@@ -14,8 +14,15 @@ class QLabel;
 class QPushButton;
 class QSlider;
 
-// The picture on the Screenshot page: the current picture drawn over the widget's own
-// bounds (the viewer sets them), smoothly when it is scaled.
+// The picture at `target` pixels as the viewer shows it: reduced smoothly, and enlarged
+// smoothly or, when sharp, by the nearest pixel to the largest whole factor of each side
+// and smoothly only for the rest. A picture far larger than the target is first reduced
+// a band of rows at a time, so that no 32-bit copy of it is made.
+// Null when there is no memory for it.
+QImage pictureForView(const QImage& image, QSize target, bool sharp);
+
+// The picture on the Screenshot page: the current picture over the background colour at
+// the widget's bounds (the viewer sets them), made once for each size.
 class ScreenShotImage final : public QWidget {
     Q_OBJECT
 
@@ -24,13 +31,23 @@ public:
     void setImage(QImage image);
     void clear();
     const QImage& image() const { return m_image; }
+    // What shows through the transparent parts of a picture.
+    void setBackground(const QColor& colour);
+    // Enlargements by whole factors keep their pixels sharp.
+    void setSharp(bool sharp);
+    // Makes the picture at the widget's size; false when there is no memory for it (the
+    // background shows instead).
+    bool prepare();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QImage m_image;
-    QPixmap m_scaled; // the picture at the widget's size, made once per size
+    QColor m_background = Qt::black;
+    bool m_sharp = true;
+    QPixmap m_scaled;   // the picture at the widget's size
+    QSize m_failedSize; // the size it could not be made at, not tried again
 };
 
 // The controls of the Screenshot page that the viewer works on.
@@ -56,10 +73,12 @@ public:
                 QWidget* parent = nullptr);
     Q_DISABLE_COPY_MOVE(TScreenShot)
 
-    // What the viewer reads from the window: the kinds shown, the scaling mode, and the
-    // slideshow's pause (true when it was playing) and resume.
+    // What the viewer reads from the window: the kinds shown, the scaling mode, whether
+    // enlargements keep sharp pixels, and the slideshow's pause (true when it was playing)
+    // and resume.
     std::function<ScreenshotKinds()> kinds;
     std::function<Scaling()> scaling;
+    std::function<bool()> sharp;
     std::function<bool()> pause;
     std::function<void()> resume;
     // The colour transparent parts of a picture show.
@@ -98,6 +117,7 @@ private:
     int& current() { return *m_currentShot; }
     // The entry as the user sees it, without the front-end directory.
     QString shownPath(const QString& entry) const;
+    void showError(const QString& text);
     bool pauseSlideshow();
     void resumeSlideshow(bool wasPlaying);
 
@@ -107,5 +127,7 @@ private:
     QString m_zipName;
     qint32* m_currentShot = nullptr;
     QStringList m_files;
+    QString m_shown; // the file of the picture on show
+    bool m_scaleFailureShown = false;
     bool m_showingError = false; // slideshow steps wait while an error box is open
 };

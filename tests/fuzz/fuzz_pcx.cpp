@@ -1,12 +1,14 @@
 // Decodes arbitrary bytes as a PCX file. It must give a picture or a FileError, and beyond not
 // crashing: the picture has the header's size and the format its bits and planes call for, its
 // palette indexes stay within the colour table, a 256-colour picture has the pixels a plain
-// byte-by-byte decode gives, and zeros appended to a file without a trailing palette change
-// nothing (bytes past the end read as 0).
+// byte-by-byte decode gives, zeros appended to a file without a trailing palette change
+// nothing (bytes past the end read as 0), and reading the file a few bytes at a time gives
+// the same picture or error as reading it whole.
 #include "FuzzCheck.h"
 #include "core/FileError.h"
 #include "media/PCX.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <cstddef>
 #include <cstdint>
@@ -25,6 +27,18 @@ struct Input {
 std::optional<QImage> decode(const QByteArray& bytes) {
     try {
         return decodePcx(bytes);
+    } catch (const FileError& e) {
+        CHECK(!e.message().isEmpty());
+        return std::nullopt;
+    }
+}
+
+// The same file read from a device in blocks of blockBytes.
+std::optional<QImage> readInBlocks(QByteArray bytes, qsizetype blockBytes) {
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
+    try {
+        return readPcx(device, blockBytes);
     } catch (const FileError& e) {
         CHECK(!e.message().isEmpty());
         return std::nullopt;
@@ -81,6 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const std::optional<QImage> image = decode(bytes);
+    const std::optional<QImage> inBlocks = readInBlocks(bytes, 1 + qsizetype(in.at(2) % 16));
+    CHECK(image.has_value() == inBlocks.has_value());
+    CHECK(!image || *image == *inBlocks);
     if (!image)
         return 0;
 

@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
+#include <QImageReader>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
@@ -21,6 +22,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <cstdio>
+#include <png.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using testsupport::FrontEndDir;
@@ -37,6 +41,78 @@ QByteArray pictureBytes(const QString& name, QSize size, QColor color = Qt::dark
     const QString format = QFileInfo(name).suffix().toUpper();
     image.save(&buffer, format == u"JPG" ? "JPG" : "BMP");
     return bytes;
+}
+
+// A PCX header; a file of nothing more is a whole picture, its pixels 0.
+QByteArray pcxHeader(int bitsPerPixel, int planes, int width, int height) {
+    QByteArray h(128, '\0');
+    h[0] = 10;
+    h[1] = 5;
+    h[2] = 1;
+    h[3] = char(bitsPerPixel);
+    h[8] = char((width - 1) & 0xFF);
+    h[9] = char((width - 1) >> 8);
+    h[10] = char((height - 1) & 0xFF);
+    h[11] = char((height - 1) >> 8);
+    h[65] = char(planes);
+    const int bytesPerLine = (width * (bitsPerPixel == 1 ? 1 : 8) + 7) / 8;
+    h[66] = char(bytesPerLine & 0xFF);
+    h[67] = char(bytesPerLine >> 8);
+    return h;
+}
+
+// A PNG of one colour through libpng, row by row: large pictures in small files.
+void writeFlatPng(const QString& path, int width, int height, int colorType, int bitDepth,
+                  bool interlaced) {
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    QVERIFY(file);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, file);
+    png_set_compression_level(png, 1);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), bitDepth, colorType,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const int passes = interlaced ? png_set_interlace_handling(png) : 1;
+    std::vector<png_byte> row(png_get_rowbytes(png, info), 0x80);
+    for (int pass = 0; pass < passes; ++pass)
+        for (int y = 0; y < height; ++y)
+            png_write_row(png, row.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+}
+
+// A BMP header of a 32-bit picture, without its pixels.
+QByteArray bmpHeader(int width, int height) {
+    QByteArray h(54, '\0');
+    const auto put32 = [&](int at, quint32 value) {
+        for (int i = 0; i < 4; ++i)
+            h[at + i] = char((value >> (8 * i)) & 0xFF);
+    };
+    h[0] = 'B';
+    h[1] = 'M';
+    put32(2, 54);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, quint32(width));
+    put32(22, quint32(height));
+    h[26] = 1;
+    h[28] = 32;
+    return h;
+}
+
+// The figures a line of the probe's output gives ("peak 1234").
+QMap<QString, QStringList> probeOutput(QProcess& probe) {
+    QMap<QString, QStringList> values;
+    for (const QByteArray& line : probe.readAllStandardOutput().split('\n')) {
+        const qsizetype blank = line.indexOf(' ');
+        if (blank > 0)
+            values[QString::fromLocal8Bit(line.left(blank))].append(
+                QString::fromLocal8Bit(line.mid(blank + 1)));
+    }
+    return values;
 }
 
 QStringList namesIn(const QString& dir) {
@@ -484,6 +560,76 @@ private slots:
         QCOMPARE(tool.exitCode(), 1);
         QVERIFY(tool.readAllStandardError().contains("Invalid PCX file format."));
         QVERIFY(!m_dir->exists(u"bad.png"_s));
+    }
+
+    // The largest pictures the viewer takes, and small files that claim far larger ones:
+    // in every scaling mode showing one costs at most 300 MB above the program's own, and
+    // the decoding tool stays under 300 MB in all. A claim too large gets the viewer's box.
+    void largePicturesStayWithinMemory_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("error"); // empty: shown
+        const QString pcx = u"Invalid PCX file format."_s;
+        const QString png = u"Invalid PNG file format."_s;
+        QTest::newRow("PCX 65535 x 32767, 1 bit, 128 bytes") << u"huge.pcx"_s << pcx;
+        QTest::newRow("PCX 8193 x 4096, 1 bit") << u"over.pcx"_s << pcx;
+        QTest::newRow("PCX 8192 x 4096, 1 bit") << u"mono.pcx"_s << QString();
+        QTest::newRow("PCX 8192 x 4096, 4 planes of 8 bits") << u"rgba.pcx"_s << QString();
+        QTest::newRow("PNG 16000 x 16000 grey") << u"huge.png"_s << png;
+        QTest::newRow("PNG 8192 x 4096 grey") << u"grey.png"_s << QString();
+        QTest::newRow("PNG 8192 x 4096 RGBA, interlaced") << u"rgba.png"_s << QString();
+        QTest::newRow("BMP 16000 x 16000") << u"huge.bmp"_s << u"Invalid file format !"_s;
+    }
+    void largePicturesStayWithinMemory() {
+        QFETCH(QString, name);
+        QFETCH(QString, error);
+        const QString file = m_dir->file(name);
+        if (name == u"huge.pcx")
+            m_dir->writeFile(name, pcxHeader(1, 1, 65535, 32767));
+        else if (name == u"over.pcx")
+            m_dir->writeFile(name, pcxHeader(1, 1, 8193, 4096));
+        else if (name == u"mono.pcx")
+            m_dir->writeFile(name, pcxHeader(1, 1, 8192, 4096));
+        else if (name == u"rgba.pcx")
+            m_dir->writeFile(name, pcxHeader(8, 4, 8192, 4096));
+        else if (name == u"huge.png")
+            writeFlatPng(file, 16000, 16000, PNG_COLOR_TYPE_GRAY, 8, false);
+        else if (name == u"grey.png")
+            writeFlatPng(file, 8192, 4096, PNG_COLOR_TYPE_GRAY, 8, false);
+        else if (name == u"rgba.png")
+            writeFlatPng(file, 8192, 4096, PNG_COLOR_TYPE_RGB_ALPHA, 8, true);
+        else
+            m_dir->writeFile(name, bmpHeader(16000, 16000));
+
+        // The sanitizer keeps freed memory for a while and adds its own; it is told not to
+        // keep any, which leaves an eighth more than the program itself takes.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"ASAN_OPTIONS"_s,
+                           u"detect_leaks=0:quarantine_size_mb=0:allocator_may_return_null=1"_s);
+        const qint64 limitKb = 300 * 1024;
+        QProcess probe;
+        probe.setProcessEnvironment(environment);
+        probe.start(QStringLiteral(PICTURE_PROBE_PATH), {u"show"_s, file});
+        QVERIFY(probe.waitForFinished(240000));
+        QCOMPARE(probe.exitCode(), 0);
+        QMap<QString, QStringList> shown = probeOutput(probe);
+        const qint64 cost =
+            shown[u"peak"_s].value(0).toLongLong() - shown[u"baseline"_s].value(0).toLongLong();
+        qInfo("showing %s costs %lld MB", qPrintable(name), cost / 1024);
+        QVERIFY2(cost <= limitKb, qPrintable(QString::number(cost / 1024) + u" MB"_s));
+        QCOMPARE(shown[u"error"_s].size(), error.isEmpty() ? 0 : 3);
+        if (!error.isEmpty())
+            QCOMPARE(shown[u"error"_s].value(0), error);
+
+        probe.start(
+            QStringLiteral(PICTURE_PROBE_PATH),
+            {u"peak"_s, QStringLiteral(KALTO_PICTURE_PATH), file, m_dir->file(u"out.png"_s)});
+        QVERIFY(probe.waitForFinished(240000));
+        QMap<QString, QStringList> tool = probeOutput(probe);
+        qInfo("the decoding tool holds %lld MB", tool[u"peak"_s].value(0).toLongLong() / 1024);
+        QVERIFY(tool[u"peak"_s].value(0).toLongLong() <= limitKb);
+        QCOMPARE(tool[u"status"_s].value(0), error.isEmpty() ? u"0"_s : u"1"_s);
+        QCOMPARE(QImageReader(m_dir->file(u"out.png"_s)).size(),
+                 error.isEmpty() ? QSize(8192, 4096) : QSize());
     }
 
 private:
