@@ -145,6 +145,8 @@ void TMain::buildScreenShotMenu() {
     MSSCRStretched =
         addRadio(MenuScreenShot, scaling, "MSSCRStretched", QStringLiteral("St&reched"), 2);
     connect(scaling, &QActionGroup::triggered, this, &TMain::MenuScreenShotScalingClick);
+    MSSCRSharp = addToggle(MenuScreenShot, "MSSCRSharp", QStringLiteral("S&harp Pixels"), true);
+    connect(MSSCRSharp, &QAction::triggered, this, &TMain::MSSCRSharpClick);
     MenuScreenShot->addSeparator();
 
     const auto kind = [this](const char* name, const char* caption, Qt::Key key) {

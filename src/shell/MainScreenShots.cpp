@@ -44,6 +44,10 @@ void TMain::MenuScreenShotScalingClick(QAction* item) {
     m_screenShot->Scale();
 }
 
+void TMain::MSSCRSharpClick() {
+    m_screenShot->Scale();
+}
+
 void TMain::MSSCRShowClick() {
     LoadNewScreenshots();
 }

@@ -109,6 +109,7 @@ void TMain::FormCreate() {
         return MSSCRStretched->isChecked() ? TScreenShot::Scaling::Stretched
                                            : TScreenShot::Scaling::Scaled;
     };
+    m_screenShot->sharp = [this] { return MSSCRSharp->isChecked(); };
     m_screenShot->pause = [this] {
         const bool playing = SToolPlay->isChecked();
         if (playing)

@@ -132,6 +132,7 @@ public:
     // ScreenShot and Sound menus, slideshow controls.
     void MenuScreenShotClick();
     void MenuScreenShotScalingClick(QAction* item);
+    void MSSCRSharpClick();
     void MSSCRShowClick();
     void MSSCRDeleteClick();
     void MSSCRConvertFormatClick();
@@ -294,6 +295,7 @@ protected:
     QAction* MSSCROriginal = nullptr;
     QAction* MSSCRScaled = nullptr;
     QAction* MSSCRStretched = nullptr;
+    QAction* MSSCRSharp = nullptr;
     QAction* MSSCRTitle = nullptr;
     QAction* MSSCRGameplay = nullptr;
     QAction* MSSCRFlyer = nullptr;

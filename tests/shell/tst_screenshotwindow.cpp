@@ -253,6 +253,59 @@ private slots:
         QCOMPARE(m_image->geometry(), QRect(-120, -117, 640, 480));
     }
 
+    // Transparent parts of a picture (a 4-plane PCX of alpha 0 here) show the viewer's
+    // background, whatever was on the page before, at its own size and scaled.
+    void transparentPicturesShowTheBackground() {
+        put("Gameplay/mygame.001.pcx", pcxHeader(8, 4, 8, 8));
+        m_viewer->background = Qt::red;
+        for (const TScreenShot::Scaling mode :
+             {TScreenShot::Scaling::Original, TScreenShot::Scaling::Scaled}) {
+            m_scaling = mode;
+            showGame();
+            QImage page(m_image->size(), QImage::Format_RGB32);
+            page.fill(Qt::green); // what was there before
+            m_image->render(&page, QPoint(), QRegion(), QWidget::DrawChildren);
+            QCOMPARE(page.pixel(0, 0), qRgb(255, 0, 0));
+            QCOMPARE(page.pixel(page.width() - 1, page.height() - 1), qRgb(255, 0, 0));
+        }
+        QCOMPARE(m_prompter->shown.size(), 0);
+    }
+
+    // Enlarged by a whole factor with sharp pixels, each pixel becomes a block; smoothly,
+    // edges blend. Reductions are smooth either way, and a picture far larger than the
+    // view, reduced a band at a time first, looks as one smooth scale would make it.
+    void scalingForTheView() {
+        QImage checker(2, 2, QImage::Format_RGB32);
+        checker.setPixel(0, 0, qRgb(0, 0, 0));
+        checker.setPixel(1, 0, qRgb(255, 255, 255));
+        checker.setPixel(0, 1, qRgb(255, 255, 255));
+        checker.setPixel(1, 1, qRgb(0, 0, 0));
+        const QImage sharp = pictureForView(checker, {6, 6}, true);
+        QCOMPARE(sharp, checker.scaled(6, 6, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        const QImage smooth = pictureForView(checker, {6, 6}, false);
+        QVERIFY(qRed(smooth.pixel(2, 2)) > 0 && qRed(smooth.pixel(2, 2)) < 255);
+        // 6 is 2 x 3 and a bit: the blocks stay sharp inside, only their edges blend.
+        QCOMPARE(pictureForView(checker, {7, 7}, true).pixel(0, 0), qRgb(0, 0, 0));
+        QCOMPARE(pictureForView(checker, {1, 1}, true), pictureForView(checker, {1, 1}, false));
+
+        QImage wide(4000, 300, QImage::Format_RGB888);
+        for (int y = 0; y < wide.height(); ++y)
+            for (int x = 0; x < wide.width(); ++x)
+                wide.setPixel(x, y, qRgb(x * 255 / 3999, y * 255 / 299, (x / 500) % 2 * 255));
+        const QImage expected =
+            wide.convertToFormat(QImage::Format_RGB32)
+                .scaled(100, 30, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage shown = pictureForView(wide, {100, 30}, true);
+        QCOMPARE(shown.size(), expected.size());
+        int worst = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                for (const int shift : {0, 8, 16})
+                    worst = std::max(worst, std::abs(int((shown.pixel(x, y) >> shift) & 0xFF) -
+                                                     int((expected.pixel(x, y) >> shift) & 0xFF)));
+        QVERIFY2(worst <= 8, qPrintable(QString::number(worst)));
+    }
+
     // Stepping wraps at both ends; an index out of range starts at the first picture.
     void stepping() {
         showGame();
