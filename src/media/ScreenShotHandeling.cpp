@@ -156,6 +156,24 @@ void ScreenShotImage::paintEvent(QPaintEvent* event) {
         painter.drawPixmap(0, 0, m_scaled);
 }
 
+ScreenShotName::ScreenShotName(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+QSize ScreenShotName::sizeHint() const {
+    return minimumSizeHint();
+}
+
+QSize ScreenShotName::minimumSizeHint() const {
+    return {fontMetrics().averageCharWidth() * 8, QLabel::minimumSizeHint().height()};
+}
+
+void ScreenShotName::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width());
+    style()->drawItemText(&painter, area, int(alignment()), palette(), isEnabled(), shown,
+                          foregroundRole());
+}
+
 TScreenShot::TScreenShot(const PathSet& paths, Prompter& prompter, const ScreenShotPage& page,
                          QWidget* parent)
     : QDialog(parent), m_paths(paths), m_prompter(prompter), m_page(page) {

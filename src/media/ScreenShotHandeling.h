@@ -4,13 +4,13 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QLabel>
 #include <QPixmap>
 #include <QStringList>
 #include <functional>
 
 struct PathSet;
 class Prompter;
-class QLabel;
 class QPushButton;
 class QSlider;
 
@@ -48,6 +48,20 @@ private:
     bool m_sharp = true;
     QPixmap m_scaled;   // the picture at the widget's size
     QSize m_failedSize; // the size it could not be made at, not tried again
+};
+
+// The line under the picture: its path and size, elided in the middle to the room it has.
+// It asks for the room of a few characters only, so a long name never widens the window.
+class ScreenShotName final : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit ScreenShotName(const QString& text, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // The controls of the Screenshot page that the viewer works on.

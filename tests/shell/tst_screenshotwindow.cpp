@@ -523,6 +523,35 @@ private slots:
         QVERIFY(timer->isActive());
     }
 
+    // A picture of a game with a very long zip name: its name line shows what fits and
+    // the window keeps its width.
+    void longNameKeepsTheWindow() {
+        const QByteArray zip = "lumabolt" + QByteArray(237, 'x');
+        m_dir->writeFile(u"catalog.txt"_s, "game (\r\nname " + zip +
+                                               "\r\ndescription \"Long\"\r\nmanufacturer \"M\"\r\n"
+                                               "year 1990\r\narchive ( name \"" +
+                                               zip + "\" )\r\n)\r\n");
+        testsupport::ScopedEnv catalog("KALTO_SIM_CATALOG",
+                                       QFile::encodeName(m_dir->file(u"catalog.txt"_s)));
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        m_dir->writeFile(u"roms/"_s + QString::fromLatin1(zip) + u".zip"_s, "");
+        put(u"Gameplay/"_s + QString::fromLatin1(zip) + u".001.bmp"_s,
+            pictureBytes(u"a.bmp"_s, {16, 16}));
+        m_main = std::make_unique<TMain1>(*m_prompter, m_opener);
+        m_main->resize(700, 500);
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        m_main->findChild<QAction*>(u"MSGamesInstalled"_s)->trigger();
+        QCOMPARE(m_main->currentGame()->ZipName.size(), 245);
+        auto* label = m_main->findChild<QLabel*>(u"SSShowName"_s);
+        QTRY_VERIFY(label->text().endsWith(u"(16x16)"_s));
+        QCoreApplication::processEvents();
+        QCOMPARE(m_main->width(), 700);
+        QVERIFY(m_main->findChild<QWidget*>(u"ScreenShotTab"_s)->minimumSizeHint().width() < 700);
+        QVERIFY(label->width() < label->fontMetrics().horizontalAdvance(label->text()));
+    }
+
     // Broken PCX and PNG files get their own boxes.
     void unreadablePcxAndPng() {
         put("Gameplay/mygame.001.pcx", "\x0a\x05 too short to be a picture");
