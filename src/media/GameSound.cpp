@@ -49,11 +49,29 @@ GameSoundPlayer::GameSoundPlayer(std::chrono::milliseconds deviceRetry)
 
 GameSoundPlayer::~GameSoundPlayer() {
     close();
-    if (m_device == Device::Open) {
-        Mix_CloseAudio();
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    closeDevice();
+}
+
+void GameSoundPlayer::closeDevice() {
+    if (m_device != Device::Open)
+        return;
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    m_device = Device::Closed;
+}
+
+void GameSoundPlayer::releaseOutput() {
+    if (m_device != Device::Open)
+        return;
+    close();
+    closeDevice();
+    m_device = Device::Released;
+}
+
+void GameSoundPlayer::restoreOutput() {
+    if (m_device == Device::Released)
+        openDevice();
 }
 
 SoundResult GameSoundPlayer::fail(SoundResult result, const QString& why) {

@@ -50,6 +50,12 @@ public:
     void stop();
     // Stops and forgets the open file.
     void close();
+    // Closes the sound output too, so that another program can have the sound card;
+    // restoreOutput() or the next open() opens it again.
+    void releaseOutput();
+    // Opens the sound output again after releaseOutput(); nothing otherwise.
+    void restoreOutput();
+    bool outputOpen() const { return m_device == Device::Open; }
 
     // The open file, or empty.
     QString fileName() const { return m_fileName; }
@@ -60,9 +66,10 @@ private:
     struct FreeMusic {
         void operator()(_Mix_Music* music) const;
     };
-    enum class Device { Closed, Open, Missing };
+    enum class Device { Closed, Open, Missing, Released };
 
     SoundResult openDevice();
+    void closeDevice();
     SoundResult fail(SoundResult result, const QString& why);
 
     std::chrono::milliseconds m_deviceRetry;

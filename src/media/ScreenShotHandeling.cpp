@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -92,6 +93,34 @@ QImage pictureForView(const QImage& image, QSize target, bool sharp) {
 ScreenShotImage::ScreenShotImage(QWidget* parent) : QWidget(parent) {
     // Every paint fills the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void ScreenShotImage::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_PageUp:
+        emit stepRequested(-1);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+        emit stepRequested(1);
+        break;
+    case Qt::Key_Space:
+        emit playPauseRequested();
+        break;
+    case Qt::Key_Delete:
+        emit deleteRequested();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void ScreenShotImage::setImage(QImage image) {
@@ -150,10 +179,14 @@ void ScreenShotImage::paintEvent(QPaintEvent* event) {
         // Only the part on show: a large picture is not converted whole for the painter.
         const QRect area = event->rect() & rect();
         painter.drawImage(area.topLeft(), m_image.copy(area));
-        return;
-    }
-    if (prepare())
+    } else if (prepare()) {
         painter.drawPixmap(0, 0, m_scaled);
+    }
+    if (hasFocus()) {
+        // Where the keys go: a thin frame in the highlight colour.
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 ScreenShotName::ScreenShotName(const QString& text, QWidget* parent) : QLabel(text, parent) {}
@@ -234,6 +267,17 @@ void TScreenShot::LoadNew() {
     if (current() < 0 || current() >= m_files.size())
         current() = 0;
     Load();
+}
+
+void TScreenShot::ShowNew(const QString& picture) {
+    if (hasGame() && !picture.isEmpty()) {
+        const qsizetype at =
+            CollectScreenshots(m_paths, m_zipName, kinds ? kinds() : ScreenshotKinds())
+                .indexOf(picture);
+        if (at >= 0)
+            current() = int(at);
+    }
+    LoadNew();
 }
 
 void TScreenShot::Load() {

@@ -39,8 +39,16 @@ public:
     // background shows instead).
     bool prepare();
 
+signals:
+    // Keys on the focused picture: Left and Page Up step back (-1), Right and Page Down
+    // on (1), Space plays or pauses the slideshow, Delete deletes the picture.
+    void stepRequested(int direction);
+    void playPauseRequested();
+    void deleteRequested();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QImage m_image;
@@ -104,6 +112,9 @@ public:
     const QStringList& files() const { return m_files; }
 
     void LoadNew();
+    // LoadNew, showing `picture` when it is among the pictures (the first new shot of a
+    // run), else the current one.
+    void ShowNew(const QString& picture);
     void Load();
     bool LoadScreenShot(const QString& path);
     void Scale();

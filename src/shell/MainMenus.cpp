@@ -268,4 +268,7 @@ void TMain::PlayGameSound() {
 
 void TMain::StopGameSound() {
     ::StopGameSound(*m_sound);
+    // Called before a game's run: the emulator gets the sound card while it runs, and the
+    // output opens again when the run has ended.
+    m_sound->releaseOutput();
 }

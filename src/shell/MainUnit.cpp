@@ -118,6 +118,7 @@ void TMain::FormCreate() {
     };
     m_screenShot->resume = [this] { SToolPlayClick(); };
     m_screenShot->background = kPictureBackground;
+    connectScreenShotPage();
     ScaleFormFonts(this, kMainWindowFontHeight);
     // The list's look before any settings: Arial 9 points, the desktop's colours.
     m_listFont = QFont(QStringLiteral("Arial"), 9);

@@ -184,8 +184,8 @@ protected:
     // that it ends checked exactly when state is true.
     static void bringToState(QAction* item, bool state);
 
-    // The selected game's music or samples, as the Sound menu chooses; stopped before
-    // an emulator run.
+    // The selected game's music or samples, as the Sound menu chooses; stopped, and the
+    // sound output closed, before a game's run.
     void PlayGameSound();
     void StopGameSound();
     // The viewer of the window's kind, made once the page exists.
@@ -193,6 +193,11 @@ protected:
     // Converts every picture of the store to PNG with the converter in the front-end
     // directory.
     void ConvertScreenshots();
+    // The viewer's keys, and the slideshow and the sound output around the runs.
+    void connectScreenShotPage();
+    // After a game: the status bar says how many shots the run made, and the viewer
+    // shows the first of them.
+    void showRunScreenshots(const QString& title, const QStringList& shots);
     // Starts the current game in the emulator and tidies up after it.
     virtual void LaunchGame() = 0;
     // Runs a file operation; a file that cannot be written is reported, and false

@@ -4,6 +4,7 @@
 #include "ScriptedPrompter.h"
 #include "TestSupport.h"
 #include "core/PathSet.h"
+#include "launch/Execfile.h"
 #include "media/ScreenShotHandeling.h"
 #include "media/ScreenshotStore.h"
 #include "shell/MainUnit1.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QBuffer>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDirIterator>
 #include <QImageReader>
@@ -516,11 +518,119 @@ private slots:
         QVERIFY(m_main->findChild<QWidget*>(u"NoShotImage"_s)->isVisible());
         m_main->findChild<QAction*>(u"MSSCRGameplay"_s)->trigger();
 
-        // A run adds its shots; the page shows them at once and the slideshow goes on.
-        testsupport::ScopedEnv shots("KALTO_SIM_SHOTS", "1");
+        // A run adds its shots; the page shows the first of them, the status bar says how
+        // many there are, and the slideshow goes on.
+        testsupport::ScopedEnv shots("KALTO_SIM_SHOTS", "2");
         m_main->findChild<QPushButton*>(u"StartEmuButton"_s)->click();
-        QVERIFY(m_main->screenShot()->files().size() == 3);
+        QCOMPARE(m_main->screenShot()->files().size(), 4);
+        QVERIFY(label->text().startsWith(u"Gameplay/lumabolt.003.pcx ("_s));
+        QCOMPARE(m_main->findChild<QLabel*>(u"StatusPanel1"_s)->text(),
+                 u"Luma Bolt: 2 new screenshots"_s);
         QVERIFY(timer->isActive());
+    }
+
+    // The slideshow holds still while a menu or a box is open, so that a command acts on
+    // the picture shown when its menu opened, and while any run lasts; it goes on after.
+    void slideshowHoldsForMenusBoxesAndRuns() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        m_dir->writeFile(u"roms/lumabolt.zip"_s, "");
+        for (const char* name : {"lumabolt.001.bmp", "lumabolt.002.bmp", "lumabolt.003.bmp"})
+            put(u"Gameplay/"_s + QLatin1StringView(name), pictureBytes(u"a.bmp"_s, {8, 8}));
+        startWindow();
+        auto* timer = m_main->findChild<QTimer*>(u"SSTimer"_s);
+        const auto tick = [timer] {
+            QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+        };
+        QVERIFY(timer->isActive());
+        TGameObject* game = m_main->currentGame();
+        QCOMPARE(game->CurScrShot, 0);
+
+        // The picture's pop-up: ticks while it is open step nothing, Delete takes the
+        // picture that was shown.
+        auto* picture = m_main->findChild<QWidget*>(u"SSImage"_s);
+        auto* popup = m_main->findChild<QMenu*>(u"ScrSchPopup"_s);
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, picture->rect().center(),
+                                     picture->mapToGlobal(picture->rect().center()));
+        QApplication::sendEvent(picture, &rightClick);
+        QTRY_VERIFY(popup->isVisible());
+        tick();
+        tick();
+        QCOMPARE(game->CurScrShot, 0);
+        m_prompter->answers = {Prompter::Answer::Yes};
+        QAction* remove = m_main->findChild<QAction*>(u"Delete1"_s);
+        QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(remove).center());
+        QCOMPARE(m_prompter->texts().last(),
+                 u"Are you sure you want to delete\rGameplay/lumabolt.001.bmp ?"_s);
+        QCOMPARE(namesIn(m_dir->file(u"data/Trash/files"_s)), QStringList{u"lumabolt.001.bmp"_s});
+
+        // The ScreenShot menu, and a box (the timer's dialog): the same.
+        auto* menu = m_main->findChild<QMenu*>(u"MenuScreenShot"_s);
+        menu->popup(m_main->mapToGlobal(QPoint(10, 10)));
+        QTRY_VERIFY(menu->isVisible());
+        tick();
+        menu->close();
+        QCOMPARE(game->CurScrShot, 0);
+        QTimer::singleShot(0, this, [&] {
+            tick();
+            m_main->screenShot()->CancelButton->click();
+        });
+        m_main->findChild<QToolButton*>(u"SToolTimer"_s)->click();
+        QCOMPARE(game->CurScrShot, 0);
+        tick();
+        QCOMPARE(game->CurScrShot, 1);
+
+        // Runs: the slideshow is paused while each lasts, ticks step nothing, and it goes
+        // on afterwards.
+        testsupport::ScopedEnv slow("KALTO_SIM_SLEEP_MS", "200");
+        testsupport::ScopedEnv noShots("KALTO_SIM_SHOTS", "0");
+        QList<bool> activeDuringRuns;
+        connect(m_main->ExecEmu(), &TExecFile::waitStarted, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                activeDuringRuns.append(timer->isActive() || !m_main->ExecEmu()->isRunning());
+                tick();
+            });
+        });
+        m_main->findChild<QPushButton*>(u"RomcheckButton"_s)->click();
+        m_main->findChild<QPushButton*>(u"StartEmuButton"_s)->click();
+        QCOMPARE(activeDuringRuns, (QList<bool>{false, false}));
+        QCOMPARE(game->CurScrShot, 1);
+        QVERIFY(timer->isActive());
+    }
+
+    // With the picture focused, Left and Right (and Page Up and Page Down) step, Space
+    // plays and pauses, Delete asks to delete.
+    void keysOnThePicture() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        m_dir->writeFile(u"roms/lumabolt.zip"_s, "");
+        for (const char* name : {"lumabolt.001.bmp", "lumabolt.002.bmp", "lumabolt.003.bmp"})
+            put(u"Gameplay/"_s + QLatin1StringView(name), pictureBytes(u"a.bmp"_s, {8, 8}));
+        startWindow();
+        auto* picture = m_main->findChild<QWidget*>(u"SSImage"_s);
+        auto* play = m_main->findChild<QToolButton*>(u"SToolPlay"_s);
+        QTest::mouseClick(picture, Qt::LeftButton, {}, picture->rect().center());
+        QVERIFY(picture->hasFocus());
+        const QList<std::pair<Qt::Key, int>> steps = {{Qt::Key_Right, 1},
+                                                      {Qt::Key_PageDown, 2},
+                                                      {Qt::Key_Right, 0},
+                                                      {Qt::Key_Left, 2},
+                                                      {Qt::Key_PageUp, 1}};
+        for (const auto& [key, shown] : steps) {
+            QTest::keyClick(picture, key);
+            QCOMPARE(m_main->currentGame()->CurScrShot, shown);
+        }
+        QVERIFY(play->isChecked());
+        QTest::keyClick(picture, Qt::Key_Space);
+        QVERIFY(!play->isChecked());
+        QVERIFY(!m_main->findChild<QTimer*>(u"SSTimer"_s)->isActive());
+        QTest::keyClick(picture, Qt::Key_Space);
+        QVERIFY(play->isChecked());
+        m_prompter->answers = {Prompter::Answer::No};
+        QTest::keyClick(picture, Qt::Key_Delete);
+        QCOMPARE(m_prompter->texts().last(),
+                 u"Are you sure you want to delete\rGameplay/lumabolt.002.bmp ?"_s);
+        QCOMPARE(namesIn(m_paths.GameplayDir).size(), 3);
     }
 
     // A picture of a game with a very long zip name: its name line shows what fits and
