@@ -2,6 +2,7 @@
 
 #include "FolderListing.h"
 #include "MidiCheck.h"
+#include "WavCheck.h"
 #include "core/Platform.h"
 
 #include <QFile>
@@ -138,8 +139,14 @@ SoundResult GameSoundPlayer::open(const QString& fileName) {
         }
         source = SDL_RWFromConstMem(m_bytes.constData(), int(m_bytes.size()));
     } else {
-        if (fileName.endsWith(u".wav", Qt::CaseInsensitive))
+        if (fileName.endsWith(u".wav", Qt::CaseInsensitive)) {
             type = MUS_WAV;
+            QFile file(fileName);
+            if (!file.open(QIODevice::ReadOnly))
+                return fail(SoundResult::BadFile, file.errorString());
+            if (!isPlayableWav(file))
+                return fail(SoundResult::BadFile, QStringLiteral("not a well-formed WAV file"));
+        }
         source = SDL_RWFromFile(QFile::encodeName(fileName).constData(), "rb");
     }
     if (!source) {

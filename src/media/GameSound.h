@@ -42,7 +42,9 @@ public:
     GameSoundPlayer& operator=(const GameSoundPlayer&) = delete;
 
     // Opens the file, closing the one open before. The kind is told by the extension:
-    // ".mid" and ".midi" as MIDI, ".wav" as WAV, anything else by its contents.
+    // ".mid" and ".midi" as MIDI, ".wav" as WAV, anything else by its contents. MIDI and
+    // WAV files are checked first (isPlayableMidi, isPlayableWav): a broken one is a
+    // BadFile.
     SoundResult open(const QString& fileName);
     // Plays the open file once from its beginning; returns at once.
     SoundResult play();
