@@ -824,6 +824,35 @@ private slots:
                  error.isEmpty() ? QSize(8192, 4096) : QSize());
     }
 
+    // Without memory for a picture, or for scaling it to the view, the picture's box
+    // shows and the program goes on: run with an allocation limit of 2 MB, a picture of
+    // 4 MB does not load, and a 1-bit picture of 2048 x 2048 loads but is not scaled.
+    void noMemoryForAPicture() {
+#if defined(__SANITIZE_ADDRESS__)
+        m_dir->writeFile(u"rgba.pcx"_s, pcxHeader(8, 4, 1024, 1024));
+        m_dir->writeFile(u"mono.pcx"_s, pcxHeader(1, 1, 2048, 2048));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(
+            u"ASAN_OPTIONS"_s,
+            u"detect_leaks=0:allocator_may_return_null=1:max_allocation_size_mb=2"_s);
+        for (const auto& [name, boxes] : {std::pair{u"rgba.pcx"_s, 3}, std::pair {
+                                              u"mono.pcx"_s,
+                                              2
+                                          }}) {
+            QProcess probe;
+            probe.setProcessEnvironment(environment);
+            probe.start(QStringLiteral(PICTURE_PROBE_PATH), {u"show"_s, m_dir->file(name)});
+            QVERIFY(probe.waitForFinished(60000));
+            QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(probe.exitCode(), 0);
+            QCOMPARE(probeOutput(probe)[u"error"_s],
+                     QStringList(boxes, u"Invalid PCX file format."_s));
+        }
+#else
+        QSKIP("needs the allocation limit of AddressSanitizer");
+#endif
+    }
+
 private:
     void startWindow() {
         m_main = std::make_unique<TMain1>(*m_prompter, m_opener);
