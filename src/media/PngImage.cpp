@@ -590,23 +590,6 @@ void TPngGraphic::replaceImage(TPngImage&& decoded) {
         m_image = std::make_shared<TPngImage>(std::move(decoded));
 }
 
-TPngGraphic TPngGraphic::fromImage(const QImage& image) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    TPngImage decoded;
-    decoded.bitDepth = 8;
-    decoded.bytesPerPixel = 3;
-    decoded.colorType = PNG_COLOR_TYPE_RGB;
-    decoded.width = rgb.width();
-    decoded.height = rgb.height();
-    const size_t row = size_t(rgb.width()) * 3;
-    decoded.pixels.resize(row * size_t(rgb.height()));
-    for (int y = 0; y < rgb.height(); ++y)
-        std::memcpy(decoded.pixels.data() + row * size_t(y), rgb.constScanLine(y), row);
-    TPngGraphic graphic;
-    graphic.replaceImage(std::move(decoded));
-    return graphic;
-}
-
 void savePngPicture(const QImage& image, const QString& path, QColor background) {
     if (image.isNull())
         throw writeError();

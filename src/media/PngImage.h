@@ -53,9 +53,6 @@ public:
     // it lets through over what the canvas shows; clipped to the canvas.
     void draw(QImage& canvas, QPoint at) const;
 
-    // A picture of the image's pixels as 8-bit RGB.
-    static TPngGraphic fromImage(const QImage& image);
-
     // Pictures whose decoded pixels would take more than this are refused, and so are
     // pictures of more pixels than the viewer shows (kMaxPicturePixels).
     static constexpr std::uint64_t maxPixelBytes = 256u * 1024 * 1024;

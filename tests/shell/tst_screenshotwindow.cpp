@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 #include "core/PathSet.h"
 #include "launch/Execfile.h"
+#include "media/Pictures.h"
 #include "media/ScreenShotHandeling.h"
 #include "media/ScreenshotStore.h"
 #include "shell/MainUnit1.h"
@@ -752,6 +753,13 @@ private slots:
         QCOMPARE(tool.exitCode(), 1);
         QVERIFY(tool.readAllStandardError().contains("Invalid PCX file format."));
         QVERIFY(!m_dir->exists(u"bad.png"_s));
+        // Transparent parts come out as the viewer shows them, over its background.
+        put("Gameplay/clear.pcx", pcxHeader(8, 4, 3, 2));
+        tool.start(QStringLiteral(KALTO_PICTURE_PATH),
+                   {m_paths.GameplayDir + u"clear.pcx"_s, m_dir->file(u"clear.png"_s)});
+        QVERIFY(tool.waitForFinished(30000));
+        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(QImage(m_dir->file(u"clear.png"_s)).pixel(2, 1), kPictureBackground.rgb());
     }
 
     // The largest pictures the viewer takes, and small files that claim far larger ones:
