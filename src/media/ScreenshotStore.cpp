@@ -252,42 +252,46 @@ void MigrateScreenshotStore(const PathSet& paths, const QStringList& zipNames, P
                                          "Automatically move and rename you Screenshots?")))
         return;
     const QString oldDir = paths.FrontEndDir + QStringLiteral("pcx/");
-    // One listing of the old folder, in name order, answers every game by a search.
+    // One listing of each folder answers every game: the old one, in name order, by a
+    // search; the new ones by the names they hold, which the moves add to.
     const std::vector<Entry> entries = filesStartingWith(oldDir, QString());
-    std::vector<bool> moved(entries.size(), false);
+    const auto namesIn = [](const QString& dir) {
+        QSet<QString> names;
+        for (const Entry& entry : folderListing(dir))
+            names.insert(entry.lower);
+        return names;
+    };
+    QSet<QString> titles = namesIn(paths.TitlesDir);
+    QSet<QString> gameplay = namesIn(paths.GameplayDir);
     for (const QString& zipName : zipNames) {
         const QString lowerZip = zipName.toLower();
-        // The old names: zip + a two-digit number + a picture extension; "01" the title.
-        const auto numberOf = [&](const QString& name) {
-            const QStringView rest = QStringView(name).mid(lowerZip.size());
-            if (rest.size() != 6 || !isPictureName(rest) || !isAsciiDigit(rest[0]) ||
-                !isAsciiDigit(rest[1]))
-                return -1;
-            return rest.left(2).toInt();
-        };
-        QSet<QString> taken = takenNames(paths.GameplayDir, lowerZip);
-        bool hasTitle = !gamePictures(paths.TitlesDir, zipName, false).empty();
         auto it = std::lower_bound(entries.begin(), entries.end(), lowerZip,
                                    [](const Entry& e, const QString& p) { return e.lower < p; });
+        // The old names: zip + a two-digit number + a picture extension; "01" the title.
         for (; it != entries.end() && it->lower.startsWith(lowerZip); ++it) {
-            const size_t index = size_t(it - entries.begin());
-            const int number = numberOf(it->lower);
-            if (moved[index] || number < 0)
+            const QStringView rest = QStringView(it->lower).mid(lowerZip.size());
+            if (rest.size() != 6 || !isPictureName(rest) || !isAsciiDigit(rest[0]) ||
+                !isAsciiDigit(rest[1]))
                 continue;
             const QString source = oldDir + it->onDisk;
             bool copied = false;
             // A title already in place stays; the old one joins the gameplay pictures.
-            if (number == 1 && !hasTitle) {
-                copied = copyNoReplace(source, paths.TitlesDir + lowerZip + extensionOf(it->lower));
-                hasTitle = copied;
+            const bool hasTitle = std::any_of(
+                std::begin(kPictureExtensions), std::end(kPictureExtensions), [&](const char* ext) {
+                    return titles.contains(lowerZip + QLatin1StringView(ext));
+                });
+            if (rest.startsWith(u"01") && !hasTitle) {
+                const QString name = lowerZip + extensionOf(it->lower);
+                copied = copyNoReplace(source, paths.TitlesDir + name);
+                if (copied)
+                    titles.insert(name);
             }
             if (!copied)
                 copied =
-                    !fileAsGameplay(source, paths.GameplayDir, lowerZip, taken, true).isEmpty();
+                    !fileAsGameplay(source, paths.GameplayDir, lowerZip, gameplay, true).isEmpty();
             if (copied) {
                 QFile(source).setPermissions(QFile(source).permissions() | QFile::WriteOwner);
                 QFile::remove(source);
-                moved[index] = true;
             }
         }
     }
