@@ -724,8 +724,15 @@ private slots:
         QCOMPARE(namesIn(m_paths.GameplayDir),
                  (QStringList{u"lumabolt.001.jpg"_s, u"lumabolt.002.bmp"_s}));
 
+        // The slideshow is paused through the five runs and plays again afterwards.
+        auto* timer = m_main->findChild<QTimer*>(u"SSTimer"_s);
+        QList<bool> playingDuringRuns;
+        connect(m_main->ExecEmu(), &TExecFile::waitStarted, this,
+                [&] { playingDuringRuns.append(timer->isActive()); });
         answerConversion(true);
         m_main->findChild<QAction*>(u"MSSCRConvertFormat"_s)->trigger();
+        QCOMPARE(playingDuringRuns, QList<bool>(5, false));
+        QVERIFY(timer->isActive());
         QCOMPARE(namesIn(m_paths.GameplayDir),
                  (QStringList{u"lumabolt.001.png"_s, u"lumabolt.002.png"_s}));
         QCOMPARE(namesIn(m_paths.TitlesDir), QStringList{u"lumabolt.png"_s});
