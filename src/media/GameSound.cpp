@@ -2,6 +2,7 @@
 
 #include "FolderListing.h"
 #include "MidiCheck.h"
+#include "WavCheck.h"
 #include "core/Platform.h"
 
 #include <QFile>
@@ -49,11 +50,29 @@ GameSoundPlayer::GameSoundPlayer(std::chrono::milliseconds deviceRetry)
 
 GameSoundPlayer::~GameSoundPlayer() {
     close();
-    if (m_device == Device::Open) {
-        Mix_CloseAudio();
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    }
+    closeDevice();
+}
+
+void GameSoundPlayer::closeDevice() {
+    if (m_device != Device::Open)
+        return;
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    m_device = Device::Closed;
+}
+
+void GameSoundPlayer::releaseOutput() {
+    if (m_device != Device::Open)
+        return;
+    close();
+    closeDevice();
+    m_device = Device::Released;
+}
+
+void GameSoundPlayer::restoreOutput() {
+    if (m_device == Device::Released)
+        openDevice();
 }
 
 SoundResult GameSoundPlayer::fail(SoundResult result, const QString& why) {
@@ -120,8 +139,14 @@ SoundResult GameSoundPlayer::open(const QString& fileName) {
         }
         source = SDL_RWFromConstMem(m_bytes.constData(), int(m_bytes.size()));
     } else {
-        if (fileName.endsWith(u".wav", Qt::CaseInsensitive))
+        if (fileName.endsWith(u".wav", Qt::CaseInsensitive)) {
             type = MUS_WAV;
+            QFile file(fileName);
+            if (!file.open(QIODevice::ReadOnly))
+                return fail(SoundResult::BadFile, file.errorString());
+            if (!isPlayableWav(file))
+                return fail(SoundResult::BadFile, QStringLiteral("not a well-formed WAV file"));
+        }
         source = SDL_RWFromFile(QFile::encodeName(fileName).constData(), "rb");
     }
     if (!source) {

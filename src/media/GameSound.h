@@ -42,7 +42,9 @@ public:
     GameSoundPlayer& operator=(const GameSoundPlayer&) = delete;
 
     // Opens the file, closing the one open before. The kind is told by the extension:
-    // ".mid" and ".midi" as MIDI, ".wav" as WAV, anything else by its contents.
+    // ".mid" and ".midi" as MIDI, ".wav" as WAV, anything else by its contents. MIDI and
+    // WAV files are checked first (isPlayableMidi, isPlayableWav): a broken one is a
+    // BadFile.
     SoundResult open(const QString& fileName);
     // Plays the open file once from its beginning; returns at once.
     SoundResult play();
@@ -50,6 +52,12 @@ public:
     void stop();
     // Stops and forgets the open file.
     void close();
+    // Closes the sound output too, so that another program can have the sound card;
+    // restoreOutput() or the next open() opens it again.
+    void releaseOutput();
+    // Opens the sound output again after releaseOutput(); nothing otherwise.
+    void restoreOutput();
+    bool outputOpen() const { return m_device == Device::Open; }
 
     // The open file, or empty.
     QString fileName() const { return m_fileName; }
@@ -60,9 +68,10 @@ private:
     struct FreeMusic {
         void operator()(_Mix_Music* music) const;
     };
-    enum class Device { Closed, Open, Missing };
+    enum class Device { Closed, Open, Missing, Released };
 
     SoundResult openDevice();
+    void closeDevice();
     SoundResult fail(SoundResult result, const QString& why);
 
     std::chrono::milliseconds m_deviceRetry;

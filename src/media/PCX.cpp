@@ -1,12 +1,15 @@
 #include "PCX.h"
 
+#include "PictureLimits.h"
 #include "core/FileError.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QList>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -14,12 +17,10 @@ namespace {
 constexpr qsizetype kHeaderSize = 128;
 constexpr qsizetype kTrailingPaletteSize = 769; // marker byte and 256 entries
 constexpr int kMaxLines = 32767;                // the line counter is a signed 16-bit number
-// Qt's own image reader refuses pictures above this much pixel memory; so do we, rather
-// than let a 20-byte header ask for gigabytes.
-constexpr qint64 kMaxPixelBytes = 256LL * 1024 * 1024;
-// Files above this size are refused before they are read into memory: it allows every pixel
-// byte of the largest picture accepted to be stored as two file bytes.
-constexpr qint64 kMaxFileBytes = 2 * kMaxPixelBytes + 4096;
+// Files above this size are refused before any of their pixel data is read: it allows every
+// pixel byte of the largest picture accepted (four bytes a pixel) to be stored as two file
+// bytes, and bounds the time a header that promises long lines can take.
+constexpr qint64 kMaxFileBytes = 2 * 4 * kMaxPicturePixels + 4096;
 
 // The 16-colour palette of version 3 files, as 6-bit red, green, blue components.
 constexpr uint8_t kDefaultPalette[16][3] = {
@@ -139,12 +140,9 @@ Header readHeader(QByteArrayView file) {
         throw FileError(QStringLiteral("PCX picture of %1 pixels has more than %2 lines.")
                             .arg(size)
                             .arg(kMaxLines));
-    const int depth = QImage::toPixelFormat(formatOf(h.layout)).bitsPerPixel();
-    const qint64 rowBytes = (qint64(h.width) * depth + 31) / 32 * 4;
-    if (rowBytes * h.height > kMaxPixelBytes)
-        throw FileError(QStringLiteral("PCX picture of %1 pixels is too large (over %2 MB).")
-                            .arg(size)
-                            .arg(kMaxPixelBytes / (1024 * 1024)));
+    // By its pixels, not its bytes: a 1-bit picture is shown at four bytes a pixel too.
+    if (qint64(h.width) * h.height > kMaxPicturePixels)
+        throw FileError(QStringLiteral("PCX picture of %1 pixels is too large to show.").arg(size));
     return h;
 }
 
@@ -155,10 +153,12 @@ uint8_t component(uint8_t value, uint8_t version) {
     return value >> 2;
 }
 
-QList<QRgb> colourTable(QByteArrayView file, const Header& h) {
+// head: the file's first bytes (the header); trailer: its last 769 bytes, or all of a shorter
+// file.
+QList<QRgb> colourTable(QByteArrayView head, QByteArrayView trailer, const Header& h) {
     uint8_t table[256][3] = {};
     for (int i = 0; i < 16 * 3; ++i)
-        table[i / 3][i % 3] = component(byteAt(file, 16 + i), h.version);
+        table[i / 3][i % 3] = component(byteAt(head, 16 + i), h.version);
     if (h.version == 3)
         std::memcpy(table, kDefaultPalette, sizeof kDefaultPalette);
 
@@ -173,13 +173,12 @@ QList<QRgb> colourTable(QByteArrayView file, const Header& h) {
     case Layout::Indexed: {
         // The last 769 bytes are taken as the palette whatever the marker byte says: some
         // writers put another value there.
-        if (file.size() < kTrailingPaletteSize)
+        if (trailer.size() < kTrailingPaletteSize)
             throw FileError(QStringLiteral("Cannot read the 256-colour palette: the file is "
                                            "shorter than %1 bytes.")
                                 .arg(kTrailingPaletteSize));
-        const qsizetype start = file.size() - kTrailingPaletteSize + 1;
         for (int i = 0; i < 256 * 3; ++i)
-            table[i / 3][i % 3] = component(byteAt(file, start + i), h.version);
+            table[i / 3][i % 3] = component(byteAt(trailer, 1 + i), h.version);
         for (const auto& entry : table)
             colours.append(qRgb(4 * entry[0], 4 * entry[1], 4 * entry[2]));
         return colours;
@@ -200,13 +199,18 @@ QList<QRgb> colourTable(QByteArrayView file, const Header& h) {
 // decode as single 0 bytes. A run never crosses the end of a scan line: what is left of it
 // is dropped with the line's end. Within a line it continues across planes and from the part
 // the conversion keeps into the part it only consumes.
+//
+// The data comes in one piece, or in parts that `more` hands out one after another (empty
+// at the end), so that a file is read a block at a time.
 class RunDecoder {
 public:
-    explicit RunDecoder(QByteArrayView file)
-        : m_pos(reinterpret_cast<const uint8_t*>(file.data()) + std::min(file.size(), kHeaderSize)),
-          m_end(reinterpret_cast<const uint8_t*>(file.data()) + file.size()) {}
+    explicit RunDecoder(QByteArrayView data, std::function<QByteArrayView()> more = {})
+        : m_pos(reinterpret_cast<const uint8_t*>(data.data())),
+          m_end(reinterpret_cast<const uint8_t*>(data.data()) + data.size()),
+          m_more(std::move(more)) {}
 
-    bool atEnd() const { return m_pos == m_end; }
+    // Whether every byte of the data has been taken.
+    bool atEnd() { return m_pos == m_end && !refill(m_pos); }
 
     // Produces the next bytes of the line into [out, outEnd).
     void read(uint8_t* out, uint8_t* const outEnd) {
@@ -217,7 +221,7 @@ public:
             m_runLeft -= n;
         }
         const uint8_t* pos = m_pos;
-        // Far from the end of both the line and the file nothing is checked per byte: 8 bytes
+        // Far from the end of both the line and the data nothing is checked per byte: 8 bytes
         // without a run byte among them are copied at once, and a run (at most 63 bytes, so it
         // cannot pass the line's end here) is stored as a fixed 8- or 64-byte fill whose excess
         // the following bytes overwrite.
@@ -257,7 +261,7 @@ public:
             }
         }
         while (out < outEnd) {
-            if (pos == m_end) {
+            if (pos == m_end && !refill(pos)) {
                 std::memset(out, 0, size_t(outEnd - out));
                 break;
             }
@@ -266,7 +270,7 @@ public:
                 *out++ = b;
                 continue;
             }
-            const uint8_t value = pos != m_end ? *pos++ : 0;
+            const uint8_t value = pos != m_end || refill(pos) ? *pos++ : 0;
             size_t run = b & 0x3F;
             const size_t room = size_t(outEnd - out);
             if (run > room) {
@@ -284,13 +288,13 @@ public:
     void skipRest(size_t count) {
         count -= std::min(m_runLeft, count);
         const uint8_t* pos = m_pos;
-        while (count > 0 && pos != m_end) {
+        while (count > 0 && (pos != m_end || refill(pos))) {
             const uint8_t b = *pos++;
             if ((b & 0xC0) != 0xC0) {
                 --count;
                 continue;
             }
-            if (pos != m_end)
+            if (pos != m_end || refill(pos))
                 ++pos;
             count -= std::min<size_t>(b & 0x3F, count);
         }
@@ -299,8 +303,25 @@ public:
     }
 
 private:
+    // Moves on to the next part of the data; false at its end.
+    bool refill(const uint8_t*& pos) {
+        while (m_more) {
+            const QByteArrayView next = m_more();
+            if (next.isEmpty()) {
+                m_more = nullptr;
+                break;
+            }
+            pos = m_pos = reinterpret_cast<const uint8_t*>(next.data());
+            m_end = m_pos + next.size();
+            return true;
+        }
+        pos = m_pos = m_end;
+        return false;
+    }
+
     const uint8_t* m_pos;
     const uint8_t* m_end;
+    std::function<QByteArrayView()> m_more;
     size_t m_runLeft = 0;
     uint8_t m_runValue = 0;
 };
@@ -336,7 +357,7 @@ void interleaveRow(const uint8_t* line, const Header& h, int channels, uint8_t* 
     std::memset(row + qsizetype(n) * channels, 0, size_t(h.width - n) * size_t(channels));
 }
 
-void decodeRows(QByteArrayView file, const Header& h, QImage& image) {
+void decodeRows(RunDecoder& runs, const Header& h, QImage& image) {
     const qsizetype lineBytes = qsizetype(h.planes) * h.bytesPerLine;
     // A line without bytes holds no pixels, and a Blank picture shows none; either way no
     // byte of the pixel data is looked at and the picture stays black (index 0).
@@ -345,7 +366,6 @@ void decodeRows(QByteArrayView file, const Header& h, QImage& image) {
         return;
     }
 
-    RunDecoder runs(file);
     const bool direct =
         h.layout == Layout::Mono || h.layout == Layout::Indexed || h.layout == Layout::Grey;
     // Direct layouts decode straight into the picture row: the bytes that hold its pixels,
@@ -390,11 +410,7 @@ void decodeRows(QByteArrayView file, const Header& h, QImage& image) {
     }
 }
 
-} // namespace
-
-QImage decodePcx(QByteArrayView file) {
-    const Header h = readHeader(file);
-    const QList<QRgb> colours = colourTable(file, h);
+QImage newPicture(const Header& h, const QList<QRgb>& colours) {
     QImage image(h.width, h.height, formatOf(h.layout));
     if (image.isNull())
         throw FileError(QStringLiteral("Not enough memory for a picture of %1 x %2 pixels.")
@@ -402,7 +418,49 @@ QImage decodePcx(QByteArrayView file) {
                             .arg(h.height));
     if (!colours.isEmpty())
         image.setColorTable(colours);
-    decodeRows(file, h, image);
+    return image;
+}
+
+} // namespace
+
+QImage decodePcx(QByteArrayView file) {
+    const Header h = readHeader(file);
+    QImage image =
+        newPicture(h, colourTable(file, file.last(std::min(file.size(), kTrailingPaletteSize)), h));
+    RunDecoder runs(file.sliced(std::min(file.size(), kHeaderSize)));
+    decodeRows(runs, h, image);
+    return image;
+}
+
+QImage readPcx(QIODevice& device, qsizetype blockBytes) {
+    const auto failed = [&] {
+        return FileError(QStringLiteral("Cannot read the PCX file: %1").arg(device.errorString()));
+    };
+    const qint64 size = device.size();
+    if (size > kMaxFileBytes)
+        throw FileError(QStringLiteral("Cannot read the PCX file: it is too large for a picture."));
+    const QByteArray head = device.read(kHeaderSize);
+    const Header h = readHeader(head);
+    QByteArray trailer;
+    if (h.layout == Layout::Indexed && size >= kTrailingPaletteSize) {
+        if (!device.seek(size - kTrailingPaletteSize))
+            throw failed();
+        trailer = device.read(kTrailingPaletteSize);
+    }
+    QImage image = newPicture(h, colourTable(head, trailer, h));
+    if (size > kHeaderSize && !device.seek(kHeaderSize))
+        throw failed();
+
+    QByteArray block(std::max<qsizetype>(blockBytes, 1), Qt::Uninitialized);
+    bool readError = false;
+    RunDecoder runs({}, [&]() -> QByteArrayView {
+        const qint64 n = device.read(block.data(), block.size());
+        readError = readError || n < 0;
+        return n > 0 ? QByteArrayView(block.constData(), n) : QByteArrayView();
+    });
+    decodeRows(runs, h, image);
+    if (readError)
+        throw failed();
     return image;
 }
 
@@ -410,12 +468,12 @@ QImage LoadPcxFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
-    if (file.size() > kMaxFileBytes)
-        throw FileError(
-            QStringLiteral("Cannot read %1: the file is too large for a picture.").arg(path));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    try {
+        return readPcx(file);
+    } catch (const FileError&) {
+        // The reader's own messages stand; a failed read names the file.
+        if (file.error() == QFileDevice::NoError)
+            throw;
         throw FileError(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    file.close();
-    return decodePcx(bytes);
+    }
 }

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+class QIODevice;
+
 // Reads a PCX picture (ZSoft's run-length encoded format, as the emulator writes its
 // screenshots). Whatever the file says, the reader never reads or writes outside its buffers.
 //
@@ -25,9 +27,13 @@
 // Throws FileError: "Not a PCX file, or header read error." (first byte not 10), "Not a
 // valid PCX file!" (bits per pixel not 1, 4, 8, 16, 24 or 32), the system's message
 // when the file cannot be read, or a message naming a size no picture can have: a width or
-// height of 0, more than 32767 lines, more than 256 MB of pixels, or a 256-colour file too
-// short to hold its palette.
+// height of 0, more than 32767 lines, more pixels than the viewer shows (kMaxPicturePixels),
+// or a 256-colour file too short to hold its palette.
 QImage LoadPcxFile(const QString& path);
 
 // The same from the bytes of a file.
 QImage decodePcx(QByteArrayView file);
+
+// The same from a device that can seek, read a block of blockBytes at a time: only the
+// picture and one block are held, whatever the size of the file.
+QImage readPcx(QIODevice& device, qsizetype blockBytes = 1024 * 1024);

@@ -1,11 +1,13 @@
 #include "Pictures.h"
 
 #include "PCX.h"
+#include "PictureLimits.h"
 #include "PngImage.h"
 #include "core/FileError.h"
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <new>
 #include <vector>
 
 namespace {
@@ -15,6 +17,11 @@ QImage loadGeneral(const QString& path, const QColor&) {
     // JPEG files from cameras carry their orientation; the pictures of the store do
     // not, and are shown as stored.
     reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels)
+        throw FileError(QStringLiteral("The picture is too large to show."));
+    // A reader that cannot tell the size beforehand stops at what the viewer holds.
+    reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)));
     QImage image = reader.read();
     if (image.isNull())
         throw FileError(reader.errorString());
@@ -69,6 +76,8 @@ LoadedPicture loadPicture(const QString& path, const QColor& background) {
         if (!image.isNull())
             return {std::move(image), QString()};
     } catch (const FileError&) {
+    } catch (const std::bad_alloc&) {
+        // No memory for this picture: the program goes on without it.
     }
     return {QImage(), format.failureText};
 }

@@ -1,5 +1,6 @@
 #include "PngImage.h"
 
+#include "PictureLimits.h"
 #include "core/FileError.h"
 
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <png.h>
@@ -73,15 +75,15 @@ struct ReadHeader {
     int colorType = 0;
     png_size_t rowBytes = 0;
     int passes = 1;
-    // Palette pictures without transparency, when asked for, are read as one index byte a
-    // pixel and coloured here; the viewer's path, where that is quicker than libpng's
-    // expansion to RGB.
+    // On the viewer's path palette pictures without transparency are read as one index
+    // byte a pixel and coloured here, which is quicker than libpng's expansion to RGB.
     bool indexed = false;
     int paletteSize = 0;
     png_color palette[256] = {};
 };
 
-bool readHeaderStage(png_structp png, png_infop info, bool keepOpaquePalette, ReadHeader* out) {
+// forView: the viewer's path, which draws 8-bit samples onto a 24-bit picture.
+bool readHeaderStage(png_structp png, png_infop info, bool forView, ReadHeader* out) {
     if (setjmp(png_jmpbuf(png)))
         return false;
     png_read_info(png, info);
@@ -89,7 +91,7 @@ bool readHeaderStage(png_structp png, png_infop info, bool keepOpaquePalette, Re
     int bitDepth = 0, colorType = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
     const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) == PNG_INFO_tRNS;
-    out->indexed = keepOpaquePalette && colorType == PNG_COLOR_TYPE_PALETTE && !transparency;
+    out->indexed = forView && colorType == PNG_COLOR_TYPE_PALETTE && !transparency;
 
     png_set_invert_alpha(png);
     if (colorType == PNG_COLOR_TYPE_PALETTE && bitDepth <= 8 && !out->indexed)
@@ -100,7 +102,11 @@ bool readHeaderStage(png_structp png, png_infop info, bool keepOpaquePalette, Re
         png_set_expand(png);
     if (bitDepth < 8)
         png_set_packing(png);
-    if (bitDepth == 16)
+    // The viewer draws the high byte of a 16-bit sample: it reads only that, so that an
+    // interlaced picture, read whole, takes half the memory.
+    if (bitDepth == 16 && forView)
+        png_set_strip_16(png);
+    else if (bitDepth == 16)
         png_set_swap(png);
     // Interlaced files are read whole, which needs this set up before the update.
     out->passes = png_set_interlace_handling(png);
@@ -139,8 +145,7 @@ void colourRow(uchar* dst, const uchar* indices, png_uint_32 width, const uchar 
 struct RowTarget {
     uchar* bits;
     qsizetype stride;
-    uchar* buffer; // one decoded row, or the whole picture when interlaced
-    std::size_t rowBytes;
+    uchar* buffer;             // one decoded row
     RowDrawer drawer;          // none: index bytes coloured from `colours`
     const uchar (*colours)[4]; // 256 entries
     const uchar* background;   // a row of the background colour, or none
@@ -149,21 +154,15 @@ struct RowTarget {
 bool readRowsOntoStage(png_structp png, const ReadHeader* header, const RowTarget* target) {
     if (setjmp(png_jmpbuf(png)))
         return false;
-    for (int pass = 0; pass < header->passes; ++pass) {
-        for (png_uint_32 y = 0; y < header->height; ++y) {
-            // Later passes of an interlaced file fill in the rows of the earlier ones.
-            uchar* row = target->buffer + (header->passes > 1 ? y * target->rowBytes : 0);
-            png_read_row(png, row, nullptr);
-            if (pass < header->passes - 1)
-                continue;
-            uchar* dst = target->bits + qsizetype(y) * target->stride;
-            if (target->background)
-                std::memcpy(dst, target->background, std::size_t(header->width) * 3);
-            if (target->drawer)
-                target->drawer(dst, row, qsizetype(header->width));
-            else
-                colourRow(dst, row, header->width, target->colours);
-        }
+    for (png_uint_32 y = 0; y < header->height; ++y) {
+        png_read_row(png, target->buffer, nullptr);
+        uchar* dst = target->bits + qsizetype(y) * target->stride;
+        if (target->background)
+            std::memcpy(dst, target->background, std::size_t(header->width) * 3);
+        if (target->drawer)
+            target->drawer(dst, target->buffer, qsizetype(header->width));
+        else
+            colourRow(dst, target->buffer, header->width, target->colours);
     }
     return true;
 }
@@ -183,8 +182,7 @@ struct ReadState {
 // One read: the libpng states, the header after the transformations, checked.
 class PngReadSession {
 public:
-    template <typename AttachInput>
-    PngReadSession(AttachInput attachInput, bool keepOpaquePalette) {
+    template <typename AttachInput> PngReadSession(AttachInput attachInput, bool forView) {
         m_state.png =
             png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
         if (!m_state.png)
@@ -193,7 +191,7 @@ public:
         if (!m_state.info)
             throw readError();
         attachInput(m_state.png);
-        if (!readHeaderStage(m_state.png, m_state.info, keepOpaquePalette, &m_header))
+        if (!readHeaderStage(m_state.png, m_state.info, forView, &m_header))
             throw readError();
 
         // Both dimensions are below 2^31 (libpng's limit), so these products fit in 64 bits.
@@ -204,10 +202,10 @@ public:
             throw readError();
         if (m_header.rowBytes != std::uint64_t(m_header.width) * std::uint64_t(m_bytesPerPixel))
             throw readError();
-        // Indexed pictures are limited by the RGB they become.
-        const std::uint64_t pixelBytes =
-            std::uint64_t(m_header.rowBytes) * m_header.height * (m_header.indexed ? 3 : 1);
-        if (pixelBytes > TPngGraphic::maxPixelBytes)
+        // Limited by their pixels, which the viewer holds at up to four bytes each, and by
+        // the bytes the decoded image takes.
+        if (std::uint64_t(m_header.width) * m_header.height > std::uint64_t(kMaxPicturePixels) ||
+            std::uint64_t(m_header.rowBytes) * m_header.height > TPngGraphic::maxPixelBytes)
             throw readError();
     }
 
@@ -243,31 +241,78 @@ public:
         readRows(rows);
     }
 
-    // Any other picture onto a 24-bit picture of the right size, row by row: `drawer` for
-    // the decoded layout (none for indexed pictures), over a `background` row if given.
+    // Any other picture, not interlaced, onto a 24-bit picture of the right size, row by
+    // row: `drawer` for the decoded layout (none for indexed pictures), over a `background`
+    // row if given.
     void readOnto(QImage& picture, RowDrawer drawer, const uchar* background) {
-        uchar colours[256][4] = {}; // indices past the palette show black, as libpng's do
+        uchar colours[256][4] = {};
+        paletteColours(colours);
+        std::vector<uchar> buffer;
+        try {
+            buffer.resize(m_header.rowBytes);
+        } catch (const std::bad_alloc&) {
+            throw readError();
+        }
+        const RowTarget target{
+            picture.bits(), picture.bytesPerLine(), buffer.data(), drawer, colours, background};
+        if (!readRowsOntoStage(m_state.png, &m_header, &target))
+            throw readError();
+    }
+
+    // An interlaced picture, which is read whole, as a 24-bit picture over `background`
+    // (red, green, blue): each row is made 24-bit where it was read, so the picture takes
+    // the room of the decoded rows and no more.
+    QImage readInterlaced(RowDrawer drawer, const uchar* background) {
+        const std::size_t width = m_header.width;
+        const std::size_t stride = (std::max(m_header.rowBytes, width * 3) + 3) & ~std::size_t(3);
+        std::unique_ptr<uchar, decltype(&std::free)> data(
+            static_cast<uchar*>(std::malloc(stride * m_header.height)), &std::free);
+        if (!data)
+            throw readError();
+        std::vector<png_bytep> rows(m_header.height);
+        for (std::size_t y = 0; y < rows.size(); ++y)
+            rows[y] = data.get() + y * stride;
+        readRows(rows);
+
+        uchar colours[256][4] = {};
+        paletteColours(colours);
+        const std::size_t bytes = m_header.indexed ? 1 : std::size_t(m_bytesPerPixel);
+        for (png_bytep row : rows) {
+            const auto convert = [&](std::size_t x) {
+                uchar rgb[3] = {background[0], background[1], background[2]};
+                if (drawer)
+                    drawer(rgb, row + x * bytes, 1);
+                else
+                    std::memcpy(rgb, colours[row[x]], 3);
+                std::memcpy(row + x * 3, rgb, 3);
+            };
+            // A pixel of fewer bytes than three grows: the row is worked from its end.
+            if (bytes >= 3) {
+                for (std::size_t x = 0; x < width; ++x)
+                    convert(x);
+            } else {
+                for (std::size_t x = width; x > 0; --x)
+                    convert(x - 1);
+            }
+        }
+        uchar* const bits = data.release();
+        QImage picture(bits, int(width), int(m_header.height), qsizetype(stride),
+                       QImage::Format_RGB888, std::free, bits);
+        if (picture.isNull())
+            throw readError();
+        return picture;
+    }
+
+private:
+    // The palette of an indexed picture; indices past it show black, as libpng's do.
+    void paletteColours(uchar (&colours)[256][4]) const {
         for (int i = 0; i < m_header.paletteSize; ++i) {
             colours[i][0] = m_header.palette[i].red;
             colours[i][1] = m_header.palette[i].green;
             colours[i][2] = m_header.palette[i].blue;
         }
-        std::vector<uchar> buffer;
-        try {
-            buffer.resize(m_header.rowBytes *
-                          (m_header.passes > 1 ? std::size_t(m_header.height) : 1));
-        } catch (const std::bad_alloc&) {
-            throw readError();
-        }
-        const RowTarget target{picture.bits(), picture.bytesPerLine(),
-                               buffer.data(),  m_header.rowBytes,
-                               drawer,         colours,
-                               background};
-        if (!readRowsOntoStage(m_state.png, &m_header, &target))
-            throw readError();
     }
 
-private:
     void readRows(std::vector<png_bytep>& rows) {
         if (!readRowsStage(m_state.png, rows.data()))
             throw readError();
@@ -320,6 +365,29 @@ bool writeStage(png_structp png, png_infop info, const TPngImage* image, png_byt
     if (image->bitDepth == 16)
         png_set_swap(png);
     png_write_image(png, rows);
+    png_write_end(png, info);
+    return true;
+}
+
+bool writeRgbHeaderStage(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    return true;
+}
+
+bool writeRowsStage(png_structp png, png_bytepp rows, png_uint_32 count) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+    png_write_rows(png, rows, count);
+    return true;
+}
+
+bool writeEndStage(png_structp png, png_infop info) {
+    if (setjmp(png_jmpbuf(png)))
+        return false;
     png_write_end(png, info);
     return true;
 }
@@ -522,25 +590,53 @@ void TPngGraphic::replaceImage(TPngImage&& decoded) {
         m_image = std::make_shared<TPngImage>(std::move(decoded));
 }
 
-TPngGraphic TPngGraphic::fromImage(const QImage& image) {
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    TPngImage decoded;
-    decoded.bitDepth = 8;
-    decoded.bytesPerPixel = 3;
-    decoded.colorType = PNG_COLOR_TYPE_RGB;
-    decoded.width = rgb.width();
-    decoded.height = rgb.height();
-    const size_t row = size_t(rgb.width()) * 3;
-    decoded.pixels.resize(row * size_t(rgb.height()));
-    for (int y = 0; y < rgb.height(); ++y)
-        std::memcpy(decoded.pixels.data() + row * size_t(y), rgb.constScanLine(y), row);
-    TPngGraphic graphic;
-    graphic.replaceImage(std::move(decoded));
-    return graphic;
-}
+void savePngPicture(const QImage& image, const QString& path, QColor background) {
+    if (image.isNull())
+        throw writeError();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw openError(path);
+    WriteState state;
+    state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
+    if (!state.png)
+        throw writeError();
+    state.info = png_create_info_struct(state.png);
+    if (!state.info)
+        throw writeError();
+    png_set_write_fn(state.png, &file, writeToDevice, flushDevice);
+    if (!writeRgbHeaderStage(state.png, state.info, png_uint_32(image.width()),
+                             png_uint_32(image.height())))
+        throw writeError();
 
-void savePngPicture(const QImage& image, const QString& path) {
-    TPngGraphic::fromImage(image).saveToFile(path);
+    // About a million pixels a band.
+    const int bandRows = std::max(1, (1 << 20) / image.width());
+    std::vector<png_bytep> rows;
+    for (int y = 0; y < image.height(); y += bandRows) {
+        const int count = std::min(bandRows, image.height() - y);
+        const QImage part = image.copy(0, y, image.width(), count);
+        QImage rgb;
+        if (part.hasAlphaChannel()) {
+            rgb = QImage(part.size(), QImage::Format_RGB888);
+            if (!rgb.isNull()) {
+                rgb.fill(background);
+                QPainter painter(&rgb);
+                painter.drawImage(0, 0, part);
+            }
+        } else if (!part.isNull()) {
+            rgb = part.convertToFormat(QImage::Format_RGB888);
+        }
+        if (rgb.isNull())
+            throw writeError();
+        rows.resize(std::size_t(count));
+        for (int i = 0; i < count; ++i)
+            rows[std::size_t(i)] = rgb.scanLine(i);
+        if (!writeRowsStage(state.png, rows.data(), png_uint_32(count)))
+            throw writeError();
+    }
+    if (!writeEndStage(state.png, state.info))
+        throw writeError();
+    if (!file.flush() || file.error() != QFileDevice::NoError || !file.commit())
+        throw writeError();
 }
 
 void TPngGraphic::loadFromFile(const QString& path) {
@@ -636,6 +732,13 @@ namespace {
 template <typename AttachInput> QImage decodePicture(AttachInput attachInput, QColor background) {
     PngReadSession session(attachInput, true);
     const ReadHeader& header = session.header();
+    const RowDrawer drawer =
+        header.indexed ? nullptr : rowDrawerFor(header.colorType, header.bitDepth);
+    if (header.passes > 1) {
+        const uchar colour[3] = {uchar(background.red()), uchar(background.green()),
+                                 uchar(background.blue())};
+        return session.readInterlaced(drawer, colour);
+    }
     QImage picture(int(header.width), int(header.height), QImage::Format_RGB888);
     if (picture.isNull())
         throw readError();
@@ -653,9 +756,7 @@ template <typename AttachInput> QImage decodePicture(AttachInput attachInput, QC
             backgroundRow[i + 2] = uchar(background.blue());
         }
     }
-    session.readOnto(picture,
-                     header.indexed ? nullptr : rowDrawerFor(header.colorType, header.bitDepth),
-                     backgroundRow.empty() ? nullptr : backgroundRow.data());
+    session.readOnto(picture, drawer, backgroundRow.empty() ? nullptr : backgroundRow.data());
     return picture;
 }
 

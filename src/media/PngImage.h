@@ -53,10 +53,8 @@ public:
     // it lets through over what the canvas shows; clipped to the canvas.
     void draw(QImage& canvas, QPoint at) const;
 
-    // A picture of the image's pixels as 8-bit RGB.
-    static TPngGraphic fromImage(const QImage& image);
-
-    // Pictures whose decoded pixels would take more than this are refused.
+    // Pictures whose decoded pixels would take more than this are refused, and so are
+    // pictures of more pixels than the viewer shows (kMaxPicturePixels).
     static constexpr std::uint64_t maxPixelBytes = 256u * 1024 * 1024;
 
 private:
@@ -71,6 +69,7 @@ QImage loadPngPicture(const QString& path, QColor background);
 // The same from bytes in memory.
 QImage loadPngPictureFromBytes(QByteArrayView data, QColor background);
 
-// Writes a picture as an 8-bit RGB PNG through libpng (transparent parts as the picture
-// holds them over black). Throws FileError.
-void savePngPicture(const QImage& image, const QString& path);
+// Writes a picture as an 8-bit RGB PNG through libpng, transparent parts drawn over
+// `background`. Converts a band of rows at a time, so that little more than the picture is
+// held. Throws FileError.
+void savePngPicture(const QImage& image, const QString& path, QColor background = Qt::black);

@@ -5,23 +5,128 @@
 #include "core/Prompter.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Moves a file to the user's trash; false when there is none to take it. Qt moves a file
+// into the working directory when it cannot make the trash folder, so the folder is
+// made first: where it cannot be, there is no trash.
+bool moveToTrash(const QString& file) {
+    const QString trash =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Trash"_s;
+    if (!QDir().mkpath(trash + u"/files"_s) || !QDir().mkpath(trash + u"/info"_s))
+        return false;
+    return QFile::moveToTrash(file);
+}
+
+// The picture reduced by whole factors fx and fy, smoothly, a band of rows at a time, so
+// that only the result and one band are held at 32 bits a pixel. Null when there is no
+// memory for it.
+QImage reducedInBands(const QImage& image, int fx, int fy) {
+    const QImage::Format format =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    const int width = (image.width() + fx - 1) / fx;
+    const int height = (image.height() + fy - 1) / fy;
+    QImage reduced(width, height, format);
+    if (reduced.isNull())
+        return {};
+    // Whole blocks of rows, about a million pixels a band.
+    const int blocksPerBand = std::max(1, (1 << 20) / image.width() / fy);
+    for (int top = 0; top < height; top += blocksPerBand) {
+        const int rows = std::min(blocksPerBand, height - top);
+        const int sourceTop = top * fy;
+        const int sourceRows = std::min(rows * fy, image.height() - sourceTop);
+        const QImage band =
+            image.copy(0, sourceTop, image.width(), sourceRows)
+                .convertToFormat(format)
+                .scaled(width, rows, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (band.isNull())
+            return {};
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(reduced.scanLine(top + y), band.constScanLine(y), size_t(width) * 4);
+    }
+    return reduced;
+}
+
+} // namespace
+
+QImage pictureForView(const QImage& image, QSize target, bool sharp) {
+    if (image.isNull() || target.isEmpty())
+        return {};
+    QImage picture = image;
+    // Far larger than the view, it is first reduced a band at a time: the smooth scale
+    // works on a 32-bit copy of what it is given, which is then little more than the view.
+    const int fx = std::max(1, image.width() / (2 * target.width()));
+    const int fy = std::max(1, image.height() / (2 * target.height()));
+    if (fx > 1 || fy > 1)
+        picture = reducedInBands(image, fx, fy);
+    if (sharp && !picture.isNull()) {
+        const int kx = std::max(1, target.width() / picture.width());
+        const int ky = std::max(1, target.height() / picture.height());
+        if (kx > 1 || ky > 1)
+            picture = picture.scaled(picture.width() * kx, picture.height() * ky,
+                                     Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    }
+    if (!picture.isNull() && picture.size() != target)
+        picture = picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return picture;
+}
 
 ScreenShotImage::ScreenShotImage(QWidget* parent) : QWidget(parent) {
+    // Every paint fills the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void ScreenShotImage::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_PageUp:
+        emit stepRequested(-1);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+        emit stepRequested(1);
+        break;
+    case Qt::Key_Space:
+        emit playPauseRequested();
+        break;
+    case Qt::Key_Delete:
+        emit deleteRequested();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void ScreenShotImage::setImage(QImage image) {
     m_image = std::move(image);
     m_scaled = QPixmap();
+    m_failedSize = QSize();
     update();
 }
 
@@ -29,22 +134,77 @@ void ScreenShotImage::clear() {
     setImage(QImage());
 }
 
-void ScreenShotImage::paintEvent(QPaintEvent*) {
+void ScreenShotImage::setBackground(const QColor& colour) {
+    m_background = colour;
+    update();
+}
+
+void ScreenShotImage::setSharp(bool sharp) {
+    if (sharp == m_sharp)
+        return;
+    m_sharp = sharp;
+    m_scaled = QPixmap();
+    m_failedSize = QSize();
+    update();
+}
+
+bool ScreenShotImage::prepare() {
+    if (m_image.isNull() || size() == m_image.size())
+        return true;
+    const QSize pixels = size() * devicePixelRatioF();
+    if (pixels.isEmpty() || (!m_scaled.isNull() && m_scaled.size() == pixels))
+        return true;
+    if (pixels == m_failedSize)
+        return false;
+    m_scaled = QPixmap();
+    try {
+        m_scaled = QPixmap::fromImage(pictureForView(m_image, pixels, m_sharp));
+    } catch (const std::bad_alloc&) {
+    }
+    if (m_scaled.isNull()) {
+        m_failedSize = pixels;
+        return false;
+    }
+    m_scaled.setDevicePixelRatio(devicePixelRatioF());
+    return true;
+}
+
+void ScreenShotImage::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    // Transparent parts of a picture show the viewer's background, not what was there.
+    painter.fillRect(event->rect(), m_background);
     if (m_image.isNull())
         return;
     if (size() == m_image.size()) {
-        painter.drawImage(0, 0, m_image);
-        return;
+        // Only the part on show: a large picture is not converted whole for the painter.
+        const QRect area = event->rect() & rect();
+        painter.drawImage(area.topLeft(), m_image.copy(area));
+    } else if (prepare()) {
+        painter.drawPixmap(0, 0, m_scaled);
     }
-    // A fitted or stretched picture is scaled smoothly, once for each size.
-    const QSize pixels = size() * devicePixelRatioF();
-    if (m_scaled.isNull() || m_scaled.size() != pixels) {
-        m_scaled = QPixmap::fromImage(
-            m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        m_scaled.setDevicePixelRatio(devicePixelRatioF());
+    if (hasFocus()) {
+        // Where the keys go: a thin frame in the highlight colour.
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
-    painter.drawPixmap(0, 0, m_scaled);
+}
+
+ScreenShotName::ScreenShotName(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+QSize ScreenShotName::sizeHint() const {
+    return minimumSizeHint();
+}
+
+QSize ScreenShotName::minimumSizeHint() const {
+    return {fontMetrics().averageCharWidth() * 8, QLabel::minimumSizeHint().height()};
+}
+
+void ScreenShotName::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    const QString shown = fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width());
+    style()->drawItemText(&painter, area, int(alignment()), palette(), isEnabled(), shown,
+                          foregroundRole());
 }
 
 TScreenShot::TScreenShot(const PathSet& paths, Prompter& prompter, const ScreenShotPage& page,
@@ -109,6 +269,17 @@ void TScreenShot::LoadNew() {
     Load();
 }
 
+void TScreenShot::ShowNew(const QString& picture) {
+    if (hasGame() && !picture.isEmpty()) {
+        const qsizetype at =
+            CollectScreenshots(m_paths, m_zipName, kinds ? kinds() : ScreenshotKinds())
+                .indexOf(picture);
+        if (at >= 0)
+            current() = int(at);
+    }
+    LoadNew();
+}
+
 void TScreenShot::Load() {
     QString entry;
     if (!m_files.isEmpty() && hasGame()) {
@@ -117,11 +288,7 @@ void TScreenShot::Load() {
         entry = m_files[current()];
     }
     if (!entry.isEmpty() && QFileInfo::exists(entry)) {
-        QString shown = entry;
-        const qsizetype at = shown.indexOf(m_paths.FrontEndDir, 0, Qt::CaseInsensitive);
-        if (at >= 0 && !m_paths.FrontEndDir.isEmpty())
-            shown.remove(at, m_paths.FrontEndDir.size());
-        m_page.SSShowName->setText(shown);
+        m_page.SSShowName->setText(shownPath(entry));
         LoadScreenShot(entry);
         Scale();
         return;
@@ -131,15 +298,22 @@ void TScreenShot::Load() {
     m_page.SSShowName->clear();
 }
 
+void TScreenShot::showError(const QString& text) {
+    // A running slideshow waits until the box is closed.
+    m_showingError = true;
+    m_prompter.error(text);
+    m_showingError = false;
+}
+
 bool TScreenShot::LoadScreenShot(const QString& path) {
     const LoadedPicture picture = loadPicture(path, background);
     if (picture.image.isNull()) {
-        // The previous picture stays; a running slideshow waits until the box is closed.
-        m_showingError = true;
-        m_prompter.error(picture.error);
-        m_showingError = false;
+        showError(picture.error); // the previous picture stays
         return false;
     }
+    m_shown = path;
+    m_scaleFailureShown = false;
+    m_page.SSImage->setBackground(background);
     m_page.SSImage->setImage(picture.image);
     m_page.showPicture(true);
     m_page.SSShowName->setText(
@@ -159,18 +333,25 @@ void TScreenShot::Scale() {
     const Scaling mode = scaling ? scaling() : Scaling::Scaled;
     if (mode == Scaling::Stretched) {
         m_page.SSImage->setGeometry(0, 0, panelWidth, panelHeight);
-        return;
+    } else {
+        int width = w;
+        int height = h;
+        if (mode == Scaling::Scaled) {
+            const double factor = std::min(double(panelWidth) / w, double(panelHeight) / h);
+            width = int(w * factor);
+            height = int(h * factor);
+        }
+        // A picture larger than the panel is centred and cut off at every side.
+        m_page.SSImage->setGeometry((panelWidth - width) / 2, (panelHeight - height) / 2, width,
+                                    height);
     }
-    int width = w;
-    int height = h;
-    if (mode == Scaling::Scaled) {
-        const double factor = std::min(double(panelWidth) / w, double(panelHeight) / h);
-        width = int(w * factor);
-        height = int(h * factor);
+    m_page.SSImage->setSharp(sharp ? sharp() : true);
+    // A picture that cannot be scaled for lack of memory is told once, like one that
+    // cannot be read.
+    if (!m_page.SSImage->prepare() && !m_scaleFailureShown) {
+        m_scaleFailureShown = true;
+        showError(pictureFormatFor(m_shown).failureText);
     }
-    // A picture larger than the panel is centred and cut off at every side.
-    m_page.SSImage->setGeometry((panelWidth - width) / 2, (panelHeight - height) / 2, width,
-                                height);
 }
 
 void TScreenShot::Next() {
@@ -210,15 +391,26 @@ void TScreenShot::resumeSlideshow(bool wasPlaying) {
         resume();
 }
 
+QString TScreenShot::shownPath(const QString& entry) const {
+    QString shown = entry;
+    const qsizetype at = shown.indexOf(m_paths.FrontEndDir, 0, Qt::CaseInsensitive);
+    if (at >= 0 && !m_paths.FrontEndDir.isEmpty())
+        shown.remove(at, m_paths.FrontEndDir.size());
+    return shown;
+}
+
 void TScreenShot::Delete() {
     if (m_files.isEmpty() || !hasGame())
         return;
     const bool wasPlaying = pauseSlideshow();
+    const QString file = m_files.value(current());
     if (m_prompter.confirm(
-            QStringLiteral("Are you sure you want to delete\rthe current Screenshot ?"))) {
-        const QString file = m_files.value(current());
+            QStringLiteral("Are you sure you want to delete\r%1 ?").arg(shownPath(file)))) {
         if (!file.isEmpty() && QFileInfo::exists(file)) {
-            QFile::remove(file);
+            // The desktop's trash keeps it for the user to take back; only where there is
+            // none is it gone for good.
+            if (!moveToTrash(file))
+                QFile::remove(file);
             Renumber();
         }
     }
@@ -230,7 +422,7 @@ void TScreenShot::SetAsTitle() {
     if (!m_files.isEmpty() && hasGame() &&
         m_prompter.confirm(QStringLiteral(
             "Are you sure you want to set the\rcurrent Screenshot as the Titleshot?"))) {
-        MakeTitle(m_files.value(current()), m_paths.TitlesDir, m_zipName);
+        MakeTitle(m_files.value(current()), m_paths.TitlesDir, m_paths.GameplayDir, m_zipName);
         Renumber();
     }
     resumeSlideshow(wasPlaying);

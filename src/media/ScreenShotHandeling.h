@@ -4,18 +4,25 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QLabel>
 #include <QPixmap>
 #include <QStringList>
 #include <functional>
 
 struct PathSet;
 class Prompter;
-class QLabel;
 class QPushButton;
 class QSlider;
 
-// The picture on the Screenshot page: the current picture drawn over the widget's own
-// bounds (the viewer sets them), smoothly when it is scaled.
+// The picture at `target` pixels as the viewer shows it: reduced smoothly, and enlarged
+// smoothly or, when sharp, by the nearest pixel to the largest whole factor of each side
+// and smoothly only for the rest. A picture far larger than the target is first reduced
+// a band of rows at a time, so that no 32-bit copy of it is made.
+// Null when there is no memory for it.
+QImage pictureForView(const QImage& image, QSize target, bool sharp);
+
+// The picture on the Screenshot page: the current picture over the background colour at
+// the widget's bounds (the viewer sets them), made once for each size.
 class ScreenShotImage final : public QWidget {
     Q_OBJECT
 
@@ -24,13 +31,45 @@ public:
     void setImage(QImage image);
     void clear();
     const QImage& image() const { return m_image; }
+    // What shows through the transparent parts of a picture.
+    void setBackground(const QColor& colour);
+    // Enlargements by whole factors keep their pixels sharp.
+    void setSharp(bool sharp);
+    // Makes the picture at the widget's size; false when there is no memory for it (the
+    // background shows instead).
+    bool prepare();
+
+signals:
+    // Keys on the focused picture: Left and Page Up step back (-1), Right and Page Down
+    // on (1), Space plays or pauses the slideshow, Delete deletes the picture.
+    void stepRequested(int direction);
+    void playPauseRequested();
+    void deleteRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QImage m_image;
-    QPixmap m_scaled; // the picture at the widget's size, made once per size
+    QColor m_background = Qt::black;
+    bool m_sharp = true;
+    QPixmap m_scaled;   // the picture at the widget's size
+    QSize m_failedSize; // the size it could not be made at, not tried again
+};
+
+// The line under the picture: its path and size, elided in the middle to the room it has.
+// It asks for the room of a few characters only, so a long name never widens the window.
+class ScreenShotName final : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit ScreenShotName(const QString& text, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 // The controls of the Screenshot page that the viewer works on.
@@ -56,10 +95,12 @@ public:
                 QWidget* parent = nullptr);
     Q_DISABLE_COPY_MOVE(TScreenShot)
 
-    // What the viewer reads from the window: the kinds shown, the scaling mode, and the
-    // slideshow's pause (true when it was playing) and resume.
+    // What the viewer reads from the window: the kinds shown, the scaling mode, whether
+    // enlargements keep sharp pixels, and the slideshow's pause (true when it was playing)
+    // and resume.
     std::function<ScreenshotKinds()> kinds;
     std::function<Scaling()> scaling;
+    std::function<bool()> sharp;
     std::function<bool()> pause;
     std::function<void()> resume;
     // The colour transparent parts of a picture show.
@@ -71,6 +112,9 @@ public:
     const QStringList& files() const { return m_files; }
 
     void LoadNew();
+    // LoadNew, showing `picture` when it is among the pictures (the first new shot of a
+    // run), else the current one.
+    void ShowNew(const QString& picture);
     void Load();
     bool LoadScreenShot(const QString& path);
     void Scale();
@@ -79,6 +123,8 @@ public:
     // Runs the timer dialog; the new interval in milliseconds, or interval on Cancel.
     int SetTimer(int interval);
     void TimerBarChange();
+    // Asks, naming the file, then moves the picture on show to the desktop's trash (where
+    // there is none, deletes it) and closes the gap in the gameplay numbering.
     void Delete();
     void SetAsTitle();
     void Renumber();
@@ -94,6 +140,9 @@ protected:
 private:
     bool hasGame() const { return m_currentShot != nullptr; }
     int& current() { return *m_currentShot; }
+    // The entry as the user sees it, without the front-end directory.
+    QString shownPath(const QString& entry) const;
+    void showError(const QString& text);
     bool pauseSlideshow();
     void resumeSlideshow(bool wasPlaying);
 
@@ -103,5 +152,7 @@ private:
     QString m_zipName;
     qint32* m_currentShot = nullptr;
     QStringList m_files;
+    QString m_shown; // the file of the picture on show
+    bool m_scaleFailureShown = false;
     bool m_showingError = false; // slideshow steps wait while an error box is open
 };

@@ -12,7 +12,6 @@
 #include <QStringList>
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -28,34 +27,33 @@ std::vector<Entry> filesStartingWith(const QString& dir, const QString& prefix) 
     return std::vector<Entry>(first, last);
 }
 
+bool isAsciiDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
 // From the last "." on, or nothing.
 QString extensionOf(const QString& name) {
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot < 0 ? QString() : name.mid(dot);
 }
 
-// Moves source onto target, replacing it, in one step where the system allows.
-bool moveReplacing(const QString& source, const QString& target) {
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(source).toStdString(),
-                            QFile::encodeName(target).toStdString(), error);
-    return !error;
-}
-
-// Copies source over target: the copy is made beside it and then renamed over it, so
-// a failed copy leaves the target as it was.
-bool copyReplacing(const QString& source, const QString& target) {
+// Copies source to target unless target exists in any form: the copy is made beside it
+// and then renamed into place, so a failed copy leaves nothing behind.
+bool copyNoReplace(const QString& source, const QString& target) {
     const QString temporary = target + QStringLiteral(".copying");
     QFile::remove(temporary);
-    if (!QFile::copy(source, temporary))
+    if (!QFile::copy(source, temporary)) {
+        errno = EIO; // not EEXIST: the next number would fail the same way
         return false;
-    if (moveReplacing(temporary, target))
+    }
+    if (platform::renameNoReplace(temporary, target))
         return true;
+    const int saved = errno;
     QFile::remove(temporary);
+    errno = saved;
     return false;
 }
 
-// The names in dir, lower-cased: one listing answers every question about the folder.
 // The names of the game's gameplay pictures (lower case): one listing answers every
 // question about the numbers taken.
 QSet<QString> takenNames(const QString& gameplayDir, const QString& lowerZip) {
@@ -77,6 +75,26 @@ int nextFreeNumber(const QSet<QString>& taken, const QString& lowerZip, int from
     }
 }
 
+// Files a picture as the game's next free gameplay number, keeping its extension: moved
+// when `copy` is false, else copied. Nothing is replaced: a number that turns out taken
+// is skipped. The new name (lower case), or empty when it could not be filed.
+QString fileAsGameplay(const QString& source, const QString& gameplayDir, const QString& lowerZip,
+                       QSet<QString>& taken, bool copy) {
+    const QString extension = extensionOf(source).toLower();
+    for (int number = 1;;) {
+        number = nextFreeNumber(taken, lowerZip, number);
+        const QString name = lowerZip + u'.' + NumberText(number) + extension;
+        const bool filed = copy ? copyNoReplace(source, gameplayDir + name)
+                                : platform::renameNoReplace(source, gameplayDir + name);
+        if (filed || errno == EEXIST)
+            taken.insert(name); // a name someone else took meanwhile: try the next
+        if (filed)
+            return name;
+        if (errno != EEXIST)
+            return {};
+    }
+}
+
 } // namespace
 
 QString NumberText(int number) {
@@ -89,8 +107,8 @@ QString NextGameplayName(const QString& gameplayDir, const QString& zipName) {
     return gameplayDir + lowerZip + u'.' + NumberText(n) + QStringLiteral(".pcx");
 }
 
-int CollectRunScreenshots(const QString& tempDir, const QString& gameplayDir,
-                          const QString& zipName) {
+QStringList CollectRunScreenshots(const QString& tempDir, const QString& gameplayDir,
+                                  const QString& zipName) {
     QDir().mkpath(tempDir);
     QStringList shots;
     platform::listDirectory(tempDir, [&](QStringView name, platform::EntryKind kind) {
@@ -101,23 +119,14 @@ int CollectRunScreenshots(const QString& tempDir, const QString& gameplayDir,
 
     const QString lowerZip = zipName.toLower();
     QSet<QString> taken = takenNames(gameplayDir, lowerZip);
-    int moved = 0;
-    int number = 1;
+    QStringList filed;
     for (const QString& shot : shots) {
-        for (;;) {
-            number = nextFreeNumber(taken, lowerZip, number);
-            const QString name = lowerZip + u'.' + NumberText(number) + QStringLiteral(".pcx");
-            const bool renamed = platform::renameNoReplace(tempDir + shot, gameplayDir + name);
-            if (renamed || errno == EEXIST)
-                taken.insert(name); // a name someone else took meanwhile: try the next
-            if (renamed)
-                ++moved;
-            if (renamed || errno != EEXIST)
-                break;
-        }
+        const QString name = fileAsGameplay(tempDir + shot, gameplayDir, lowerZip, taken, false);
+        if (!name.isEmpty())
+            filed.append(gameplayDir + name);
     }
     QDir().rmdir(tempDir);
-    return moved;
+    return filed;
 }
 
 bool isPictureName(QStringView name) {
@@ -127,24 +136,52 @@ bool isPictureName(QStringView name) {
                        });
 }
 
+GamePicture gamePictureName(QStringView name, QStringView zipName) {
+    if (name.size() <= zipName.size() + 1 || !name.startsWith(zipName, Qt::CaseInsensitive) ||
+        name[zipName.size()] != u'.')
+        return GamePicture::None;
+    const qsizetype lastDot = name.lastIndexOf(u'.');
+    const QStringView extension = name.mid(lastDot);
+    if (extension.size() != 4 || !isPictureName(extension))
+        return GamePicture::None;
+    if (lastDot == zipName.size())
+        return GamePicture::Plain;
+    const QStringView number = name.mid(zipName.size() + 1, lastDot - zipName.size() - 1);
+    return std::all_of(number.begin(), number.end(), isAsciiDigit) ? GamePicture::Numbered
+                                                                   : GamePicture::None;
+}
+
+namespace {
+
+// The game's pictures in dir (its only one for the kinds that have one, its gameplay
+// pictures), in name order.
+std::vector<Entry> gamePictures(const QString& dir, const QString& zipName, bool numbered) {
+    std::vector<Entry> pictures;
+    for (const Entry& entry : filesStartingWith(dir, zipName.toLower() + u'.')) {
+        const GamePicture kind = gamePictureName(entry.lower, zipName);
+        if (kind == GamePicture::Plain || (numbered && kind == GamePicture::Numbered))
+            pictures.push_back(entry);
+    }
+    return pictures;
+}
+
+} // namespace
+
 QStringList CollectScreenshots(const PathSet& paths, const QString& zipName,
                                const ScreenshotKinds& kinds) {
-    const QString prefix = zipName.toLower() + u'.';
     QStringList list;
-    // Only the first name counts: a stray file before the picture hides it.
+    // Of several pictures of a kind that has one, the first in name order shows.
     const auto single = [&](bool wanted, const QString& dir) {
         if (!wanted)
             return;
-        const std::vector<Entry> entries = filesStartingWith(dir, prefix);
-        if (!entries.empty() && isPictureName(entries.front().lower))
-            list.append(dir + entries.front().onDisk);
+        const std::vector<Entry> pictures = gamePictures(dir, zipName, false);
+        if (!pictures.empty())
+            list.append(dir + pictures.front().onDisk);
     };
     single(kinds.title, paths.TitlesDir);
     if (kinds.gameplay) {
-        for (const Entry& entry : filesStartingWith(paths.GameplayDir, prefix)) {
-            if (isPictureName(entry.lower))
-                list.append(paths.GameplayDir + entry.onDisk);
-        }
+        for (const Entry& entry : gamePictures(paths.GameplayDir, zipName, true))
+            list.append(paths.GameplayDir + entry.onDisk);
     }
     single(kinds.flyer, paths.FlyersDir);
     single(kinds.marquee, paths.MarqueesDir);
@@ -160,7 +197,7 @@ void RenumberGameplay(const QString& gameplayDir, const QString& zipName) {
     };
     std::vector<Move> moves;
     int position = 0;
-    for (const Entry& entry : filesStartingWith(gameplayDir, lowerZip + u'.')) {
+    for (const Entry& entry : gamePictures(gameplayDir, zipName, true)) {
         const QString extension = extensionOf(entry.lower);
         const QString base = entry.lower.left(entry.lower.size() - extension.size());
         const QString target = lowerZip + u'.' + NumberText(++position);
@@ -189,19 +226,24 @@ void RenumberGameplay(const QString& gameplayDir, const QString& zipName) {
     }
 }
 
-void MakeTitle(const QString& picture, const QString& titlesDir, const QString& zipName) {
-    const QString name = zipName.toLower() + extensionOf(picture).toLower();
-    const QString target = titlesDir + name;
-    const QFileInfo source(picture);
-    if (source.canonicalFilePath() == QFileInfo(target).canonicalFilePath())
-        return;
-    // The title of this extension is replaced, whatever the letter case of its name.
-    for (const Entry& entry : filesStartingWith(titlesDir, name)) {
-        if (entry.lower == name && entry.onDisk != name &&
-            QFileInfo(titlesDir + entry.onDisk).canonicalFilePath() != source.canonicalFilePath())
-            QFile::remove(titlesDir + entry.onDisk);
+bool MakeTitle(const QString& picture, const QString& titlesDir, const QString& gameplayDir,
+               const QString& zipName) {
+    const QString lowerZip = zipName.toLower();
+    const QString target = titlesDir + lowerZip + extensionOf(picture).toLower();
+    const QString source = QFileInfo(picture).canonicalFilePath();
+    if (source.isEmpty() || source == QFileInfo(target).canonicalFilePath())
+        return true;
+    // Every other title of the game goes back among its gameplay pictures, so that the
+    // chosen one is the title that shows and no picture is lost.
+    QSet<QString> taken = takenNames(gameplayDir, lowerZip);
+    for (const Entry& entry : gamePictures(titlesDir, zipName, false)) {
+        const QString title = titlesDir + entry.onDisk;
+        if (QFileInfo(title).canonicalFilePath() == source)
+            continue;
+        if (fileAsGameplay(title, gameplayDir, lowerZip, taken, false).isEmpty())
+            return false;
     }
-    moveReplacing(picture, target);
+    return platform::renameNoReplace(picture, target);
 }
 
 void MigrateScreenshotStore(const PathSet& paths, const QStringList& zipNames, Prompter& prompter) {
@@ -210,32 +252,46 @@ void MigrateScreenshotStore(const PathSet& paths, const QStringList& zipNames, P
                                          "Automatically move and rename you Screenshots?")))
         return;
     const QString oldDir = paths.FrontEndDir + QStringLiteral("pcx/");
-    // One listing of the old folder, in name order, answers every game by a search.
+    // One listing of each folder answers every game: the old one, in name order, by a
+    // search; the new ones by the names they hold, which the moves add to.
     const std::vector<Entry> entries = filesStartingWith(oldDir, QString());
-    std::vector<bool> moved(entries.size(), false);
+    const auto namesIn = [](const QString& dir) {
+        QSet<QString> names;
+        for (const Entry& entry : folderListing(dir))
+            names.insert(entry.lower);
+        return names;
+    };
+    QSet<QString> titles = namesIn(paths.TitlesDir);
+    QSet<QString> gameplay = namesIn(paths.GameplayDir);
     for (const QString& zipName : zipNames) {
         const QString lowerZip = zipName.toLower();
-        const QString prefix = lowerZip + u'0';
-        auto it = std::lower_bound(entries.begin(), entries.end(), prefix,
+        auto it = std::lower_bound(entries.begin(), entries.end(), lowerZip,
                                    [](const Entry& e, const QString& p) { return e.lower < p; });
-        int counter = 1;
-        for (; it != entries.end() && it->lower.startsWith(prefix); ++it) {
-            const size_t index = size_t(it - entries.begin());
-            if (moved[index] || !it->lower.mid(prefix.size()).contains(u'.'))
+        // The old names: zip + a two-digit number + a picture extension; "01" the title.
+        for (; it != entries.end() && it->lower.startsWith(lowerZip); ++it) {
+            const QStringView rest = QStringView(it->lower).mid(lowerZip.size());
+            if (rest.size() != 6 || !isPictureName(rest) || !isAsciiDigit(rest[0]) ||
+                !isAsciiDigit(rest[1]))
                 continue;
-            const QString extension = extensionOf(it->lower);
-            QString target;
-            if (it->lower.contains(u"01.")) {
-                target = paths.TitlesDir + lowerZip + extension;
-            } else {
-                target = paths.GameplayDir + lowerZip + u'.' + NumberText(counter) + extension;
-                ++counter;
-            }
             const QString source = oldDir + it->onDisk;
-            if (copyReplacing(source, target)) {
+            bool copied = false;
+            // A title already in place stays; the old one joins the gameplay pictures.
+            const bool hasTitle = std::any_of(
+                std::begin(kPictureExtensions), std::end(kPictureExtensions), [&](const char* ext) {
+                    return titles.contains(lowerZip + QLatin1StringView(ext));
+                });
+            if (rest.startsWith(u"01") && !hasTitle) {
+                const QString name = lowerZip + extensionOf(it->lower);
+                copied = copyNoReplace(source, paths.TitlesDir + name);
+                if (copied)
+                    titles.insert(name);
+            }
+            if (!copied)
+                copied =
+                    !fileAsGameplay(source, paths.GameplayDir, lowerZip, gameplay, true).isEmpty();
+            if (copied) {
                 QFile(source).setPermissions(QFile(source).permissions() | QFile::WriteOwner);
                 QFile::remove(source);
-                moved[index] = true;
             }
         }
     }

@@ -16,10 +16,10 @@ QString NextGameplayName(const QString& gameplayDir, const QString& zipName);
 
 // Moves the screenshots of a run (every "*.pcx" file in tempDir, in name order) to the
 // game's next free gameplay names, then removes tempDir when it is empty. A move that
-// fails leaves the file where it is; nothing ever replaces a picture. Returns how many
-// screenshots were filed.
-int CollectRunScreenshots(const QString& tempDir, const QString& gameplayDir,
-                          const QString& zipName);
+// fails leaves the file where it is; nothing ever replaces a picture. Returns the new
+// pictures' full paths, in the order they were filed.
+QStringList CollectRunScreenshots(const QString& tempDir, const QString& gameplayDir,
+                                  const QString& zipName);
 
 struct PathSet;
 class Prompter;
@@ -37,25 +37,36 @@ struct ScreenshotKinds {
 // ".jpg", ".bmp", ".png"), whatever its letter case.
 bool isPictureName(QStringView name);
 
+// Whether a file name is one of the game's pictures, without regard to case: zip + "." +
+// picture extension (Plain), or zip + "." + decimal number + "." + picture extension
+// (Numbered, a gameplay picture). Another game whose zip name begins with this one's
+// and a dot ("a.b" for "a") has pictures of its own.
+enum class GamePicture { None, Plain, Numbered };
+GamePicture gamePictureName(QStringView name, QStringView zipName);
+
 // The pictures of a game in the order they are shown: its title, its gameplay pictures
-// in name order, its flyer, marquee and cabinet. Names match zip + "." without regard
-// to case and keep their letter case from the disk. Of the title, flyer, marquee and
-// cabinet only the first name in name order counts: when that is no picture, the kind
-// has none.
+// (numbered or plain) in name order, its flyer, marquee and cabinet. Names keep their
+// letter case from the disk. Of several titles (flyers, ...) of a game in different
+// formats the first in name order shows.
 QStringList CollectScreenshots(const PathSet& paths, const QString& zipName,
                                const ScreenshotKinds& kinds);
 
-// Closes the gaps in a game's gameplay numbering (.001, .002, ...) in name order,
-// whatever the extensions. Never replaces a picture: a name still held by a file not
-// yet moved is freed first.
+// Closes the gaps in the numbering of a game's gameplay pictures (.001, .002, ...) in
+// name order, whatever their formats. Never replaces a picture: a name still held by a
+// file not yet moved is freed first.
 void RenumberGameplay(const QString& gameplayDir, const QString& zipName);
 
 // Makes a picture the game's title: moved (not copied) to the title directory as
-// zip + its extension, replacing a title of that extension. Nothing happens when it is
-// the title already.
-void MakeTitle(const QString& picture, const QString& titlesDir, const QString& zipName);
+// zip + its extension. The game's earlier titles, of any format, go back among its
+// gameplay pictures under the next free numbers, so the chosen picture is the title
+// that shows. Nothing happens when it is the title already. False when a picture could
+// not be moved (nothing is replaced then).
+bool MakeTitle(const QString& picture, const QString& titlesDir, const QString& gameplayDir,
+               const QString& zipName);
 
-// Moves the pictures of the older layout (one "pcx" folder, zip + two digits) into the
-// kinds' folders once, when the user agrees: "01." becomes the title, the others the
-// numbered gameplay pictures. zipNames are the games in list order.
+// Moves the pictures of the older layout (one "pcx" folder, zip + two digits + picture
+// extension) into the kinds' folders once, when the user agrees: "01" becomes the title
+// unless the game has one, then it joins the others as a gameplay picture under the
+// next free numbers. Nothing in the new folders is replaced. zipNames are the games in
+// list order.
 void MigrateScreenshotStore(const PathSet& paths, const QStringList& zipNames, Prompter& prompter);

@@ -124,6 +124,7 @@ void TMain::SaveViewSettings(IniDocument& ini) {
     ini.writeBool(u"Screenshot", u"ShowName", MSSCRName->isChecked());
     ini.writeBool(u"Screenshot", u"ShowControls", MSSCRControls->isChecked());
     ini.writeBool(u"Screenshot", u"Play", SToolPlay->isChecked());
+    ini.writeBool(u"Screenshot", u"Sharp", MSSCRSharp->isChecked());
 
     ini.writeBool(u"Sound", u"Music", MSSndMusic->isChecked());
     ini.writeBool(u"Sound", u"Samples", MSSndSamples->isChecked());
@@ -207,6 +208,7 @@ void TMain::LoadViewSettings(const IniDocument& ini) {
         {u"Screenshot", u"Game", &TMain::MSSCRGameplay, true},
         {u"Screenshot", u"ShowName", &TMain::MSSCRName, true},
         {u"Screenshot", u"ShowControls", &TMain::MSSCRControls, true},
+        {u"Screenshot", u"Sharp", &TMain::MSSCRSharp, true},
     };
     for (const FlagKey& flag : kChecks)
         (this->*flag.item)->setChecked(ini.readBool(flag.section, flag.key, flag.defaultValue));

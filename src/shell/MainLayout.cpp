@@ -200,7 +200,7 @@ void TMain::buildScreenShotTab() {
     connect(SSImage, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ScrSchPopup->popup(SSImage->mapToGlobal(at)); });
 
-    SSShowName = new QLabel(QStringLiteral("None"), ScreenShotTab);
+    SSShowName = new ScreenShotName(QStringLiteral("None"), ScreenShotTab);
     SSShowName->setObjectName(QStringLiteral("SSShowName"));
     SSShowName->setAlignment(Qt::AlignCenter);
     layout->addWidget(SSShowName);

@@ -149,6 +149,8 @@ void TMain::buildScreenShotMenu() {
     MSSCRStretched =
         addRadio(MenuScreenShot, scaling, "MSSCRStretched", QStringLiteral("St&reched"), 2);
     connect(scaling, &QActionGroup::triggered, this, &TMain::MenuScreenShotScalingClick);
+    MSSCRSharp = addToggle(MenuScreenShot, "MSSCRSharp", QStringLiteral("S&harp Pixels"), true);
+    connect(MSSCRSharp, &QAction::triggered, this, &TMain::MSSCRSharpClick);
     MenuScreenShot->addSeparator();
 
     const auto kind = [this](const char* name, const char* caption, Qt::Key key) {
@@ -270,4 +272,7 @@ void TMain::PlayGameSound() {
 
 void TMain::StopGameSound() {
     ::StopGameSound(*m_sound);
+    // Called before a game's run: the emulator gets the sound card while it runs, and the
+    // output opens again when the run has ended.
+    m_sound->releaseOutput();
 }

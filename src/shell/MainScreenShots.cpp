@@ -5,10 +5,12 @@
 #include "core/Prompter.h"
 #include "launch/BatchFile.h"
 #include "launch/Execfile.h"
+#include "media/GameSound.h"
 #include "media/SSconvertunit.h"
 #include "media/ScreenShotHandeling.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -28,6 +30,38 @@ TScreenShot* TMain::createScreenShot(const ScreenShotPage& page) {
     return new TScreenShot(m_paths, m_prompter, page, this);
 }
 
+void TMain::connectScreenShotPage() {
+    connect(SSImage, &ScreenShotImage::stepRequested, this,
+            [this](int direction) { direction < 0 ? SToolPrevClick() : SToolNextClick(); });
+    connect(SSImage, &ScreenShotImage::playPauseRequested, this,
+            [this] { SToolPlay->isChecked() ? SToolPauseClick() : SToolPlayClick(); });
+    connect(SSImage, &ScreenShotImage::deleteRequested, this, &TMain::MSSCRDeleteClick);
+
+    // Every run of the emulator or the converter pauses the slideshow: the window takes
+    // no input meanwhile, so a box a step opened could not be closed, and the converter
+    // deletes the pictures a step would load. The game's run also gives the sound card
+    // to the emulator.
+    connect(m_execEmu, &TExecFile::waitStarted, this, [this] { SSTimer->stop(); });
+    connect(m_execEmu, &TExecFile::waitFinished, this, [this] {
+        if (m_execEmu->isRunning())
+            return;
+        m_sound->restoreOutput();
+        if (SToolPlay->isChecked())
+            SSTimer->start();
+    });
+}
+
+void TMain::showRunScreenshots(const QString& title, const QStringList& shots) {
+    if (shots.isEmpty())
+        setStatusPanel(1, QStringLiteral("%1: no new screenshots").arg(title));
+    else if (shots.size() == 1)
+        setStatusPanel(1, QStringLiteral("%1: 1 new screenshot").arg(title));
+    else
+        setStatusPanel(1, QStringLiteral("%1: %2 new screenshots").arg(title).arg(shots.size()));
+    if (m_screenShot)
+        m_screenShot->ShowNew(shots.value(0));
+}
+
 void TMain::LoadNewScreenshots() {
     if (m_screenShot)
         m_screenShot->LoadNew();
@@ -41,6 +75,10 @@ void TMain::MenuScreenShotClick() {
 
 void TMain::MenuScreenShotScalingClick(QAction* item) {
     item->setChecked(true);
+    m_screenShot->Scale();
+}
+
+void TMain::MSSCRSharpClick() {
     m_screenShot->Scale();
 }
 
@@ -83,6 +121,11 @@ void TMain::SToolTimerClick() {
 }
 
 void TMain::SSTimerTimer() {
+    // The slideshow holds still while a menu, a pop-up or a box is open, so that a command
+    // acts on the picture that was shown when its menu opened, and while a run lasts.
+    if (QApplication::activePopupWidget() || QApplication::activeModalWidget() ||
+        m_execEmu->isRunning())
+        return;
     m_screenShot->Next();
 }
 
@@ -102,6 +145,8 @@ void TMain::ConvertScreenshots() {
         WriteBatchFile(m_paths, QStringLiteral("NConvert"),
                        m_paths.FrontEndDir + QStringLiteral("nconvert.exe"), std::nullopt);
     });
+    // The slideshow would load the pictures the converter is deleting.
+    const bool wasPlaying = m_screenShot->pause ? m_screenShot->pause() : false;
     if (written) {
         for (const char* folder : kConvertedFolders) {
             // Relative to the front-end directory, the converter's working directory: a
@@ -116,4 +161,6 @@ void TMain::ConvertScreenshots() {
         WriteBatchFile(m_paths, QStringLiteral("KALTO"), m_paths.EmuExeFile, m_paths.CaptureFile);
     });
     LoadNewScreenshots();
+    if (wasPlaying)
+        SToolPlayClick();
 }

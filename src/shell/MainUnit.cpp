@@ -116,6 +116,7 @@ void TMain::FormCreate() {
         return MSSCRStretched->isChecked() ? TScreenShot::Scaling::Stretched
                                            : TScreenShot::Scaling::Scaled;
     };
+    m_screenShot->sharp = [this] { return MSSCRSharp->isChecked(); };
     m_screenShot->pause = [this] {
         const bool playing = SToolPlay->isChecked();
         if (playing)
@@ -124,6 +125,7 @@ void TMain::FormCreate() {
     };
     m_screenShot->resume = [this] { SToolPlayClick(); };
     m_screenShot->background = kPictureBackground;
+    connectScreenShotPage();
     ScaleFormFonts(this, kMainWindowFontHeight);
     setAccessibleNames(this);
     // The list's look before any settings: Arial 9 points, the desktop's colours.

@@ -139,6 +139,7 @@ public:
     // ScreenShot and Sound menus, slideshow controls.
     void MenuScreenShotClick();
     void MenuScreenShotScalingClick(QAction* item);
+    void MSSCRSharpClick();
     void MSSCRShowClick();
     void MSSCRDeleteClick();
     void MSSCRConvertFormatClick();
@@ -205,8 +206,8 @@ protected:
     static constexpr int kLeastColumnWidth = 20;
     static int readColumnWidth(const IniDocument& ini, QStringView key, int defaultWidth);
 
-    // The selected game's music or samples, as the Sound menu chooses; stopped before
-    // an emulator run.
+    // The selected game's music or samples, as the Sound menu chooses; stopped, and the
+    // sound output closed, before a game's run.
     void PlayGameSound();
     void StopGameSound();
     // The viewer of the window's kind, made once the page exists.
@@ -214,6 +215,11 @@ protected:
     // Converts every picture of the store to PNG with the converter in the front-end
     // directory.
     void ConvertScreenshots();
+    // The viewer's keys, and the slideshow and the sound output around the runs.
+    void connectScreenShotPage();
+    // After a game: the status bar says how many shots the run made, and the viewer
+    // shows the first of them.
+    void showRunScreenshots(const QString& title, const QStringList& shots);
     // Starts the current game in the emulator and tidies up after it.
     virtual void LaunchGame() = 0;
     // Runs a file operation; a file that cannot be written is reported, and false
@@ -318,6 +324,7 @@ protected:
     QAction* MSSCROriginal = nullptr;
     QAction* MSSCRScaled = nullptr;
     QAction* MSSCRStretched = nullptr;
+    QAction* MSSCRSharp = nullptr;
     QAction* MSSCRTitle = nullptr;
     QAction* MSSCRGameplay = nullptr;
     QAction* MSSCRFlyer = nullptr;

@@ -257,10 +257,11 @@ void TMain1::LaunchGame() {
     const QString zipName = currentGame()->ZipName;
     const QString title = currentGame()->Description;
     LaunchResult result;
+    QStringList shots;
     const bool launched = reportFileErrors([&] {
         result = ::LaunchGame(
             m_paths, *m_execEmu, m_prompter, zipName, MenuEnableKaltoGui->isChecked(), m_romDirs,
-            [&] { CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName); });
+            [&] { shots = CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName); });
     });
     if (!launched)
         return;
@@ -270,6 +271,8 @@ void TMain1::LaunchGame() {
     const QString failure = failedRunText(title, result);
     if (!failure.isEmpty())
         setStatusPanel(1, failure);
+    else if (result.started)
+        showRunScreenshots(title, shots);
 }
 
 void TMain1::MenuEnableSecretGamesClick() {

@@ -2,7 +2,9 @@
 #include "TestSupport.h"
 #include "media/GameSound.h"
 #include "media/MidiCheck.h"
+#include "media/WavCheck.h"
 
+#include <QBuffer>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
@@ -46,6 +48,22 @@ QByteArray bigEndian(quint32 value, int bytes) {
 QByteArray midiHeader(quint16 format, quint16 tracks, quint16 division, quint32 length = 6) {
     return "MThd" + bigEndian(length, 4) + bigEndian(format, 2) + bigEndian(tracks, 2) +
            bigEndian(division, 2) + QByteArray(int(length) - 6 > 0 ? int(length) - 6 : 0, '\0');
+}
+
+QByteArray littleEndian(quint32 value) {
+    QByteArray out;
+    for (int i = 0; i < 4; ++i)
+        out += char(value >> (8 * i));
+    return out;
+}
+
+// A WAV file of the given chunks (each "id" + body; the size is added), with the RIFF
+// size given or, by default, as the chunks make it.
+QByteArray wav(const QList<std::pair<QByteArray, QByteArray>>& chunks, qint64 riffSize = -1) {
+    QByteArray body = "WAVE";
+    for (const auto& [id, data] : chunks)
+        body += id + littleEndian(quint32(data.size())) + data + QByteArray(data.size() % 2, '\0');
+    return "RIFF" + littleEndian(quint32(riffSize < 0 ? body.size() : riffSize)) + body;
 }
 
 QByteArray chunk(const char* tag, const QByteArray& body) {
@@ -149,6 +167,39 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(bool, playable);
         QCOMPARE(isPlayableMidi(bytes), playable);
+    }
+
+    // The WAV check: every chunk must end inside the RIFF chunk, and that inside the file.
+    void wavCheck_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("playable");
+        const QByteArray fmt(16, '\1');
+        const QByteArray samples(100, '\2');
+        QTest::newRow("demo samples") << demoSound("Sound/lumabolt.wav") << true;
+        QTest::newRow("odd chunk with its pad byte")
+            << wav({{"fmt ", fmt}, {"LIST", "abc"}, {"data", samples}}) << true;
+        QTest::newRow("data claims 4 GB")
+            << wav({{"fmt ", fmt}, {"data", samples}}).replace(40, 4, littleEndian(0xFFFFFFF0))
+            << false;
+        QTest::newRow("a list chunk claims 4 GB")
+            << wav({{"fmt ", fmt}, {"LIST", "abcd"}, {"data", samples}})
+                   .replace(40, 4, littleEndian(0xFFFFFFF0))
+            << false;
+        QTest::newRow("RIFF size beyond the file")
+            << wav({{"fmt ", fmt}, {"data", samples}}, 0xFFFFFFF0) << false;
+        QTest::newRow("cut short") << wav({{"fmt ", fmt}, {"data", samples}}).chopped(1) << false;
+        QTest::newRow("no data") << wav({{"fmt ", fmt}}) << false;
+        QTest::newRow("short format") << wav({{"fmt ", "1234"}, {"data", samples}}) << false;
+        QTest::newRow("not WAVE") << wav({{"fmt ", fmt}, {"data", samples}}).replace(8, 4, "AVI ")
+                                  << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+    void wavCheck() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, playable);
+        QBuffer device(&file);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        QCOMPARE(isPlayableWav(device), playable);
     }
 
     void soundFileByChoiceAndName() {
@@ -269,6 +320,9 @@ private slots:
         QTest::newRow("zero-length file") << "broken.mid" << QByteArray();
         QTest::newRow("WAV named .mid") << "broken.mid" << demoSound("Sound/lumabolt.wav");
         QTest::newRow("not a WAV") << "broken.wav" << QByteArray("RIFF\x04\0\0\0WAVE", 12);
+        QByteArray claims = demoSound("Sound/lumabolt.wav");
+        claims.replace(40, 4, "\xf0\xff\xff\xff");
+        QTest::newRow("WAV data claiming 4 GB") << "broken.wav" << claims;
         QTest::newRow("MIDI named .wav") << "broken.wav" << good;
     }
 

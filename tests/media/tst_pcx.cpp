@@ -2,6 +2,7 @@
 #include "core/FileError.h"
 #include "media/PCX.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -324,6 +325,8 @@ private slots:
         QTest::newRow("65536 high") << header(8, 3, 1, 65536, 1) << QString();
         QTest::newRow("32768 lines") << header(1, 1, 8, 32768, 1) << QString();
         QTest::newRow("over 256 MB") << header(8, 3, 65535, 2000, 65535) << QString();
+        QTest::newRow("1 bit, more pixels than shown")
+            << header(1, 1, 8193, 4096, 1025) << QString();
     }
 
     void errors() {
@@ -372,9 +375,17 @@ private slots:
             for (int x = 0; x < width; ++x)
                 expected << uchar(line[x]);
         }
-        const QByteArray file = header(8, planes, width, height, bytesPerLine) + data +
-                                (planes == 1 ? trailingPalette({}) : QByteArray());
-        QCOMPARE(valuesOf(decodePcx(file), true), expected);
+        QByteArray file = header(8, planes, width, height, bytesPerLine) + data +
+                          (planes == 1 ? trailingPalette({}) : QByteArray());
+        const QImage whole = decodePcx(file);
+        QCOMPARE(valuesOf(whole, true), expected);
+        // Read a block at a time, a run may be cut anywhere: the same picture.
+        QBuffer device(&file);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        for (const qsizetype blockBytes : {1, 2, 5, 64}) {
+            QVERIFY(device.seek(0));
+            QCOMPARE(readPcx(device, blockBytes), whole);
+        }
     }
 
     void largestSizes() {

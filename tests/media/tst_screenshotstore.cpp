@@ -79,7 +79,9 @@ private slots:
         m_dir->writeFile(QStringLiteral("StartKaltoTemp/b.PCX"), "shot b");
         m_dir->writeFile(QStringLiteral("StartKaltoTemp/a.pcx"), "shot a");
 
-        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("MyGame")), 3);
+        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("MyGame")),
+                 (QStringList{m_gameplay + "mygame.002.pcx", m_gameplay + "mygame.004.pcx",
+                              m_gameplay + "mygame.005.pcx"}));
 
         QCOMPARE(QDir(m_gameplay).entryList(QDir::Files, QDir::Name),
                  (QStringList{"mygame.001.pcx", "mygame.002.pcx", "mygame.003.bmp",
@@ -99,7 +101,7 @@ private slots:
         m_dir->writeFile(QStringLiteral("StartKaltoTemp/shot.pcx"), "shot");
         m_dir->makeDir(QStringLiteral("StartKaltoTemp/folder.pcx"));
 
-        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("mygame")), 1);
+        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("mygame")).size(), 1);
         QCOMPARE(m_dir->readFile(QStringLiteral("Gameplay/mygame.001.pcx")), "shot");
         QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
                  (QStringList{"folder.pcx", "notes.txt"}));
@@ -114,7 +116,8 @@ private slots:
         m_dir->writeFile(QStringLiteral("Gameplay/MyGame.002.PCX"), "old 2");
         m_dir->writeFile(QStringLiteral("StartKaltoTemp/a.pcx"), "shot a");
 
-        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("mygame")), 1);
+        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("mygame")),
+                 QStringList{m_gameplay + "mygame.003.pcx"});
 
         QVERIFY(QFileInfo(m_gameplay + QStringLiteral("mygame.001.pcx")).isSymLink());
         QVERIFY(!QFileInfo::exists(m_dir->file(QStringLiteral("nowhere"))));
@@ -155,16 +158,16 @@ private slots:
         m_dir->writeFile(QStringLiteral("StartKaltoTemp/a.pcx"), "shot a");
         m_dir->writeFile(QStringLiteral("StartKaltoTemp/b.pcx"), "shot b");
 
-        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("mygame")), 0);
+        QVERIFY(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("mygame")).isEmpty());
         QCOMPARE(m_dir->readFile(QStringLiteral("StartKaltoTemp/a.pcx")), "shot a");
         QCOMPARE(m_dir->readFile(QStringLiteral("StartKaltoTemp/b.pcx")), "shot b");
         QVERIFY(!QFileInfo::exists(m_gameplay));
 
         // A run without a temp folder at all files nothing and leaves none behind.
         const QString none = m_dir->file(QStringLiteral("NoTemp/"));
-        QCOMPARE(CollectRunScreenshots(none, m_dir->file(QStringLiteral("StartKaltoTemp/")),
-                                       QStringLiteral("mygame")),
-                 0);
+        QVERIFY(CollectRunScreenshots(none, m_dir->file(QStringLiteral("StartKaltoTemp/")),
+                                      QStringLiteral("mygame"))
+                    .isEmpty());
         QVERIFY(!QFileInfo::exists(none));
     }
 

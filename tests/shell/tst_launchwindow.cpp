@@ -9,6 +9,7 @@
 #include "core/IniDocument.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "launch/Execfile.h"
 #include "launch/SettingsPanel.h"
 #include "media/GameSound.h"
 #include "shell/MainUnit1.h"
@@ -129,7 +130,7 @@ private slots:
         QVERIFY(m_dir->readFile(QStringLiteral("Gameplay/lumabolt.002.pcx")).startsWith('\x0a'));
         QCOMPARE(m_prompter->shown.size(), 0);
         QCOMPARE(m_prompter->beeps, 0);
-        QCOMPARE(statusPanel(1), statusPanelText());
+        QCOMPARE(statusPanel(1), QStringLiteral("Luma Bolt: 2 new screenshots"));
         QCOMPARE(m_main->romDirs()[0], QStringLiteral("roms/"));
     }
 
@@ -612,6 +613,38 @@ private slots:
         action("MSSndMusic")->trigger();
         QVERIFY(!player.isPlaying());
         QCOMPARE(m_prompter->beeps, 1);
+    }
+
+    // Before the emulator starts the sound stops and the sound output closes, so that the
+    // emulator can have the sound card; after the run the output is open again, silent
+    // until the next selection.
+    void soundOutputIsFreeDuringTheRun() {
+        for (const auto& [path, bytes] : demo::demoSounds()) {
+            if (path == "Sound/lumabolt.wav")
+                m_dir->writeFile(QStringLiteral("Sound/lumabolt.wav"),
+                                 QByteArray::fromStdString(bytes));
+        }
+        start();
+        action("MSSndSamples")->trigger();
+        select("lumabolt");
+        GameSoundPlayer& player = m_main->soundPlayer();
+        if (!player.isPlaying())
+            QSKIP("no sound output here");
+        ScopedEnv slow("KALTO_SIM_SLEEP_MS", "200");
+        QList<bool> duringRun; // running, playing, output open
+        connect(m_main->ExecEmu(), &TExecFile::waitStarted, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                duringRun = {m_main->ExecEmu()->isRunning(), player.isPlaying(),
+                             player.outputOpen()};
+            });
+        });
+        button()->click();
+        QCOMPARE(duringRun, (QList<bool>{true, false, false}));
+        QVERIFY(player.outputOpen());
+        QVERIFY(!player.isPlaying());
+        select("cogrider");
+        select("lumabolt");
+        QVERIFY(player.isPlaying());
     }
 
 private:

@@ -501,14 +501,15 @@ private slots:
                               "MSReportNeeded=&Report Needed Stuff", "-",
                               "MenuRomCheck=&Check all romsets for CRC32 and Filesize"}));
         QCOMPARE(menu("MenuScreenShot"),
-                 (QStringList{
-                     "MSSCROriginal=Or&iginal [ ]", "MSSCRScaled=&Scaled [x]",
-                     "MSSCRStretched=St&reched [ ]", "-", "MSSCRTitle=&Title Ctrl+1 [x]",
-                     "MSSCRGameplay=&Gameplay Ctrl+2 [x]", "MSSCRFlyer=&Flyer Ctrl+3 [x]",
-                     "MSSCRMarquee=&Marquee Ctrl+4 [x]", "MSSCRCabinet=&Cabinet Ctrl+5 [x]", "-",
-                     "MSSCRDelete=&Delete current screenshot", "MSSCRConvertFormat=Con&vert Format",
-                     "-", "MSSCRControls=Show C&ontrols Ctrl+C [x]",
-                     "MSSCRName=Show &Name && Dimensions Ctrl+F [x]"}));
+                 (QStringList{"MSSCROriginal=Or&iginal [ ]", "MSSCRScaled=&Scaled [x]",
+                              "MSSCRStretched=St&reched [ ]", "MSSCRSharp=S&harp Pixels [x]", "-",
+                              "MSSCRTitle=&Title Ctrl+1 [x]", "MSSCRGameplay=&Gameplay Ctrl+2 [x]",
+                              "MSSCRFlyer=&Flyer Ctrl+3 [x]", "MSSCRMarquee=&Marquee Ctrl+4 [x]",
+                              "MSSCRCabinet=&Cabinet Ctrl+5 [x]", "-",
+                              "MSSCRDelete=&Delete current screenshot",
+                              "MSSCRConvertFormat=Con&vert Format", "-",
+                              "MSSCRControls=Show C&ontrols Ctrl+C [x]",
+                              "MSSCRName=Show &Name && Dimensions Ctrl+F [x]"}));
         QCOMPARE(menu("Sound1"),
                  (QStringList{"MSSndMusic=&Music Ctrl+M [x]", "MSSndSamples=&Samples Ctrl+S [ ]",
                               "MSSndNone=&No Sound Ctrl+N [ ]"}));

@@ -90,6 +90,7 @@ private slots:
         action("MSSCRTitle")->trigger();
         action("MSSCRName")->trigger();
         button("SToolPause")->click();
+        action("MSSCRSharp")->trigger();
         action("MSSndSamples")->trigger();
         view()->setColumnWidth(GameListModel::NameColumn, 200);
         action("MenuEnableKaltoGui")->trigger();
@@ -112,7 +113,7 @@ private slots:
             "CurrentGame=alpha\r\n\r\n"
             "[Screenshot]\r\nOriginal=0\r\nScaled=0\r\nStretched=1\r\nTimer=2\r\nTitle=0\r\n"
             "Flyer=1\r\nMarquee=1\r\nCabinet=1\r\nGame=1\r\nShowName=0\r\nShowControls=1\r\n"
-            "Play=0\r\n\r\n"
+            "Play=0\r\nSharp=0\r\n\r\n"
             "[Sound]\r\nMusic=0\r\nSamples=1\r\nNone=0\r\n\r\n"
             "[Columns]\r\nName=200\r\nZipName=70\r\nManufacturer=90\r\nYear=50\r\nCheats=50\r\n"
             "Zipdate=110\r\n\r\n"
@@ -142,6 +143,7 @@ private slots:
         action("MSTabsheet")->trigger();
         action("MSSCROriginal")->trigger();
         action("MSSCRControls")->trigger();
+        action("MSSCRSharp")->trigger();
         action("MSSndNone")->trigger();
         // No full romcheck now: the installed flags follow the marks, and zeta's is bad.
         m_main->games().FindGame(u"zeta")->BadRomcheck = true;
@@ -166,6 +168,7 @@ private slots:
         QVERIFY(action("MSSCROriginal")->isChecked());
         QVERIFY(!action("MSSCRScaled")->isChecked());
         QVERIFY(!action("MSSCRControls")->isChecked());
+        QVERIFY(!action("MSSCRSharp")->isChecked());
         QVERIFY(action("MSSndNone")->isChecked());
         QVERIFY(action("MenuMergedRomsetsSupport")->isChecked());
         QVERIFY(action("EnableWibbleKaltoGUIonly1")->isChecked()); // from the emulator's file

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     try {
-        savePngPicture(picture.image, out);
+        savePngPicture(picture.image, out, kPictureBackground);
     } catch (const FileError& error) {
         std::fprintf(stderr, "%s\n", error.message().toLocal8Bit().constData());
         return 1;
