@@ -95,6 +95,7 @@ private slots:
             {u"Alpha"_s, u"abc"_s, true, false},
             {longTitle, u"abcd"_s, false, true},
             {u"Dotted"_s, u"a.b"_s, true, true},
+            {u"Alpha Again"_s, u"ABC"_s, true, false}, // abc's files are its files too
         };
         const QStringList report = lines(games, m_paths, heading);
         const auto section = [&](const QString& title) {
@@ -113,8 +114,8 @@ private slots:
         QCOMPARE(section(u"Missing Titles"_s).second,
                  QStringList{u"Dotted"_s.leftJustified(40) + u" | a.b.jpg/pcx/png/bmp"_s});
         QCOMPARE(section(u"Missing Flyers"_s).second.size(), 2);
-        QCOMPARE(section(u"Missing Marquees"_s).second.size(), 2);
-        QCOMPARE(section(u"Missing Cabinets"_s).second.size(), 3); // "abc" has no extension
+        QCOMPARE(section(u"Missing Marquees"_s).second.size(), 3);
+        QCOMPARE(section(u"Missing Cabinets"_s).second.size(), 4); // "abc" has no extension
         QCOMPARE(section(u"Missing Gameplayshots"_s).first,
                  u"2 Missing Gameplayshots in directory "_s + m_paths.GameplayDir);
         QCOMPARE(
