@@ -68,10 +68,12 @@ void TGameObjectList::FreeAll() {
     m_namesPlainAndDistinct = true;
 }
 
-void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool badByDefault) {
+void TGameObjectList::ReadSettingsSections(const IniDocument& settings) {
     for (TGameObject* game : m_order) {
-        game->BadRomcheck = settings.readBool(game->ZipName, u"BadRomcheck", badByDefault);
+        game->BadRomcheck = settings.readBool(game->ZipName, u"BadRomcheck", false);
         game->CurScrShot = settings.readInteger(game->ZipName, u"CurScrShot", 0);
+        game->GoodRomcheck =
+            !game->BadRomcheck && settings.readBool(game->ZipName, u"GoodRomcheck", false);
     }
 }
 
@@ -86,18 +88,23 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         for (TGameObject* game : m_order) {
             settings.writeBool(game->ZipName, u"BadRomcheck", game->BadRomcheck);
             settings.writeInteger(game->ZipName, u"CurScrShot", game->CurScrShot);
+            // A game sharing the section with a good one must not read back as good.
+            if (game->GoodRomcheck || settings.keyExists(game->ZipName, u"GoodRomcheck"))
+                settings.writeBool(game->ZipName, u"GoodRomcheck", game->GoodRomcheck);
         }
         return settings.serialize();
     }
     const QByteArray head = settings.serialize();
     static constexpr QByteArrayView kBad = "]\r\nBadRomcheck=";
     static constexpr QByteArrayView kShot = "\r\nCurScrShot=";
+    static constexpr QByteArrayView kGood = "\r\nGoodRomcheck=1";
     static constexpr QByteArrayView kEnd = "\r\n\r\n";
     // Room for the longest each section can be (a UTF-16 unit is at most three bytes of
     // UTF-8), then the bytes in place and the size cut to what was written.
     qsizetype room = head.size();
     for (const TGameObject* game : m_order)
-        room += 1 + 3 * game->ZipName.size() + kBad.size() + 1 + kShot.size() + 11 + kEnd.size();
+        room += 1 + 3 * game->ZipName.size() + kBad.size() + 1 + kShot.size() + 11 + kGood.size() +
+                kEnd.size();
     QByteArray text(room, Qt::Uninitialized);
     char* out = text.data();
     const auto put = [&out](QByteArrayView bytes) {
@@ -118,6 +125,8 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         *out++ = game->BadRomcheck ? '1' : '0';
         put(kShot);
         out = std::to_chars(out, out + 11, game->CurScrShot).ptr;
+        if (game->GoodRomcheck)
+            put(kGood);
         put(kEnd);
     }
     text.truncate(out - text.constData());

@@ -23,6 +23,7 @@ public:
     qint32 CurScrShot = 0;
     bool Installed = false;
     bool BadRomcheck = false;
+    bool GoodRomcheck = false; // the last romcheck that named the game found its set good
     bool HasCheats = false;
 };
 
@@ -50,10 +51,12 @@ public:
     void UpdateFlags(RomsetFinder& romsets, bool mergedRomsetsSupport, const QString& cheatsFile);
 
     // Each game's own section of the front-end settings file, named by its zip name:
-    // "BadRomcheck" (missing: badByDefault) and "CurScrShot" (missing: 0).
-    void ReadSettingsSections(const IniDocument& settings, bool badByDefault);
+    // "BadRomcheck", "CurScrShot" and "GoodRomcheck", each missing reading as 0. A game
+    // that no romcheck named is neither bad nor good.
+    void ReadSettingsSections(const IniDocument& settings);
     // The bytes of the settings file: the document, then every game's section in list
-    // order, written as writeString would write them into it.
+    // order, written as writeString would write them into it. "GoodRomcheck" is written
+    // only for a game that has it, so that the file stays small.
     QByteArray WithSettingsSections(IniDocument& settings) const;
 
     qsizetype count() const { return qsizetype(m_order.size()); }

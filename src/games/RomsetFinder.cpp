@@ -13,6 +13,11 @@ std::pair<QString, QString> splitPath(const QString& path) {
     return {path.left(slash + 1), path.mid(slash + 1)};
 }
 
+bool isOwnArchive(const TGameObject& game, const QString& archive) {
+    return archive == game.ZipName ||
+           (!game.Archives.isEmpty() && archive == game.Archives.first());
+}
+
 } // namespace
 
 void RomsetFinder::setRomDirs(const RomDirs& dirs) {
@@ -124,6 +129,11 @@ bool RomsetFinder::isOnDisk(const TGameObject& game) {
     return find(game, nullptr) != NameIndex::kMissing;
 }
 
+bool RomsetFinder::ownOnDisk(const TGameObject& game) {
+    const QString* archive = nullptr;
+    return find(game, &archive) != NameIndex::kMissing && isOwnArchive(game, *archive);
+}
+
 RomsetLocation RomsetFinder::locate(const TGameObject& game) {
     const QString* archive = nullptr;
     const qint32 hit = find(game, &archive);
@@ -172,7 +182,10 @@ void RomsetFinder::reindex(const QString& parent, QStringView leaf) {
 }
 
 void CheckInstalled(TGameObject& game, RomsetFinder& romsets, bool mergedRomsetsSupport) {
-    game.Installed = mergedRomsetsSupport ? !game.BadRomcheck : romsets.isOnDisk(game);
+    if (mergedRomsetsSupport)
+        game.Installed = !game.BadRomcheck && (game.GoodRomcheck || romsets.ownOnDisk(game));
+    else
+        game.Installed = romsets.isOnDisk(game);
 }
 
 QDateTime romsetFileDate(const RomsetLocation& location) {

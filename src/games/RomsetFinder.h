@@ -48,6 +48,9 @@ public:
     QString FindRomset(const TGameObject& game) { return locate(game).path; }
     // Whether the game's romset is on disk: locate() without forming its path.
     bool isOnDisk(const TGameObject& game);
+    // Whether the romset found is the game's own: found under its zip name or its first
+    // archive name. One found under a later archive name is a parent's.
+    bool ownOnDisk(const TGameObject& game);
 
     // Keeps the listings true after the program renamed a romset file itself.
     void noteRenamed(const RomsetLocation& from, const QString& newLeaf);
@@ -91,7 +94,10 @@ private:
     std::vector<std::unique_ptr<QString>> m_renamedLeaves; // text of leaves made by renames
 };
 
-// Sets game.Installed: from the disk, or with merged romsets support from the romcheck.
+// Sets game.Installed from the disk. With merged romsets support a game counts as
+// installed when a romcheck named its romset good, or when its own romset is on disk
+// and no romcheck named it bad: a merged clone's files lie in its parent's set, where
+// only a romcheck can tell that they are all there.
 void CheckInstalled(TGameObject& game, RomsetFinder& romsets, bool mergedRomsetsSupport);
 
 // The modification time of a romset file, or an invalid date for a directory or none.

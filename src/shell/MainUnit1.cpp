@@ -9,6 +9,7 @@
 #include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "games/ListInfoImport.h"
 #include "games/RomcheckResults.h"
 #include "launch/EmulatorConfig.h"
 #include "launch/Launch.h"
@@ -166,8 +167,7 @@ void TMain1::LoadFrontEndSettings() {
         GameList->setColumnWidth(column.column,
                                  ini.readInteger(u"Columns", column.key, column.defaultWidth));
     LoadViewSettings(ini);
-    // A game never romchecked counts as bad while merged romsets are supported.
-    m_games.ReadSettingsSections(ini, MenuMergedRomsetsSupport->isChecked());
+    m_games.ReadSettingsSections(ini);
     bool wibble = false;
     m_romDirs = ReadRomDirs(m_paths.EmuCfgFile, &wibble);
     EnableWibbleKaltoGUIonly1->setChecked(wibble);
@@ -197,9 +197,11 @@ void TMain1::MenuMergedRomsetsSupportClick() {
                        "romchecks of the games.\r\rTo make sure the romcheck statusses are\r"
                        "up to date, you should do a full romcheck.\r\rDo you want to perform "
                        "a full romcheck now?"));
-    if (answer == Prompter::Answer::Yes)
-        MenuRomCheckClick();
-    else if (answer == Prompter::Answer::No)
+    // Without a new report the marks say nothing about sets the old check never saw.
+    if (answer == Prompter::Answer::Yes) {
+        if (!checkAllRomsets())
+            MenuMergedRomsetsSupport->setChecked(false);
+    } else if (answer == Prompter::Answer::No)
         MenuCheckForInstalledGamesClick();
     else // Cancel, or the box closed
         MenuMergedRomsetsSupport->setChecked(false);
@@ -305,7 +307,7 @@ void TMain1::MSReportNeededClick() {
         openDocument(report);
 }
 
-bool TMain1::runRomcheck(const QString& arguments) {
+bool TMain1::runRomcheck(const QString& arguments, QString& statusNote) {
     const RomcheckRun run = RunRomcheck(m_paths, *m_execEmu, arguments);
     if (!run.started)
         return false; // the runner said so
@@ -313,29 +315,42 @@ bool TMain1::runRomcheck(const QString& arguments) {
         m_prompter.error(run.failure);
         return false;
     }
+    statusNote = run.note;
     return reportFileErrors([this] { ReadRomcheckResults(m_games, m_paths.RomcheckFile); });
 }
 
 void TMain1::MenuRomCheckClick() {
-    if (!runRomcheck(QStringLiteral("-romcheck")))
-        return;
+    checkAllRomsets();
+}
+
+bool TMain1::checkAllRomsets() {
+    QString note;
+    if (!runRomcheck(QStringLiteral("-romcheck"), note))
+        return false;
     // With merged romsets the installed state follows the romcheck.
     if (MenuMergedRomsetsSupport->isChecked())
         MenuCheckForInstalledGamesClick();
     FillGameList();
+    if (!note.isEmpty())
+        setStatusPanel(1, note);
     if (m_prompter.confirm(QStringLiteral("Do you want to see the\rFull Romcheck Report ?")))
         openDocument(m_paths.RomcheckFile);
+    return true;
 }
 
 void TMain1::RomcheckButtonClick() {
     if (!currentGame())
         return;
-    if (!runRomcheck(QStringLiteral("-romcheck %1 -verbose").arg(currentGame()->ZipName)))
+    QString note;
+    if (!runRomcheck(QStringLiteral("-romcheck %1 -verbose").arg(currentGame()->ZipName), note))
         return;
     FillGameList();
+    if (!note.isEmpty())
+        setStatusPanel(1, note);
     QFile report(m_paths.RomcheckFile);
     if (report.open(QIODevice::ReadOnly))
-        RomcheckMemo->setPlainText(QString::fromLocal8Bit(report.readAll()));
+        RomcheckMemo->setPlainText(
+            decodeEmulatorText(withoutByteOrderMark(QByteArrayView(report.readAll()))));
     GameList->currentView()->setFocus();
 }
 

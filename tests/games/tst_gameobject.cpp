@@ -69,6 +69,7 @@ private slots:
         for (qsizetype i = 0; i < names.size(); ++i) {
             auto g = game(names[i]);
             g->BadRomcheck = i % 2;
+            g->GoodRomcheck = i % 4 == 0;
             g->CurScrShot = int(i * 1000 - 1);
             list.AddGame(std::move(g));
         }
@@ -81,6 +82,8 @@ private slots:
         for (TGameObject* g : list) {
             expected.writeBool(g->ZipName, u"BadRomcheck", g->BadRomcheck);
             expected.writeInteger(g->ZipName, u"CurScrShot", g->CurScrShot);
+            if (g->GoodRomcheck || expected.keyExists(g->ZipName, u"GoodRomcheck"))
+                expected.writeBool(g->ZipName, u"GoodRomcheck", g->GoodRomcheck);
         }
         IniDocument settings = head();
         const QByteArray text = list.WithSettingsSections(settings);
@@ -88,9 +91,11 @@ private slots:
 
         // And back: every game reads its own section (or the one it shares).
         const IniDocument back = IniDocument::fromBytes(text);
-        list.ReadSettingsSections(back, true);
-        for (TGameObject* g : list)
+        list.ReadSettingsSections(back);
+        for (TGameObject* g : list) {
             QCOMPARE(g->CurScrShot, back.readInteger(g->ZipName, u"CurScrShot", -7));
+            QCOMPARE(g->GoodRomcheck, back.readBool(g->ZipName, u"GoodRomcheck", false));
+        }
     }
 
     void updateFlagsSetsCheatsAndInstalled() {
@@ -120,18 +125,35 @@ private slots:
         QVERIFY(!list.at(0)->HasCheats);
     }
 
+    // With merged romsets a game is installed when a romcheck named it good, or when its
+    // own set is on disk and no romcheck named it bad; a game no romcheck named, whose
+    // set is only its parent's, is not.
     void mergedRomsetsFollowTheRomcheck() {
+        FrontEndDir dir;
+        dir.writeFile(QStringLiteral("roms/parent.zip"), "");
+        dir.writeFile(QStringLiteral("roms/ownbad.zip"), "");
         TGameObjectList list;
-        list.AddGame(game(QStringLiteral("good")));
-        list.AddGame(game(QStringLiteral("bad")));
-        list.at(1)->BadRomcheck = true;
+        const QString parent = QStringLiteral("parent");
+        list.AddGame(game(QStringLiteral("named"), {QStringLiteral("named"), parent}));
+        list.AddGame(game(QStringLiteral("unnamed"), {QStringLiteral("unnamed"), parent}));
+        list.AddGame(game(parent, {parent}));
+        list.AddGame(game(QStringLiteral("ownbad"), {QStringLiteral("ownbad")}));
+        list.AddGame(game(QStringLiteral("nowhere"), {QStringLiteral("nowhere")}));
+        list.at(0)->GoodRomcheck = true;
+        list.at(3)->BadRomcheck = true;
         RomsetFinder romsets;
+        romsets.setRomDirs({dir.file(QStringLiteral("roms/")), {}, {}, {}});
         list.UpdateFlags(romsets, true, QString());
-        // Nothing is on disk: with merged romsets the romcheck alone decides.
-        QVERIFY(list.at(0)->Installed);
-        QVERIFY(!list.at(1)->Installed);
+        QList<bool> installed;
+        for (const TGameObject* g : list)
+            installed.append(g->Installed);
+        QCOMPARE(installed, (QList<bool>{true, false, true, false, false}));
+        // Without merged romsets the disk alone decides.
         list.UpdateFlags(romsets, false, QString());
-        QVERIFY(!list.at(0)->Installed);
+        installed.clear();
+        for (const TGameObject* g : list)
+            installed.append(g->Installed);
+        QCOMPARE(installed, (QList<bool>{true, true, true, true, false}));
     }
 };
 

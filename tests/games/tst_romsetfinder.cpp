@@ -200,6 +200,9 @@ private slots:
         CheckInstalled(*there, finder, true);
         CheckInstalled(*none, finder, true);
         QVERIFY(!there->Installed);
+        QVERIFY(!none->Installed); // never named good by a romcheck
+        none->GoodRomcheck = true;
+        CheckInstalled(*none, finder, true);
         QVERIFY(none->Installed);
     }
 
