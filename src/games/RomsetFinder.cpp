@@ -4,6 +4,8 @@
 #include "core/Platform.h"
 
 #include <QLocale>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -209,22 +211,24 @@ QString romsetDateText(const QDateTime& utc) {
     return text;
 }
 
-int RenameRomsets(const TGameObjectList& games, RomsetFinder& romsets, RomsetNames names) {
+QString RomsetRename::target() const {
+    return platform::directoryPart(from.path) + fileName;
+}
+
+std::vector<RomsetRename> PlanRomsetRenames(const TGameObjectList& games, RomsetFinder& romsets,
+                                            RomsetNames names) {
     // Sets may have been moved or renamed since the last check: look at the disk now.
     romsets.rescan();
-    int renamed = 0;
+    std::vector<RomsetRename> renames;
     for (const auto& game : games) {
         if (!game->Installed)
             continue;
-        const RomsetLocation old = romsets.locate(*game);
+        RomsetLocation old = romsets.locate(*game);
         // Only zip files are renamed; a game installed through the romcheck alone has
-        // nothing on disk.
-        if (!old.isValid() || old.isDirectory)
-            continue;
-        // A clone finds its parent's set under a later archive name; renaming that set
-        // to the clone's name would take it away from the parent and its other clones.
-        if (old.archive != game->ZipName &&
-            (game->Archives.isEmpty() || old.archive != game->Archives.first()))
+        // nothing on disk. A clone finds its parent's set under a later archive name;
+        // renaming that set to the clone's name would take it away from the parent and
+        // its other clones.
+        if (!old.isValid() || old.isDirectory || !isOwnArchive(*game, old.archive))
             continue;
         QString name;
         if (names == RomsetNames::Long) {
@@ -236,14 +240,24 @@ int RenameRomsets(const TGameObjectList& games, RomsetFinder& romsets, RomsetNam
         }
         if (!platform::isSafeFileName(name))
             continue;
-        const QString fileName = name + QStringLiteral(".zip");
-        const QString target = platform::directoryPart(old.path) + fileName;
-        if (target == old.path)
-            continue;
-        if (platform::renameNoReplace(old.path, target)) {
-            ++renamed;
-            romsets.noteRenamed(old, fileName);
-        }
+        RomsetRename rename{std::move(old), name + QStringLiteral(".zip")};
+        if (rename.target() != rename.from.path)
+            renames.push_back(std::move(rename));
     }
-    return renamed;
+    return renames;
+}
+
+RomsetRenameOutcome RenameRomsets(const std::vector<RomsetRename>& renames, RomsetFinder& romsets) {
+    RomsetRenameOutcome outcome;
+    for (const RomsetRename& rename : renames) {
+        if (platform::renameNoReplace(rename.from.path, rename.target())) {
+            ++outcome.renamed;
+            romsets.noteRenamed(rename.from, rename.fileName);
+            continue;
+        }
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        outcome.failed.append(
+            QStringLiteral("%1 to %2: %3").arg(rename.from.path, rename.fileName, reason));
+    }
+    return outcome;
 }

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 #include <vector>
@@ -107,10 +108,27 @@ QString romsetDateText(const QDateTime& date);
 
 enum class RomsetNames { Long, Short };
 
-// Renames every installed game's romset zip to its first archive name (Long) or its
-// zip name (Short), in the directory where it lies now. Only a set found under the
-// game's zip name or its first archive name is the game's own: one found under a later
-// archive name is its parent's and stays. Directories, targets that exist in any form
-// and games without a name to use are left alone; nothing is reported, nothing is
-// ever copied or replaced. Returns how many files were renamed.
-int RenameRomsets(const class TGameObjectList& games, RomsetFinder& romsets, RomsetNames names);
+// One romset zip to be given another name in the directory where it lies.
+struct RomsetRename {
+    RomsetLocation from;
+    QString fileName; // the new name, ".zip" included
+
+    QString target() const;
+};
+
+// What renaming every installed game's romset zip to its first archive name (Long) or
+// its zip name (Short) would do, looking at the disk now. Only a game's own set is
+// renamed (see ownOnDisk): one found under a later archive name is its parent's and
+// stays. Directories, sets that have the name already and games without a name to use
+// are left out.
+std::vector<RomsetRename> PlanRomsetRenames(const class TGameObjectList& games,
+                                            RomsetFinder& romsets, RomsetNames names);
+
+struct RomsetRenameOutcome {
+    int renamed = 0;
+    QStringList failed; // "<path> to <new name>: <the system's reason>"
+};
+
+// Carries the renames out. A target that exists in any form is left alone, and so is
+// its set: nothing is ever copied or replaced.
+RomsetRenameOutcome RenameRomsets(const std::vector<RomsetRename>& renames, RomsetFinder& romsets);

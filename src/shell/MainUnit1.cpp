@@ -284,15 +284,45 @@ void TMain1::MenuEnableSecretGamesClick() {
 }
 
 void TMain1::MenuRenameLongClick() {
-    RenameRomsets(m_games, m_romsets, RomsetNames::Long);
-    m_prompter.information(
-        QStringLiteral("All installed romsets have been\rrenamed to their long filenames."));
+    renameRomsets(RomsetNames::Long);
 }
 
 void TMain1::MenuRenameShortClick() {
-    RenameRomsets(m_games, m_romsets, RomsetNames::Short);
-    m_prompter.information(
-        QStringLiteral("All installed romsets have been\rrenamed to their short filenames."));
+    renameRomsets(RomsetNames::Short);
+}
+
+void TMain1::renameRomsets(RomsetNames names) {
+    const QLatin1StringView kind(names == RomsetNames::Long ? "long" : "short");
+    const std::vector<RomsetRename> renames = PlanRomsetRenames(m_games, m_romsets, names);
+    if (renames.empty()) {
+        m_prompter.information(QStringLiteral("There is nothing to rename:\revery installed "
+                                              "romset has its %1 filename already.")
+                                   .arg(kind));
+        return;
+    }
+    const qsizetype planned = qsizetype(renames.size());
+    const bool one = planned == 1;
+    const QString sets =
+        one ? QStringLiteral("1 romset") : QStringLiteral("%1 romsets").arg(planned);
+    const QString their = one ? QStringLiteral("its %1 filename").arg(kind)
+                              : QStringLiteral("their %1 filenames").arg(kind);
+    if (!m_prompter.confirm(QStringLiteral("Rename %1 to %2 ?").arg(sets, their)))
+        return;
+    const RomsetRenameOutcome outcome = RenameRomsets(renames, m_romsets);
+    const QString done =
+        QStringLiteral("%1 %2 been\rrenamed to %3.")
+            .arg(sets, one ? QStringLiteral("has") : QStringLiteral("have"), their);
+    if (outcome.failed.isEmpty()) {
+        m_prompter.information(done);
+        return;
+    }
+    constexpr qsizetype kNamed = 10;
+    QString text = QStringLiteral("%1 of %2\r\rThese could not be renamed:\r")
+                       .arg(QString::number(outcome.renamed), done);
+    text += outcome.failed.mid(0, kNamed).join(u'\r');
+    if (outcome.failed.size() > kNamed)
+        text += QStringLiteral("\r... and %1 more").arg(outcome.failed.size() - kNamed);
+    m_prompter.warning(text);
 }
 
 void TMain1::MSReportNeededClick() {

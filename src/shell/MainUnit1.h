@@ -55,6 +55,7 @@ private:
     bool runRomcheck(const QString& arguments, QString& statusNote);
     // The check of all romsets; false when it gave no new report.
     bool checkAllRomsets();
+    void renameRomsets(RomsetNames names);
 
     QWidget* RomcheckTab = nullptr;
     QPlainTextEdit* RomcheckMemo = nullptr;
