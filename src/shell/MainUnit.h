@@ -152,7 +152,8 @@ public:
     TScreenShot* screenShot() const { return m_screenShot; }
     GameSoundPlayer& soundPlayer() { return *m_sound; }
 
-    // Help menu.
+    // Help menu. Opening it greys the items whose documents are missing.
+    virtual void MenuHelpClick();
     void MenuStartKALTOReadmeClick();
     void MenuStartKALTOFaqClick();
     void MenuStartKALTOHomepageClick();
@@ -206,7 +207,8 @@ protected:
     // Runs the start-up sequence and handles its outcome; false when the program ends.
     bool runStartup(bool checkEmuDate);
     void setStatusPanel(int panel, const QString& text);
-    void openDocument(const QString& pathOrUrl);
+    // False, once the user has been told, when the desktop cannot open it.
+    bool openDocument(const QString& pathOrUrl);
     // Applies the list's font, colours and hot tracking to the list.
     void applyListAppearance();
     // A menu item: named, captioned, with a shortcut when given, checkable or part

@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -384,8 +385,18 @@ void TMain1::RomcheckButtonClick() {
     GameList->currentView()->setFocus();
 }
 
+QString TMain1::kaltoReadme() const {
+    return m_paths.EmuDir + QStringLiteral("docs/kalto.txt");
+}
+
+void TMain1::MenuHelpClick() {
+    TMain::MenuHelpClick();
+    findChild<QAction*>(QStringLiteral("MenuKALTOReadme"))
+        ->setEnabled(QFileInfo(kaltoReadme()).isFile());
+}
+
 void TMain1::MenuKALTOReadmeClick() {
-    openDocument(m_paths.EmuDir + QStringLiteral("docs/kalto.txt"));
+    openDocument(kaltoReadme());
 }
 
 void TMain1::MenuKALTOHomepageClick() {

@@ -35,6 +35,7 @@ public:
     void RomcheckButtonClick();
     void MenuKALTOReadmeClick();
     void MenuKALTOHomepageClick();
+    void MenuHelpClick() override;
 
 protected:
     void LoadFrontEndSettings() override;
@@ -56,6 +57,7 @@ private:
     // The check of all romsets; false when it gave no new report.
     bool checkAllRomsets();
     void renameRomsets(RomsetNames names);
+    QString kaltoReadme() const;
 
     QWidget* RomcheckTab = nullptr;
     QPlainTextEdit* RomcheckMemo = nullptr;

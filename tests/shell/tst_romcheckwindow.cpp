@@ -212,6 +212,11 @@ private slots:
         QVERIFY(report.contains("| skyloom.mid"));
         QVERIFY(!report.contains("| lumabolt.mid"));
 
+        // A desktop that cannot open it: said, with the file's name.
+        m_opener.fails = true;
+        action("MSReportNeeded")->trigger();
+        QCOMPARE(m_prompter->texts(),
+                 QStringList{u"The desktop could not open\r"_s + m_dir->file(u"needed.txt"_s)});
     }
 
 private:
