@@ -408,7 +408,8 @@ void writeScreenshots(const std::string& emuDir, const sim::CfgFile& cfg, const 
                 warn("no free screenshot number for " + zip + " in " + dir.string());
                 return;
             }
-            char name[16];
+            // Room for any int: the compiler cannot see that the number stays below 10000.
+            char name[32];
             std::snprintf(name, sizeof name, "_%04d.pcx", number);
             std::string error;
             const auto result =
