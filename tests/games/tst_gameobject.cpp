@@ -143,17 +143,16 @@ private slots:
         list.at(3)->BadRomcheck = true;
         RomsetFinder romsets;
         romsets.setRomDirs({dir.file(QStringLiteral("roms/")), {}, {}, {}});
-        list.UpdateFlags(romsets, true, QString());
-        QList<bool> installed;
-        for (const TGameObject* g : list)
-            installed.append(g->Installed);
-        QCOMPARE(installed, (QList<bool>{true, false, true, false, false}));
+        const auto installed = [&](bool merged) {
+            list.UpdateFlags(romsets, merged, QString());
+            QList<bool> result;
+            for (const TGameObject* g : list)
+                result.append(g->Installed);
+            return result;
+        };
+        QCOMPARE(installed(true), (QList<bool>{true, false, true, false, false}));
         // Without merged romsets the disk alone decides.
-        list.UpdateFlags(romsets, false, QString());
-        installed.clear();
-        for (const TGameObject* g : list)
-            installed.append(g->Installed);
-        QCOMPARE(installed, (QList<bool>{true, true, true, true, false}));
+        QCOMPARE(installed(false), (QList<bool>{true, true, true, true, false}));
     }
 };
 
