@@ -130,7 +130,7 @@ public:
 
 class NoOpener final : public DesktopOpener {
 public:
-    void open(const QString&) override {}
+    bool open(const QString&) override { return true; }
 };
 
 // The launch script echoes to the standard output it inherits; that would cut into

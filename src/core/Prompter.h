@@ -66,5 +66,6 @@ public:
 class DesktopOpener {
 public:
     virtual ~DesktopOpener() = default;
-    virtual void open(const QString& pathOrUrl) = 0;
+    // False when the desktop could not hand it to a handler.
+    virtual bool open(const QString& pathOrUrl) = 0;
 };

@@ -27,6 +27,9 @@ QStringView caseFolded(const QString& name, QString& buffer) {
 
 constexpr QStringView kBadRomcheckKey = u"BadRomcheck";
 constexpr QStringView kCurScrShotKey = u"CurScrShot";
+constexpr QStringView kGoodRomcheckKey = u"GoodRomcheck";
+// Every key of a game's own section: what a section of a game not listed now keeps.
+constexpr QStringView kGameKeys[] = {kBadRomcheckKey, kCurScrShotKey, kGoodRomcheckKey};
 
 } // namespace
 
@@ -72,19 +75,16 @@ void TGameObjectList::FreeAll() {
     m_unlistedSections.clear();
 }
 
-void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool badByDefault) {
+void TGameObjectList::ReadSettingsSections(const IniDocument& settings) {
     for (TGameObject* game : m_order) {
-        game->BadRomcheck = settings.readBool(game->ZipName, kBadRomcheckKey, badByDefault);
+        game->BadRomcheck = settings.readBool(game->ZipName, kBadRomcheckKey, false);
         game->CurScrShot = std::max(0, settings.readInteger(game->ZipName, kCurScrShotKey, 0));
+        game->GoodRomcheck =
+            !game->BadRomcheck && settings.readBool(game->ZipName, kGoodRomcheckKey, false);
     }
     // A game's section is one that holds its keys; the front-end's own sections and
-    // those of older versions hold neither.
+    // those of older versions hold none.
     m_unlistedSections.clear();
-    const auto value = [&](const QString& section, QStringView key) -> std::optional<QString> {
-        if (!settings.keyExists(section, key))
-            return std::nullopt;
-        return settings.readString(section, key, QString());
-    };
     // The file holds the games' sections in list order: each is matched against the
     // next game first, and only a section out of that order is looked up.
     size_t next = 0;
@@ -97,10 +97,13 @@ void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool bad
             next = size_t(index) + 1;
             return;
         }
-        const QString section = name.toString();
-        UnlistedSection unlisted{section, value(section, kBadRomcheckKey),
-                                 value(section, kCurScrShotKey)};
-        if (unlisted.badRomcheck || unlisted.curScrShot)
+        UnlistedSection unlisted{name.toString(), {}};
+        for (QStringView key : kGameKeys) {
+            if (settings.keyExists(unlisted.name, key))
+                unlisted.values.emplace_back(key.toString(),
+                                             settings.readString(unlisted.name, key, QString()));
+        }
+        if (!unlisted.values.empty())
             m_unlistedSections.push_back(std::move(unlisted));
     });
 }
@@ -114,10 +117,8 @@ bool TGameObjectList::isUnlistedSection(QStringView name) const {
 
 void TGameObjectList::writeUnlistedSections(IniDocument& settings) const {
     for (const UnlistedSection& section : m_unlistedSections) {
-        if (section.badRomcheck)
-            settings.writeString(section.name, kBadRomcheckKey, *section.badRomcheck);
-        if (section.curScrShot)
-            settings.writeString(section.name, kCurScrShotKey, *section.curScrShot);
+        for (const auto& [key, value] : section.values)
+            settings.writeString(section.name, key, value);
     }
 }
 
@@ -132,6 +133,9 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         for (TGameObject* game : m_order) {
             settings.writeBool(game->ZipName, kBadRomcheckKey, game->BadRomcheck);
             settings.writeInteger(game->ZipName, kCurScrShotKey, game->CurScrShot);
+            // A game sharing the section with a good one must not read back as good.
+            if (game->GoodRomcheck || settings.keyExists(game->ZipName, kGoodRomcheckKey))
+                settings.writeBool(game->ZipName, kGoodRomcheckKey, game->GoodRomcheck);
         }
         writeUnlistedSections(settings);
         return settings.serialize();
@@ -139,12 +143,14 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
     const QByteArray head = settings.serialize();
     static constexpr QByteArrayView kBad = "]\r\nBadRomcheck=";
     static constexpr QByteArrayView kShot = "\r\nCurScrShot=";
+    static constexpr QByteArrayView kGood = "\r\nGoodRomcheck=1";
     static constexpr QByteArrayView kEnd = "\r\n\r\n";
     // Room for the longest each section can be (a UTF-16 unit is at most three bytes of
     // UTF-8), then the bytes in place and the size cut to what was written.
     qsizetype room = head.size();
     for (const TGameObject* game : m_order)
-        room += 1 + 3 * game->ZipName.size() + kBad.size() + 1 + kShot.size() + 11 + kEnd.size();
+        room += 1 + 3 * game->ZipName.size() + kBad.size() + 1 + kShot.size() + 11 + kGood.size() +
+                kEnd.size();
     QByteArray text(room, Qt::Uninitialized);
     char* out = text.data();
     const auto put = [&out](QByteArrayView bytes) {
@@ -165,6 +171,8 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         *out++ = game->BadRomcheck ? '1' : '0';
         put(kShot);
         out = std::to_chars(out, out + 11, game->CurScrShot).ptr;
+        if (game->GoodRomcheck)
+            put(kGood);
         put(kEnd);
     }
     text.truncate(out - text.constData());

@@ -24,6 +24,7 @@ public:
     qint32 CurScrShot = 0;
     bool Installed = false;
     bool BadRomcheck = false;
+    bool GoodRomcheck = false; // the last romcheck that named the game found its set good
     bool HasCheats = false;
 };
 
@@ -51,12 +52,14 @@ public:
     void UpdateFlags(RomsetFinder& romsets, bool mergedRomsetsSupport, const QString& cheatsFile);
 
     // Each game's own section of the front-end settings file, named by its zip name:
-    // "BadRomcheck" (missing: badByDefault) and "CurScrShot" (missing: 0). The sections
-    // of games that the list does not hold are kept as they are.
-    void ReadSettingsSections(const IniDocument& settings, bool badByDefault);
+    // "BadRomcheck", "CurScrShot" and "GoodRomcheck", each missing reading as 0. A game
+    // that no romcheck named is neither bad nor good. The sections of games that the
+    // list does not hold are kept as they are.
+    void ReadSettingsSections(const IniDocument& settings);
     // The bytes of the settings file: the document, then every game's section in list
     // order, written as writeString would write them into it, then the kept sections
-    // of games not in the list, unchanged.
+    // of games not in the list, unchanged. "GoodRomcheck" is written only for a game
+    // that has it, so that the file stays small.
     QByteArray WithSettingsSections(IniDocument& settings) const;
 
     qsizetype count() const { return qsizetype(m_order.size()); }
@@ -78,8 +81,7 @@ private:
     // switched off, say): its values as the file holds them, for when it is listed again.
     struct UnlistedSection {
         QString name;
-        std::optional<QString> badRomcheck;
-        std::optional<QString> curScrShot;
+        std::vector<std::pair<QString, QString>> values; // key, value as the file held them
     };
     bool isUnlistedSection(QStringView name) const;
     void writeUnlistedSections(IniDocument& settings) const;

@@ -116,22 +116,6 @@ QByteArrayView dropWord(QByteArrayView text) {
     return blank < 0 ? text : text.sliced(blank + 1);
 }
 
-// The emulator writes 8-bit text; a line that carries UTF-8 is read as such.
-QString decode(QByteArrayView bytes) {
-    bool ascii = true;
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii)
-        return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
-
 // One shared string per distinct text: makers, years, screen sizes and archive names
 // repeat across forty thousand games, and a shared string costs no allocation to make
 // or to free. Texts are told apart by their bytes and decoded once.
@@ -153,7 +137,7 @@ public:
                 slot = {h, qint32(m_texts.size())};
                 m_spans.emplace_back(qsizetype(m_bytes.size()), bytes.size());
                 m_bytes.append(bytes.data(), size_t(bytes.size()));
-                QString text = decode(bytes);
+                QString text = decodeEmulatorText(bytes);
                 const bool safe = platform::isSafeFileName(text);
                 m_texts.push_back({std::move(text), safe});
                 return m_texts.back();
@@ -245,9 +229,9 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game, TextPool& pool) {
             fast = ascii(text.back());
         if (fast) {
             const QByteArrayView value = text.sliced(prefix, text.size() - prefix - tail);
-            return shared ? pool(value).text : decode(value);
+            return shared ? pool(value).text : decodeEmulatorText(value);
         }
-        const QString line = decode(text);
+        const QString line = decodeEmulatorText(text);
         return line.mid(prefix, std::max<qsizetype>(0, line.size() - prefix - tail));
     };
     static constexpr qsizetype kPrefix[4] = {5, 13, 14, 5};
@@ -283,6 +267,26 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game, TextPool& pool) {
 
 } // namespace
 
+// The emulator writes 8-bit text; a line that carries UTF-8 is read as such.
+QString decodeEmulatorText(QByteArrayView bytes) {
+    bool ascii = true;
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return QString::fromLatin1(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+QByteArrayView withoutByteOrderMark(QByteArrayView bytes) {
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+}
+
 bool ImportGameList(TGameObjectList& games, QIODevice& device, QString* error,
                     qsizetype blockSize) {
     games.FreeAll();
@@ -292,8 +296,11 @@ bool ImportGameList(TGameObjectList& games, QIODevice& device, QString* error,
         games.reserve(std::min<qint64>(device.size() / 1024, 200000) + 16);
     LineReader reader(device, std::max<qsizetype>(blockSize, 1));
     TextPool pool;
+    bool first = true;
     while (const auto line = reader.next()) {
-        if (trimmed(*line) != "game (")
+        const QByteArrayView text = first ? withoutByteOrderMark(*line) : *line;
+        first = false;
+        if (trimmed(text) != "game (")
             continue;
         TGameObject game; // as CreateDefaultGame makes it
         // A block cut off by the end of the file may hold half-read fields; it is

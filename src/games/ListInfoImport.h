@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 class QIODevice;
@@ -16,6 +17,12 @@ bool ImportGameList(TGameObjectList& games, const QString& path, QString* error)
 // depend on it). Returns false with the device's message in *error on a read error.
 bool ImportGameList(TGameObjectList& games, QIODevice& device, QString* error,
                     qsizetype blockSize = kImportBlockSize);
+
+// Text of the emulator's files as the list is read: 8-bit text (Latin-1), unless the
+// bytes are UTF-8.
+QString decodeEmulatorText(QByteArrayView bytes);
+// The bytes without the UTF-8 byte order mark a file may begin with.
+QByteArrayView withoutByteOrderMark(QByteArrayView bytes);
 
 // Whether the file holds at least one game block opening ("game (" on a line of its
 // own): the least that a list output worth keeping has.

@@ -1,6 +1,7 @@
 #include "RomcheckResults.h"
 
 #include "GameObject.h"
+#include "ListInfoImport.h"
 #include "core/FileError.h"
 
 #include <QFile>
@@ -14,6 +15,7 @@ bool isBlank(char c) {
 } // namespace
 
 void ApplyRomcheckReport(TGameObjectList& games, QByteArrayView report) {
+    report = withoutByteOrderMark(report);
     qsizetype pos = 0;
     while (pos < report.size()) {
         qsizetype end = pos;
@@ -29,11 +31,12 @@ void ApplyRomcheckReport(TGameObjectList& games, QByteArrayView report) {
             continue;
         const qsizetype blank = line.indexOf(' ');
         const QByteArrayView word = blank < 0 ? line : line.first(blank);
-        // The emulator's report is 8-bit text, as its other files are.
-        TGameObject* game = games.FindGame(QString::fromLatin1(word));
+        // Names are read as the list gave them, so that a name beyond ASCII matches.
+        TGameObject* game = games.FindGame(decodeEmulatorText(word));
         if (!game)
             continue;
         game->BadRomcheck = line.contains("| BAD");
+        game->GoodRomcheck = !game->BadRomcheck;
         if (!game->BadRomcheck)
             game->Installed = true;
     }

@@ -4,6 +4,8 @@
 #include "core/Platform.h"
 
 #include <QLocale>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -11,6 +13,11 @@ namespace {
 std::pair<QString, QString> splitPath(const QString& path) {
     const qsizetype slash = path.lastIndexOf(platform::kSeparator);
     return {path.left(slash + 1), path.mid(slash + 1)};
+}
+
+bool isOwnArchive(const TGameObject& game, const QString& archive) {
+    return archive == game.ZipName ||
+           (!game.Archives.isEmpty() && archive == game.Archives.first());
 }
 
 } // namespace
@@ -124,6 +131,11 @@ bool RomsetFinder::isOnDisk(const TGameObject& game) {
     return find(game, nullptr) != NameIndex::kMissing;
 }
 
+bool RomsetFinder::ownOnDisk(const TGameObject& game) {
+    const QString* archive = nullptr;
+    return find(game, &archive) != NameIndex::kMissing && isOwnArchive(game, *archive);
+}
+
 RomsetLocation RomsetFinder::locate(const TGameObject& game) {
     const QString* archive = nullptr;
     const qint32 hit = find(game, &archive);
@@ -172,7 +184,10 @@ void RomsetFinder::reindex(const QString& parent, QStringView leaf) {
 }
 
 void CheckInstalled(TGameObject& game, RomsetFinder& romsets, bool mergedRomsetsSupport) {
-    game.Installed = mergedRomsetsSupport ? !game.BadRomcheck : romsets.isOnDisk(game);
+    if (mergedRomsetsSupport)
+        game.Installed = !game.BadRomcheck && (game.GoodRomcheck || romsets.ownOnDisk(game));
+    else
+        game.Installed = romsets.isOnDisk(game);
 }
 
 QDateTime romsetFileDate(const RomsetLocation& location) {
@@ -196,22 +211,24 @@ QString romsetDateText(const QDateTime& utc) {
     return text;
 }
 
-int RenameRomsets(const TGameObjectList& games, RomsetFinder& romsets, RomsetNames names) {
+QString RomsetRename::target() const {
+    return platform::directoryPart(from.path) + fileName;
+}
+
+std::vector<RomsetRename> PlanRomsetRenames(const TGameObjectList& games, RomsetFinder& romsets,
+                                            RomsetNames names) {
     // Sets may have been moved or renamed since the last check: look at the disk now.
     romsets.rescan();
-    int renamed = 0;
+    std::vector<RomsetRename> renames;
     for (const auto& game : games) {
         if (!game->Installed)
             continue;
-        const RomsetLocation old = romsets.locate(*game);
+        RomsetLocation old = romsets.locate(*game);
         // Only zip files are renamed; a game installed through the romcheck alone has
-        // nothing on disk.
-        if (!old.isValid() || old.isDirectory)
-            continue;
-        // A clone finds its parent's set under a later archive name; renaming that set
-        // to the clone's name would take it away from the parent and its other clones.
-        if (old.archive != game->ZipName &&
-            (game->Archives.isEmpty() || old.archive != game->Archives.first()))
+        // nothing on disk. A clone finds its parent's set under a later archive name;
+        // renaming that set to the clone's name would take it away from the parent and
+        // its other clones.
+        if (!old.isValid() || old.isDirectory || !isOwnArchive(*game, old.archive))
             continue;
         QString name;
         if (names == RomsetNames::Long) {
@@ -223,14 +240,24 @@ int RenameRomsets(const TGameObjectList& games, RomsetFinder& romsets, RomsetNam
         }
         if (!platform::isSafeFileName(name))
             continue;
-        const QString fileName = name + QStringLiteral(".zip");
-        const QString target = platform::directoryPart(old.path) + fileName;
-        if (target == old.path)
-            continue;
-        if (platform::renameNoReplace(old.path, target)) {
-            ++renamed;
-            romsets.noteRenamed(old, fileName);
-        }
+        RomsetRename rename{std::move(old), name + QStringLiteral(".zip")};
+        if (rename.target() != rename.from.path)
+            renames.push_back(std::move(rename));
     }
-    return renamed;
+    return renames;
+}
+
+RomsetRenameOutcome RenameRomsets(const std::vector<RomsetRename>& renames, RomsetFinder& romsets) {
+    RomsetRenameOutcome outcome;
+    for (const RomsetRename& rename : renames) {
+        if (platform::renameNoReplace(rename.from.path, rename.target())) {
+            ++outcome.renamed;
+            romsets.noteRenamed(rename.from, rename.fileName);
+            continue;
+        }
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        outcome.failed.append(
+            QStringLiteral("%1 to %2: %3").arg(rename.from.path, rename.fileName, reason));
+    }
+    return outcome;
 }

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 #include <vector>
@@ -48,6 +49,9 @@ public:
     QString FindRomset(const TGameObject& game) { return locate(game).path; }
     // Whether the game's romset is on disk: locate() without forming its path.
     bool isOnDisk(const TGameObject& game);
+    // Whether the romset found is the game's own: found under its zip name or its first
+    // archive name. One found under a later archive name is a parent's.
+    bool ownOnDisk(const TGameObject& game);
 
     // Keeps the listings true after the program renamed a romset file itself.
     void noteRenamed(const RomsetLocation& from, const QString& newLeaf);
@@ -91,7 +95,10 @@ private:
     std::vector<std::unique_ptr<QString>> m_renamedLeaves; // text of leaves made by renames
 };
 
-// Sets game.Installed: from the disk, or with merged romsets support from the romcheck.
+// Sets game.Installed from the disk. With merged romsets support a game counts as
+// installed when a romcheck named its romset good, or when its own romset is on disk
+// and no romcheck named it bad: a merged clone's files lie in its parent's set, where
+// only a romcheck can tell that they are all there.
 void CheckInstalled(TGameObject& game, RomsetFinder& romsets, bool mergedRomsetsSupport);
 
 // The modification time of a romset file, or an invalid date for a directory or none.
@@ -101,10 +108,27 @@ QString romsetDateText(const QDateTime& date);
 
 enum class RomsetNames { Long, Short };
 
-// Renames every installed game's romset zip to its first archive name (Long) or its
-// zip name (Short), in the directory where it lies now. Only a set found under the
-// game's zip name or its first archive name is the game's own: one found under a later
-// archive name is its parent's and stays. Directories, targets that exist in any form
-// and games without a name to use are left alone; nothing is reported, nothing is
-// ever copied or replaced. Returns how many files were renamed.
-int RenameRomsets(const class TGameObjectList& games, RomsetFinder& romsets, RomsetNames names);
+// One romset zip to be given another name in the directory where it lies.
+struct RomsetRename {
+    RomsetLocation from;
+    QString fileName; // the new name, ".zip" included
+
+    QString target() const;
+};
+
+// What renaming every installed game's romset zip to its first archive name (Long) or
+// its zip name (Short) would do, looking at the disk now. Only a game's own set is
+// renamed (see ownOnDisk): one found under a later archive name is its parent's and
+// stays. Directories, sets that have the name already and games without a name to use
+// are left out.
+std::vector<RomsetRename> PlanRomsetRenames(const class TGameObjectList& games,
+                                            RomsetFinder& romsets, RomsetNames names);
+
+struct RomsetRenameOutcome {
+    int renamed = 0;
+    QStringList failed; // "<path> to <new name>: <the system's reason>"
+};
+
+// Carries the renames out. A target that exists in any form is left alone, and so is
+// its set: nothing is ever copied or replaced.
+RomsetRenameOutcome RenameRomsets(const std::vector<RomsetRename>& renames, RomsetFinder& romsets);

@@ -13,6 +13,7 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QTimer>
+#include <QUrl>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -301,8 +302,14 @@ void MoveReplacing(const QString& source, const QString& target) {
     QFile::rename(source, target);
 }
 
-void OpenDocument(DesktopOpener& opener, const QString& pathOrUrl) {
-    opener.open(pathOrUrl);
+bool OpenDocument(DesktopOpener& opener, const QString& pathOrUrl) {
+    // A web address has a scheme of its own; everything else is a file, and a missing
+    // one would at best make the desktop's handler complain in a window of its own.
+    const QUrl url(pathOrUrl);
+    const bool address = url.scheme().size() > 1 && !url.isLocalFile();
+    if (!address && !QFileInfo::exists(url.isLocalFile() ? url.toLocalFile() : pathOrUrl))
+        return false;
+    return opener.open(pathOrUrl);
 }
 
 QString wildcardEscaped(QStringView name) {

@@ -145,8 +145,9 @@ private:
 // exist, target is simply gone afterwards.
 void MoveReplacing(const QString& source, const QString& target);
 
-// Hands a file or web address to the desktop's default handler; nothing is reported.
-void OpenDocument(DesktopOpener& opener, const QString& pathOrUrl);
+// Hands a file or web address to the desktop's default handler. False when the file
+// does not exist or the desktop could not open it.
+bool OpenDocument(DesktopOpener& opener, const QString& pathOrUrl);
 
 // One entry of a directory listing: the name as stored on disk, and lower-cased for
 // comparing (the pictures of a game are matched without regard to case).

@@ -35,36 +35,50 @@ char16_t folded(QChar c) {
 
 // Games by their zip name without regard to case: an open-addressing table over the
 // names themselves, so that a folder's files are looked up without making a string for
-// each (a report for forty thousand games looks up some hundred thousand names).
+// each (a report for forty thousand games looks up some hundred thousand names). Games
+// whose names are alike form a chain from the first of them.
 class ZipIndex {
 public:
-    explicit ZipIndex(const std::vector<NeededGame>& games) : m_games(games) {
+    explicit ZipIndex(const std::vector<NeededGame>& games)
+        : m_games(games), m_next(games.size(), -1) {
         size_t size = 16;
         while (size < games.size() * 2)
             size *= 2;
         m_slots.assign(size, -1);
         m_mask = size - 1;
+        std::vector<int> last(games.size(), -1); // per chain head: its last game
         for (size_t i = 0; i < games.size(); ++i) {
             const QStringView zip = games[i].zipName;
             m_dotted = m_dotted || zip.contains(u'.');
             size_t slot = hash(zip) & m_mask;
-            while (m_slots[slot] >= 0) {
-                if (equal(games[size_t(m_slots[slot])].zipName, zip))
-                    break; // the first game of a name answers for it
+            while (m_slots[slot] >= 0 && !equal(games[size_t(m_slots[slot])].zipName, zip))
                 slot = (slot + 1) & m_mask;
-            }
-            if (m_slots[slot] < 0)
+            const int head = m_slots[slot];
+            if (head < 0) {
                 m_slots[slot] = int(i);
+                last[i] = int(i);
+            } else {
+                m_next[size_t(last[size_t(head)])] = int(i);
+                last[size_t(head)] = int(i);
+            }
         }
     }
 
-    // The game whose zip name is text (without regard to case), or -1.
+    // The first game whose zip name is text (without regard to case), or -1; next()
+    // gives the others of that name.
     int find(QStringView text) const {
         for (size_t slot = hash(text) & m_mask; m_slots[slot] >= 0; slot = (slot + 1) & m_mask) {
             if (equal(m_games[size_t(m_slots[slot])].zipName, text))
                 return m_slots[slot];
         }
         return -1;
+    }
+    int next(int game) const { return m_next[size_t(game)]; }
+
+    // Marks every game whose zip name is text.
+    void mark(QStringView text, std::vector<bool>& has) const {
+        for (int game = find(text); game >= 0; game = next(game))
+            has[size_t(game)] = true;
     }
 
     // Whether a zip name holds a dot: only then can a name's later dots end a zip name.
@@ -88,6 +102,7 @@ private:
     }
 
     const std::vector<NeededGame>& m_games;
+    std::vector<int> m_next;
     std::vector<int> m_slots;
     size_t m_mask = 0;
     bool m_dotted = false;
@@ -98,9 +113,7 @@ private:
 void markPictures(const QString& dir, const ZipIndex& zips, std::vector<bool>& has) {
     platform::listDirectory(dir, [&](QStringView name, platform::EntryKind) {
         for (qsizetype dot = name.indexOf(u'.', 1); dot > 0; dot = name.indexOf(u'.', dot + 1)) {
-            const int game = zips.find(name.first(dot));
-            if (game >= 0)
-                has[size_t(game)] = true;
+            zips.mark(name.first(dot), has);
             if (!zips.dotted())
                 break;
         }
@@ -109,11 +122,8 @@ void markPictures(const QString& dir, const ZipIndex& zips, std::vector<bool>& h
 
 void markMusic(const QString& dir, const ZipIndex& zips, std::vector<bool>& has) {
     platform::listDirectory(dir, [&](QStringView name, platform::EntryKind) {
-        if (name.size() > 4 && name.endsWith(u".mid", Qt::CaseInsensitive)) {
-            const int game = zips.find(name.chopped(4));
-            if (game >= 0)
-                has[size_t(game)] = true;
-        }
+        if (name.size() > 4 && name.endsWith(u".mid", Qt::CaseInsensitive))
+            zips.mark(name.chopped(4), has);
     });
 }
 

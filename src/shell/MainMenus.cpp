@@ -222,6 +222,16 @@ void TMain::buildHelpMenu() {
     QAction* about = addItem(MenuHelp, "About1", QStringLiteral("About ..."));
     about->setIcon(icon("help-about"));
     connect(about, &QAction::triggered, this, &TMain::MenuAboutClick);
+    connect(MenuHelp, &QMenu::aboutToShow, this, &TMain::MenuHelpClick);
+}
+
+void TMain::MenuHelpClick() {
+    const auto fileItem = [this](const char* name, const QString& path) {
+        if (auto* item = findChild<QAction*>(QLatin1StringView(name)))
+            item->setEnabled(QFileInfo(path).isFile());
+    };
+    fileItem("MenuStartKALTOReadme", m_paths.FrontEndDir + QStringLiteral("StartKALTO.txt"));
+    fileItem("MenuStartKALTOFaq", m_paths.FrontEndDir + QStringLiteral("StartKALTOFaq.txt"));
 }
 
 void TMain::MenuExitClick() {

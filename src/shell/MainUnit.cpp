@@ -95,8 +95,11 @@ void TMain::setStatusPanel(int panel, const QString& text) {
     m_statusPanels[panel]->setText(text);
 }
 
-void TMain::openDocument(const QString& pathOrUrl) {
-    OpenDocument(m_opener, pathOrUrl);
+bool TMain::openDocument(const QString& pathOrUrl) {
+    if (OpenDocument(m_opener, pathOrUrl))
+        return true;
+    m_prompter.error(QStringLiteral("The desktop could not open\r%1").arg(pathOrUrl));
+    return false;
 }
 
 void TMain::FormCreate() {

@@ -170,7 +170,8 @@ public:
     void GamepadFullScreen();
     Gamepad* gamepad() const { return m_gamepad; }
 
-    // Help menu.
+    // Help menu. Opening it greys the items whose documents are missing.
+    virtual void MenuHelpClick();
     void MenuStartKALTOReadmeClick();
     void MenuStartKALTOFaqClick();
     void MenuStartKALTOHomepageClick();
@@ -234,7 +235,8 @@ protected:
     // Runs the start-up sequence and handles its outcome; false when the program ends.
     bool runStartup(bool checkEmuDate);
     void setStatusPanel(int panel, const QString& text);
-    void openDocument(const QString& pathOrUrl);
+    // False, once the user has been told, when the desktop cannot open it.
+    bool openDocument(const QString& pathOrUrl);
     // Applies the list's font, colours and hot tracking to the list.
     void applyListAppearance();
     // A menu item: named, captioned, with a shortcut when given, checkable or part

@@ -9,6 +9,7 @@
 #include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "games/ListInfoImport.h"
 #include "games/RomcheckResults.h"
 #include "launch/EmulatorConfig.h"
 #include "launch/Launch.h"
@@ -19,6 +20,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -168,8 +170,7 @@ void TMain1::LoadFrontEndSettings() {
         GameList->setColumnWidth(column.column,
                                  readColumnWidth(ini, column.key, column.defaultWidth));
     LoadViewSettings(ini);
-    // A game never romchecked counts as bad while merged romsets are supported.
-    m_games.ReadSettingsSections(ini, MenuMergedRomsetsSupport->isChecked());
+    m_games.ReadSettingsSections(ini);
     bool wibble = false;
     m_romDirs = ReadRomDirs(m_paths.EmuCfgFile, &wibble);
     EnableWibbleKaltoGUIonly1->setChecked(wibble);
@@ -199,9 +200,11 @@ void TMain1::MenuMergedRomsetsSupportClick() {
                        "romchecks of the games.\r\rTo make sure the romcheck statusses are\r"
                        "up to date, you should do a full romcheck.\r\rDo you want to perform "
                        "a full romcheck now?"));
-    if (answer == Prompter::Answer::Yes)
-        MenuRomCheckClick();
-    else if (answer == Prompter::Answer::No)
+    // Without a new report the marks say nothing about sets the old check never saw.
+    if (answer == Prompter::Answer::Yes) {
+        if (!checkAllRomsets())
+            MenuMergedRomsetsSupport->setChecked(false);
+    } else if (answer == Prompter::Answer::No)
         MenuCheckForInstalledGamesClick();
     else // Cancel, or the box closed
         MenuMergedRomsetsSupport->setChecked(false);
@@ -287,15 +290,45 @@ void TMain1::MenuEnableSecretGamesClick() {
 }
 
 void TMain1::MenuRenameLongClick() {
-    RenameRomsets(m_games, m_romsets, RomsetNames::Long);
-    m_prompter.information(
-        QStringLiteral("All installed romsets have been\rrenamed to their long filenames."));
+    renameRomsets(RomsetNames::Long);
 }
 
 void TMain1::MenuRenameShortClick() {
-    RenameRomsets(m_games, m_romsets, RomsetNames::Short);
-    m_prompter.information(
-        QStringLiteral("All installed romsets have been\rrenamed to their short filenames."));
+    renameRomsets(RomsetNames::Short);
+}
+
+void TMain1::renameRomsets(RomsetNames names) {
+    const QLatin1StringView kind(names == RomsetNames::Long ? "long" : "short");
+    const std::vector<RomsetRename> renames = PlanRomsetRenames(m_games, m_romsets, names);
+    if (renames.empty()) {
+        m_prompter.information(QStringLiteral("There is nothing to rename:\revery installed "
+                                              "romset has its %1 filename already.")
+                                   .arg(kind));
+        return;
+    }
+    const qsizetype planned = qsizetype(renames.size());
+    const bool one = planned == 1;
+    const QString sets =
+        one ? QStringLiteral("1 romset") : QStringLiteral("%1 romsets").arg(planned);
+    const QString their = one ? QStringLiteral("its %1 filename").arg(kind)
+                              : QStringLiteral("their %1 filenames").arg(kind);
+    if (!m_prompter.confirm(QStringLiteral("Rename %1 to %2 ?").arg(sets, their)))
+        return;
+    const RomsetRenameOutcome outcome = RenameRomsets(renames, m_romsets);
+    const QString done =
+        QStringLiteral("%1 %2 been\rrenamed to %3.")
+            .arg(sets, one ? QStringLiteral("has") : QStringLiteral("have"), their);
+    if (outcome.failed.isEmpty()) {
+        m_prompter.information(done);
+        return;
+    }
+    constexpr qsizetype kNamed = 10;
+    QString text = QStringLiteral("%1 of %2\r\rThese could not be renamed:\r")
+                       .arg(QString::number(outcome.renamed), done);
+    text += outcome.failed.mid(0, kNamed).join(u'\r');
+    if (outcome.failed.size() > kNamed)
+        text += QStringLiteral("\r... and %1 more").arg(outcome.failed.size() - kNamed);
+    m_prompter.warning(text);
 }
 
 void TMain1::MSReportNeededClick() {
@@ -310,7 +343,7 @@ void TMain1::MSReportNeededClick() {
         openDocument(report);
 }
 
-bool TMain1::runRomcheck(const QString& arguments) {
+bool TMain1::runRomcheck(const QString& arguments, QString& statusNote) {
     const RomcheckRun run = RunRomcheck(m_paths, *m_execEmu, arguments);
     if (!run.started)
         return false; // the runner said so
@@ -318,34 +351,57 @@ bool TMain1::runRomcheck(const QString& arguments) {
         m_prompter.error(run.failure);
         return false;
     }
+    statusNote = run.note;
     return reportFileErrors([this] { ReadRomcheckResults(m_games, m_paths.RomcheckFile); });
 }
 
 void TMain1::MenuRomCheckClick() {
-    if (!runRomcheck(QStringLiteral("-romcheck")))
-        return;
+    checkAllRomsets();
+}
+
+bool TMain1::checkAllRomsets() {
+    QString note;
+    if (!runRomcheck(QStringLiteral("-romcheck"), note))
+        return false;
     // With merged romsets the installed state follows the romcheck.
     if (MenuMergedRomsetsSupport->isChecked())
         MenuCheckForInstalledGamesClick();
     FillGameList();
+    if (!note.isEmpty())
+        setStatusPanel(1, note);
     if (m_prompter.confirm(QStringLiteral("Do you want to see the\rFull Romcheck Report ?")))
         openDocument(m_paths.RomcheckFile);
+    return true;
 }
 
 void TMain1::RomcheckButtonClick() {
     if (!currentGame())
         return;
-    if (!runRomcheck(QStringLiteral("-romcheck %1 -verbose").arg(currentGame()->ZipName)))
+    QString note;
+    if (!runRomcheck(QStringLiteral("-romcheck %1 -verbose").arg(currentGame()->ZipName), note))
         return;
     FillGameList();
+    if (!note.isEmpty())
+        setStatusPanel(1, note);
     QFile report(m_paths.RomcheckFile);
     if (report.open(QIODevice::ReadOnly))
-        RomcheckMemo->setPlainText(QString::fromLocal8Bit(report.readAll()));
+        RomcheckMemo->setPlainText(
+            decodeEmulatorText(withoutByteOrderMark(QByteArrayView(report.readAll()))));
     GameList->currentView()->setFocus();
 }
 
+QString TMain1::kaltoReadme() const {
+    return m_paths.EmuDir + QStringLiteral("docs/kalto.txt");
+}
+
+void TMain1::MenuHelpClick() {
+    TMain::MenuHelpClick();
+    findChild<QAction*>(QStringLiteral("MenuKALTOReadme"))
+        ->setEnabled(QFileInfo(kaltoReadme()).isFile());
+}
+
 void TMain1::MenuKALTOReadmeClick() {
-    openDocument(m_paths.EmuDir + QStringLiteral("docs/kalto.txt"));
+    openDocument(kaltoReadme());
 }
 
 void TMain1::MenuKALTOHomepageClick() {

@@ -35,6 +35,7 @@ public:
     void RomcheckButtonClick();
     void MenuKALTOReadmeClick();
     void MenuKALTOHomepageClick();
+    void MenuHelpClick() override;
 
 protected:
     void LoadFrontEndSettings() override;
@@ -50,8 +51,13 @@ private:
     // Moves the pictures of the older layout into the kinds' folders once.
     void MigrateScreenshotStore();
     // Runs the emulator's romset check and reads its report into the marks; false when
-    // there was no new report (the user was told).
-    bool runRomcheck(const QString& arguments);
+    // there was no new report (the user was told). statusNote gets what the status bar
+    // should say once the list is refilled (a report read despite a non-zero status).
+    bool runRomcheck(const QString& arguments, QString& statusNote);
+    // The check of all romsets; false when it gave no new report.
+    bool checkAllRomsets();
+    void renameRomsets(RomsetNames names);
+    QString kaltoReadme() const;
 
     QWidget* RomcheckTab = nullptr;
     QPlainTextEdit* RomcheckMemo = nullptr;

@@ -152,7 +152,7 @@ std::optional<QString> QtPrompter::pickFolder(const FolderRequest& request) {
     return picker.directory();
 }
 
-void QtDesktopOpener::open(const QString& pathOrUrl) {
-    QDesktopServices::openUrl(
+bool QtDesktopOpener::open(const QString& pathOrUrl) {
+    return QDesktopServices::openUrl(
         QUrl::fromUserInput(pathOrUrl, QDir::currentPath(), QUrl::AssumeLocalFile));
 }

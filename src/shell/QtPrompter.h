@@ -23,5 +23,5 @@ private:
 
 class QtDesktopOpener final : public DesktopOpener {
 public:
-    void open(const QString& pathOrUrl) override;
+    bool open(const QString& pathOrUrl) override;
 };

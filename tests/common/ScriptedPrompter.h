@@ -44,8 +44,14 @@ public:
     int unscripted = 0;
 };
 
+// Records every document and address handed to it; while fails is set it answers as a
+// desktop without a handler for them does.
 class RecordingOpener final : public DesktopOpener {
 public:
-    void open(const QString& pathOrUrl) override { opened.append(pathOrUrl); }
+    bool open(const QString& pathOrUrl) override {
+        opened.append(pathOrUrl);
+        return !fails;
+    }
     QStringList opened;
+    bool fails = false;
 };

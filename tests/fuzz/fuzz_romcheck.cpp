@@ -27,8 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ++i;
     }
     ApplyRomcheckReport(games, report);
-    // Names are found without regard to case, as the report's 8-bit text reads.
-    const QString text = QString::fromLatin1(report).toLower();
+    // Names are found without regard to case, in the report read as 8-bit text or, where
+    // its bytes are UTF-8, as UTF-8.
+    const QString text =
+        QString::fromLatin1(report).toLower() + u'\n' + QString::fromUtf8(report).toLower();
     for (int i = 0; const char* zip : kZips) {
         const TGameObject* game = games.FindGame(QString::fromLatin1(zip));
         CHECK(game);
@@ -37,9 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             CHECK(game->Installed == (i % 2 == 0));
             CHECK(game->BadRomcheck == (i % 3 == 0));
         }
-        // Only a bad mark can leave a game uninstalled once the report named it good.
+        // Only a bad mark can leave a game uninstalled once the report named it good, and
+        // a game is never both good and bad.
         if (!game->Installed)
             CHECK(game->BadRomcheck || i % 2 != 0);
+        CHECK(!(game->BadRomcheck && game->GoodRomcheck));
         ++i;
     }
     return 0;

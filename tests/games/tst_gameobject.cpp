@@ -69,6 +69,7 @@ private slots:
         for (qsizetype i = 0; i < names.size(); ++i) {
             auto g = game(names[i]);
             g->BadRomcheck = i % 2;
+            g->GoodRomcheck = i % 4 == 0;
             g->CurScrShot = int(i * 1000 - 1);
             list.AddGame(std::move(g));
         }
@@ -81,6 +82,8 @@ private slots:
         for (TGameObject* g : list) {
             expected.writeBool(g->ZipName, u"BadRomcheck", g->BadRomcheck);
             expected.writeInteger(g->ZipName, u"CurScrShot", g->CurScrShot);
+            if (g->GoodRomcheck || expected.keyExists(g->ZipName, u"GoodRomcheck"))
+                expected.writeBool(g->ZipName, u"GoodRomcheck", g->GoodRomcheck);
         }
         IniDocument settings = head();
         const QByteArray text = list.WithSettingsSections(settings);
@@ -89,11 +92,12 @@ private slots:
         // And back: every game reads its own section (or the one it shares); a picture
         // number below 0 reads as the first picture.
         const IniDocument back = IniDocument::fromBytes(text);
-        list.ReadSettingsSections(back, true);
-        for (TGameObject* g : list)
+        list.ReadSettingsSections(back);
+        for (TGameObject* g : list) {
             QCOMPARE(g->CurScrShot, std::max(0, back.readInteger(g->ZipName, u"CurScrShot", -7)));
+            QCOMPARE(g->GoodRomcheck, back.readBool(g->ZipName, u"GoodRomcheck", false));
+        }
     }
-
     // Sections of games not listed now go back into the file as they were, after the
     // listed games', through the document and straight into the text alike; sections
     // that are no game's are not kept. Listed again, the game reads its marks back.
@@ -107,21 +111,20 @@ private slots:
         TGameObjectList list;
         for (const QString& name : names)
             list.AddGame(game(name));
-        list.ReadSettingsSections(
-            IniDocument::fromBytes("[Window]\r\nLGLPos=3\r\n[Game0]\r\nZipName=gone\r\n"
-                                   "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
-                                   "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\n"),
-            false);
+        list.ReadSettingsSections(IniDocument::fromBytes(
+            "[Window]\r\nLGLPos=3\r\n[Game0]\r\nZipName=gone\r\n"
+            "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
+            "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n"));
         IniDocument settings = IniDocument::emptyFor(QString());
         settings.writeString(u"StartKALTO", u"EmuExePath", u"./");
         const QByteArray text = list.WithSettingsSections(settings);
         QCOMPARE(text.mid(text.indexOf("[beta]")),
                  QByteArray("[beta]\r\nBadRomcheck=0\r\nCurScrShot=2\r\n\r\n"
                             "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n\r\n"
-                            "[shot]\r\nCurScrShot=-3\r\n\r\n"));
+                            "[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n\r\n"));
         QVERIFY(!text.contains("Game0") && !text.contains("Window"));
         list.AddGame(game(QStringLiteral("Secret")));
-        list.ReadSettingsSections(IniDocument::fromBytes(text), false);
+        list.ReadSettingsSections(IniDocument::fromBytes(text));
         QVERIFY(list.FindGame(u"secret")->BadRomcheck);
         QCOMPARE(list.FindGame(u"secret")->CurScrShot, 7);
     }
@@ -153,18 +156,34 @@ private slots:
         QVERIFY(!list.at(0)->HasCheats);
     }
 
+    // With merged romsets a game is installed when a romcheck named it good, or when its
+    // own set is on disk and no romcheck named it bad; a game no romcheck named, whose
+    // set is only its parent's, is not.
     void mergedRomsetsFollowTheRomcheck() {
+        FrontEndDir dir;
+        dir.writeFile(QStringLiteral("roms/parent.zip"), "");
+        dir.writeFile(QStringLiteral("roms/ownbad.zip"), "");
         TGameObjectList list;
-        list.AddGame(game(QStringLiteral("good")));
-        list.AddGame(game(QStringLiteral("bad")));
-        list.at(1)->BadRomcheck = true;
+        const QString parent = QStringLiteral("parent");
+        list.AddGame(game(QStringLiteral("named"), {QStringLiteral("named"), parent}));
+        list.AddGame(game(QStringLiteral("unnamed"), {QStringLiteral("unnamed"), parent}));
+        list.AddGame(game(parent, {parent}));
+        list.AddGame(game(QStringLiteral("ownbad"), {QStringLiteral("ownbad")}));
+        list.AddGame(game(QStringLiteral("nowhere"), {QStringLiteral("nowhere")}));
+        list.at(0)->GoodRomcheck = true;
+        list.at(3)->BadRomcheck = true;
         RomsetFinder romsets;
-        list.UpdateFlags(romsets, true, QString());
-        // Nothing is on disk: with merged romsets the romcheck alone decides.
-        QVERIFY(list.at(0)->Installed);
-        QVERIFY(!list.at(1)->Installed);
-        list.UpdateFlags(romsets, false, QString());
-        QVERIFY(!list.at(0)->Installed);
+        romsets.setRomDirs({dir.file(QStringLiteral("roms/")), {}, {}, {}});
+        const auto installed = [&](bool merged) {
+            list.UpdateFlags(romsets, merged, QString());
+            QList<bool> result;
+            for (const TGameObject* g : list)
+                result.append(g->Installed);
+            return result;
+        };
+        QCOMPARE(installed(true), (QList<bool>{true, false, true, false, false}));
+        // Without merged romsets the disk alone decides.
+        QCOMPARE(installed(false), (QList<bool>{true, true, true, true, false}));
     }
 };
 

@@ -40,14 +40,21 @@ private slots:
 
     // Only lines with "|" count; "| BAD" (bar, blank, capitals) is the only bad mark; a
     // good line installs, a bad one leaves the installed flag alone; unknown names and
-    // games the report does not name change nothing.
+    // games the report does not name change nothing. Names are read as the list reads
+    // them: UTF-8 where the bytes are UTF-8, else Latin-1, after a byte order mark.
     void reportMarksTheGames() {
         TGameObjectList games;
         for (const char* zip : {"good", "bad", "nobar", "lower", "tight", "silent", "absent"})
             games.AddGame(game(QLatin1StringView(zip), false, QByteArray(zip) == "silent"));
+        for (const QString& zip : {u"first"_s, u"caf\u00e9"_s, u"na\u00efve"_s})
+            games.AddGame(game(zip, false));
         games.FindGame(u"absent")->Installed = true;
         games.FindGame(u"bad")->Installed = true;
-        ApplyRomcheckReport(games, "Kalto romset check | version 1\r\n"
+        ApplyRomcheckReport(games, "\xEF\xBB\xBF"
+                                   "first | BAD\r\n"
+                                   "Kalto romset check | version 1\r\n"
+                                   "caf\xC3\xA9 | OK\r\n"
+                                   "na\xEFve | OK\r\n"
                                    "  good        | OK\r\n"
                                    "bad         | BAD wrong CRC in b.bin\n"
                                    "nobar OK no bar here\n"
@@ -67,17 +74,26 @@ private slots:
         QCOMPARE(flags(u"lower"), std::pair(true, false));  // lower case counts as good
         QCOMPARE(flags(u"tight"), std::pair(true, false));  // no blank after the bar: good
         QCOMPARE(flags(u"silent"), std::pair(false, true)); // not named: kept
+        QCOMPARE(flags(u"first"), std::pair(false, true));
+        QCOMPARE(flags(u"caf\u00e9"), std::pair(true, false));
+        QCOMPARE(flags(u"na\u00efve"), std::pair(true, false));
+        // What the last romcheck said is kept apart from never having been named.
+        QVERIFY(games.FindGame(u"good")->GoodRomcheck && !games.FindGame(u"bad")->GoodRomcheck);
+        QVERIFY(!games.FindGame(u"nobar")->GoodRomcheck &&
+                !games.FindGame(u"silent")->GoodRomcheck);
 
-        // A good line later clears the mark; a missing report says so.
-        ApplyRomcheckReport(games, "bad | OK");
+        // A good line later clears the mark, a bad one the good mark; a missing report
+        // says so.
+        ApplyRomcheckReport(games, "bad | OK\ngood | BAD");
         QCOMPARE(flags(u"bad"), std::pair(true, false));
+        QVERIFY(games.FindGame(u"bad")->GoodRomcheck && !games.FindGame(u"good")->GoodRomcheck);
         QVERIFY_THROWS_EXCEPTION(FileError,
                                  ReadRomcheckResults(games, m_dir->file(u"romcheck.txt"_s)));
     }
 
     // Every heading even without games, names cut or filled to 40 characters, an
     // uninstalled bad set only under uninstalled, and pictures matched as zip + "." +
-    // any extension without regard to case.
+    // any extension without regard to case, for every game of a name.
     void neededReport() {
         const QString heading = u"Needed files for StartKALTO 0.27.1 public beta 1"_s;
         const QStringList empty = lines({}, m_paths, heading);
@@ -95,6 +111,7 @@ private slots:
             {u"Alpha"_s, u"abc"_s, true, false},
             {longTitle, u"abcd"_s, false, true},
             {u"Dotted"_s, u"a.b"_s, true, true},
+            {u"Alpha Again"_s, u"ABC"_s, true, false}, // abc's files are its files too
         };
         const QStringList report = lines(games, m_paths, heading);
         const auto section = [&](const QString& title) {
@@ -113,8 +130,8 @@ private slots:
         QCOMPARE(section(u"Missing Titles"_s).second,
                  QStringList{u"Dotted"_s.leftJustified(40) + u" | a.b.jpg/pcx/png/bmp"_s});
         QCOMPARE(section(u"Missing Flyers"_s).second.size(), 2);
-        QCOMPARE(section(u"Missing Marquees"_s).second.size(), 2);
-        QCOMPARE(section(u"Missing Cabinets"_s).second.size(), 3); // "abc" has no extension
+        QCOMPARE(section(u"Missing Marquees"_s).second.size(), 3);
+        QCOMPARE(section(u"Missing Cabinets"_s).second.size(), 4); // "abc" has no extension
         QCOMPARE(section(u"Missing Gameplayshots"_s).first,
                  u"2 Missing Gameplayshots in directory "_s + m_paths.GameplayDir);
         QCOMPARE(

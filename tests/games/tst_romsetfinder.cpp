@@ -200,6 +200,9 @@ private slots:
         CheckInstalled(*there, finder, true);
         CheckInstalled(*none, finder, true);
         QVERIFY(!there->Installed);
+        QVERIFY(!none->Installed); // never named good by a romcheck
+        none->GoodRomcheck = true;
+        CheckInstalled(*none, finder, true);
         QVERIFY(none->Installed);
     }
 
@@ -226,7 +229,7 @@ private slots:
         games.at(4)->Installed = true; // installed through the romcheck alone
         games.at(5)->Installed = true;
 
-        QCOMPARE(RenameRomsets(games, finder, RomsetNames::Long), 1);
+        QCOMPARE(rename(games, finder, RomsetNames::Long), QList<int>({1, 1, 0}));
         QCOMPARE(m_dir->readFile(QStringLiteral("r0/longname1.zip")), QByteArray("1"));
         QVERIFY(!m_dir->exists(QStringLiteral("r0/short1.zip")));
         QCOMPARE(m_dir->readFile(QStringLiteral("r1/longname2.zip")), QByteArray("2"));
@@ -237,7 +240,10 @@ private slots:
         for (const auto& g : games)
             QCOMPARE(finder.FindRomset(*g), findOnDisk(*g, dirs()));
 
-        QCOMPARE(RenameRomsets(games, finder, RomsetNames::Short), 2);
+        QCOMPARE(rename(games, finder, RomsetNames::Short), QList<int>({3, 2, 1}));
+        QVERIFY2(m_failed.first().startsWith(
+                     m_dir->file(QStringLiteral("r1/long3.zip to short3.zip: "))),
+                 qPrintable(m_failed.first()));
         QCOMPARE(m_dir->readFile(QStringLiteral("r0/short1.zip")), QByteArray("1"));
         QCOMPARE(m_dir->readFile(QStringLiteral("r1/short2.zip")), QByteArray("2"));
         // short3 is found as long3.zip first, whose short name is taken by short3.zip.
@@ -279,7 +285,9 @@ private slots:
         QVERIFY(QFile::rename(m_dir->file(QStringLiteral("r0/moved.zip")),
                               m_dir->file(QStringLiteral("r2/moved.zip"))));
 
-        QCOMPARE(RenameRomsets(games, finder, RomsetNames::Long), 1);
+        // The link and the directory in the way are named as failures; the clone's
+        // parent is not even planned.
+        QCOMPARE(rename(games, finder, RomsetNames::Long), QList<int>({3, 1, 2}));
         QCOMPARE(m_dir->readFile(QStringLiteral("r0/parent.zip")), QByteArray("parent"));
         QCOMPARE(m_dir->readFile(QStringLiteral("r0/lnk.zip")), QByteArray("lnk"));
         QVERIFY(!m_dir->exists(QStringLiteral("outside/stolen.zip")));
@@ -288,7 +296,7 @@ private slots:
         QVERIFY(QFileInfo(m_dir->file(QStringLiteral("r1/dirtlong.zip"))).isDir());
         QCOMPARE(m_dir->readFile(QStringLiteral("r2/movedlong.zip")), QByteArray("moved"));
 
-        QCOMPARE(RenameRomsets(games, finder, RomsetNames::Short), 1);
+        QCOMPARE(rename(games, finder, RomsetNames::Short), QList<int>({1, 1, 0}));
         QCOMPARE(m_dir->readFile(QStringLiteral("r0/parent.zip")), QByteArray("parent"));
         QVERIFY(!m_dir->exists(QStringLiteral("r0/clonej.zip")));
         QCOMPARE(m_dir->readFile(QStringLiteral("r2/moved.zip")), QByteArray("moved"));
@@ -329,12 +337,21 @@ private slots:
     }
 
 private:
+    // Plans and carries out the renames: how many were planned, done and failed.
+    QList<int> rename(const TGameObjectList& games, RomsetFinder& finder, RomsetNames names) {
+        const std::vector<RomsetRename> plan = PlanRomsetRenames(games, finder, names);
+        const RomsetRenameOutcome outcome = RenameRomsets(plan, finder);
+        m_failed = outcome.failed;
+        return {int(plan.size()), outcome.renamed, int(outcome.failed.size())};
+    }
+
     RomDirs dirs() const {
         return {m_dir->file(QStringLiteral("r0/")), m_dir->file(QStringLiteral("r1/")),
                 m_dir->file(QStringLiteral("r2/")), m_dir->file(QStringLiteral("r3/"))};
     }
 
     std::unique_ptr<FrontEndDir> m_dir;
+    QStringList m_failed;
 };
 
 QTEST_GUILESS_MAIN(TestRomsetFinder)

@@ -793,26 +793,58 @@ private slots:
         QCOMPARE(m_prompter->shown.size(), 0);
     }
 
+    // Each renaming asks first with the number of sets it would rename, then says how
+    // many it renamed and names those it could not; with nothing to rename it says so
+    // and asks nothing.
     void renamingCommands() {
+        const auto block = [](const char* zip, const char* archives) {
+            return QByteArray("game (\r\nname ") + zip + "\r\ndescription \"" + zip +
+                   "\"\r\nmanufacturer \"M\"\r\nyear 2000\r\narchive ( " + archives + " )\r\n)\r\n";
+        };
+        writeCatalog(catalogText() + block("omega", "name omegalong name omega") +
+                     block("sigma", "name sigmalong name sigma"));
+        m_dir->writeFile(QStringLiteral("roms0/omega.zip"), "o");
+        m_dir->writeFile(QStringLiteral("roms0/sigma.zip"), "s");
+        m_dir->makeDir(QStringLiteral("roms0/sigmalong.zip")); // in the way
         start();
         action("MenuRenameShort")->trigger();
         QCOMPARE(m_prompter->texts(),
-                 QStringList{QStringLiteral(
-                     "All installed romsets have been\rrenamed to their short filenames.")});
+                 QStringList{QStringLiteral("There is nothing to rename:\revery installed romset "
+                                            "has its short filename already.")});
         QCOMPARE(m_prompter->shown[0].icon, Prompter::Icon::Information);
+
+        m_prompter->answers = {Prompter::Answer::No};
+        action("MenuRenameLong")->trigger();
+        QCOMPARE(m_prompter->texts().last(),
+                 QStringLiteral("Rename 2 romsets to their long filenames ?"));
+        QVERIFY(m_dir->exists(QStringLiteral("roms0/omega.zip")));
+
+        m_prompter->answers = {Prompter::Answer::Yes};
+        action("MenuRenameLong")->trigger();
+        QCOMPARE(m_prompter->shown.last().icon, Prompter::Icon::Warning);
+        const QString failed = m_prompter->texts().last();
+        // Named as the rompath names it.
+        QVERIFY2(failed.startsWith(QStringLiteral("1 of 2 romsets have been\rrenamed to their "
+                                                  "long filenames.\r\rThese could not be "
+                                                  "renamed:\rroms0/sigma.zip to sigmalong.zip: ")),
+                 qPrintable(failed));
+        QCOMPARE(m_dir->readFile(QStringLiteral("roms0/omegalong.zip")), QByteArray("o"));
         // The clone is installed through its parent's set, which is not the clone's to
         // rename: the parent and its other clones would lose it.
         QVERIFY(m_dir->exists(QStringLiteral("roms1/beta.zip")));
-        QVERIFY(!m_dir->exists(QStringLiteral("roms1/betaj.zip")));
         QVERIFY(QFileInfo(m_dir->file(QStringLiteral("roms0/delta"))).isDir());
-        action("MenuRenameLong")->trigger();
+
+        m_prompter->answers = {Prompter::Answer::Yes};
+        action("MenuRenameShort")->trigger();
         QCOMPARE(
-            m_prompter->texts().last(),
-            QStringLiteral("All installed romsets have been\rrenamed to their long filenames."));
-        QVERIFY(m_dir->exists(QStringLiteral("roms1/beta.zip")));
-        QVERIFY(m_dir->exists(QStringLiteral("roms0/alpha.zip")));
+            m_prompter->texts().mid(m_prompter->texts().size() - 2),
+            (QStringList{QStringLiteral("Rename 1 romset to its short filename ?"),
+                         QStringLiteral("1 romset has been\rrenamed to its short filename.")}));
+        QCOMPARE(m_dir->readFile(QStringLiteral("roms0/omega.zip")), QByteArray("o"));
+        QVERIFY(!m_dir->exists(QStringLiteral("roms1/betaj.zip")));
         action("MenuCheckForInstalledGames")->trigger();
-        QCOMPARE(installedZips(), QStringLiteral("alpha betaj delta zeta"));
+        QCOMPARE(installedZips(), QStringLiteral("alpha betaj delta zeta omega sigma"));
+        QCOMPARE(m_prompter->unscripted, 0);
     }
 
     // The demo directory as the demo command lays it out: every game that make-demo

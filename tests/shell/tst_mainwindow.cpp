@@ -535,20 +535,55 @@ private slots:
         main.close();
     }
 
-    // The Help menu's documents lie in the emulator's and the front-end's folders.
+    // The Help menu's documents lie in the emulator's and the front-end's folders. Their
+    // items are greyed while the files are missing; a document or address the desktop
+    // cannot open is named in an error.
     void helpDocuments() {
         m_dir->installEmulator();
         m_dir->installConfig();
         TMain1 main(*m_prompter, m_opener);
-        for (const char* name : {"MenuKALTOReadme", "MenuKALTOHomepage", "MenuStartKALTOReadme",
-                                 "MenuStartKALTOFaq", "MenuStartKALTOHomepage"})
-            main.findChild<QAction*>(QLatin1StringView(name))->trigger();
+        const char* const items[] = {"MenuKALTOReadme", "MenuKALTOHomepage", "MenuStartKALTOReadme",
+                                     "MenuStartKALTOFaq", "MenuStartKALTOHomepage"};
+        const auto item = [&](const char* name) {
+            return main.findChild<QAction*>(QLatin1StringView(name));
+        };
+        const auto enabled = [&] {
+            emit main.findChild<QMenu*>(QStringLiteral("MenuHelp"))->aboutToShow();
+            QList<bool> result;
+            for (const char* name : items)
+                result.append(item(name)->isEnabled());
+            return result;
+        };
+        QCOMPARE(enabled(), (QList<bool>{false, true, false, false, true}));
+        // Gone between the menu and the click: not handed on, and said so.
+        main.MenuStartKALTOFaqClick();
+        QVERIFY(m_opener.opened.isEmpty());
+        QCOMPARE(m_prompter->texts(),
+                 QStringList{QStringLiteral("The desktop could not open\r") +
+                             m_dir->file(QStringLiteral("StartKALTOFaq.txt"))});
+
+        for (const char* file : {"docs/kalto.txt", "StartKALTO.txt", "StartKALTOFaq.txt"})
+            m_dir->writeFile(QLatin1StringView(file), "help");
+        QCOMPARE(enabled(), (QList<bool>(5, true)));
+        for (const char* name : items)
+            item(name)->trigger();
         QCOMPARE(m_opener.opened.mid(0, 4),
                  (QStringList{QStringLiteral("./docs/kalto.txt"),
                               QStringLiteral("https://kalto.example.org/"),
                               m_dir->file(QStringLiteral("StartKALTO.txt")),
                               m_dir->file(QStringLiteral("StartKALTOFaq.txt"))}));
         QVERIFY(m_opener.opened.at(4).startsWith(QStringLiteral("https://")));
+        QCOMPARE(m_prompter->shown.size(), 1);
+
+        // A desktop without a handler: the file or the address is named.
+        m_opener.fails = true;
+        item("MenuKALTOReadme")->trigger();
+        item("MenuKALTOHomepage")->trigger();
+        QCOMPARE(m_prompter->texts().mid(1),
+                 (QStringList{
+                     QStringLiteral("The desktop could not open\r./docs/kalto.txt"),
+                     QStringLiteral("The desktop could not open\rhttps://kalto.example.org/")}));
+        QCOMPARE(m_prompter->shown.last().icon, Prompter::Icon::Error);
         main.close();
     }
 

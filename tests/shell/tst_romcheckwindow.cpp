@@ -9,6 +9,7 @@
 #include "shell/MainUnit1.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -55,7 +56,7 @@ private slots:
         QVERIFY(m_dir->readFile(u"romcheck.txt"_s).contains("calkids"));
 
         select(u"calkids");
-        auto* button = m_main->findChild<QPushButton*>(u"RomcheckButton"_s);
+        QPushButton* button = romcheckButton();
         QCOMPARE(button->text(), u"Check romset calkids for CRC32 and Filesize"_s);
         game(u"calkids")->BadRomcheck = false;
         button->click();
@@ -66,17 +67,69 @@ private slots:
         QCOMPARE(m_prompter->shown.size(), 1);
     }
 
-    // A check that fails keeps the old report and the marks, and says why.
-    void failedRomcheckKeepsTheReport() {
+    // A run that ended by itself and printed a result line gives the report, whatever
+    // its status: a non-zero one is named in the status bar. A killed run, or one
+    // without a result line, keeps the old report and the marks, and says why.
+    void romcheckEndings_data() {
+        QTest::addColumn<QByteArray>("variable");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<QString>("fullSaid"); // the status bar's note, or the error's start
+        QTest::addColumn<QString>("singleSaid");
+        const QByteArray fault = "KALTO_SIM_ROMCHECK_FAULT";
+        const QString full = u"kalto.exe -romcheck "_s;
+        const QString single = u"kalto.exe -romcheck calkids -verbose "_s;
+        const QString failed = u"did not check the romsets: it "_s;
+        QTest::newRow("whole report, status 3")
+            << QByteArray("KALTO_SIM_ROMCHECK_BAD_STATUS") << QByteArray("3")
+            << full + u"ended with exit status 3; its report was read."_s
+            << single + u"ended with exit status 3; its report was read."_s;
+        QTest::newRow("half a report, status 4")
+            << fault << QByteArray("exit")
+            << full + u"ended with exit status 4; its report was read."_s
+            << single + failed + u"ended with exit status 4."_s; // half of one line is none
+        QTest::newRow("killed") << fault << QByteArray("crash")
+                                << full + failed + u"ended abnormally (signal 9"_s
+                                << single + failed + u"ended abnormally (signal 9"_s;
+        QTest::newRow("no result line")
+            << fault << QByteArray("early") << full + failed + u"ended with exit status 4."_s
+            << single + failed + u"ended with exit status 4."_s;
+    }
+    void romcheckEndings() {
+        QFETCH(QByteArray, variable);
+        QFETCH(QByteArray, value);
+        QFETCH(QString, fullSaid);
+        QFETCH(QString, singleSaid);
         start();
-        m_dir->writeFile(u"romcheck.txt"_s, "calkids | OK\r\n");
-        ScopedEnv fault("KALTO_SIM_ROMCHECK_FAULT", "exit");
-        action("MenuRomCheck")->trigger();
-        QCOMPARE(m_dir->readFile(u"romcheck.txt"_s), QByteArray("calkids | OK\r\n"));
-        QVERIFY(!game(u"calkids")->BadRomcheck);
-        QCOMPARE(m_prompter->shown.size(), 1);
-        QVERIFY(m_prompter->texts().first().startsWith(
-            u"kalto.exe -romcheck did not check the romsets: it ended with exit status 4."_s));
+        const QByteArray old = "calkids | OK\r\n";
+        m_dir->writeFile(u"romcheck.txt"_s, old);
+        ScopedEnv env(variable.constData(), value);
+        const auto check = [&](const QString& said, const std::function<void()>& run) {
+            m_prompter->shown.clear();
+            m_prompter->answers = {Prompter::Answer::No}; // the full report, not now
+            run();
+            const QByteArray report = m_dir->readFile(u"romcheck.txt"_s);
+            if (said.endsWith(u"its report was read.")) {
+                QCOMPARE(statusPanel(1), said);
+                QVERIFY(report != old);
+                // Every set the report names has its mark from it.
+                for (const QByteArray& line : report.split('\n')) {
+                    if (line.contains('|'))
+                        QCOMPARE(game(QString::fromLatin1(line.split(' ').first()))->BadRomcheck,
+                                 line.contains("| BAD"));
+                }
+            } else {
+                QCOMPARE(m_prompter->shown.size(), 1);
+                QVERIFY2(m_prompter->texts().first().startsWith(said),
+                         qPrintable(m_prompter->texts().first()));
+                QCOMPARE(report, old);
+                QVERIFY(!game(u"calkids")->BadRomcheck);
+            }
+        };
+        check(fullSaid, [&] { action("MenuRomCheck")->trigger(); });
+        game(u"calkids")->BadRomcheck = false;
+        m_dir->writeFile(u"romcheck.txt"_s, old);
+        select(u"calkids");
+        check(singleSaid, [&] { romcheckButton()->click(); });
     }
 
     // Merged romsets: Cancel (or closing the box) takes the mark back, No runs the
@@ -95,6 +148,11 @@ private slots:
         merged->trigger();
         QVERIFY(merged->isChecked());
         QVERIFY(!game(u"lumabolt")->Installed); // installed follows the marks now
+        // Sets no romcheck named count by their own romset alone: a merged clone's
+        // files lie in its parent's set, where only a romcheck can see them.
+        QVERIFY(game(u"cogrider")->Installed);
+        QVERIFY(!game(u"lumabol2")->Installed);
+        QVERIFY(!game(u"glimrun")->Installed);
 
         merged->trigger(); // off: every flag stays
         QVERIFY(!merged->isChecked());
@@ -106,7 +164,26 @@ private slots:
         QCOMPARE(m_dir->runs().size(), runs + 1);
         QCOMPARE(m_dir->runs().last(), u"-romcheck"_s);
         QVERIFY(game(u"lumabolt")->Installed);
+        QVERIFY(game(u"lumabol2")->Installed); // named good
         QVERIFY(!game(u"calkids")->Installed); // bad, so not installed with merged sets
+        QVERIFY(!game(u"glimrun")->Installed);
+
+        // What the romcheck said outlives a restart.
+        m_main->close();
+        m_main.reset();
+        m_prompter->shown.clear();
+        start();
+        QVERIFY(action("MenuMergedRomsetsSupport")->isChecked());
+        QVERIFY(game(u"lumabol2")->Installed);
+        QVERIFY(!game(u"calkids")->Installed && !game(u"glimrun")->Installed);
+
+        // A full check that gives no report takes the option back.
+        action("MenuMergedRomsetsSupport")->trigger();
+        ScopedEnv fault("KALTO_SIM_ROMCHECK_FAULT", "crash");
+        m_prompter->answers = {Prompter::Answer::Yes};
+        action("MenuMergedRomsetsSupport")->trigger();
+        QVERIFY(!action("MenuMergedRomsetsSupport")->isChecked());
+        QVERIFY(m_prompter->texts().last().startsWith(u"kalto.exe -romcheck did not check"_s));
     }
 
     // Secret games: the section is written or erased, and the list asked for again.
@@ -134,6 +211,12 @@ private slots:
         QVERIFY(!report.contains("| lumabolt.jpg/pcx/png/bmp"));
         QVERIFY(report.contains("| skyloom.mid"));
         QVERIFY(!report.contains("| lumabolt.mid"));
+
+        // A desktop that cannot open it: said, with the file's name.
+        m_opener.fails = true;
+        action("MSReportNeeded")->trigger();
+        QCOMPARE(m_prompter->texts(),
+                 QStringList{u"The desktop could not open\r"_s + m_dir->file(u"needed.txt"_s)});
     }
 
 private:
@@ -149,6 +232,12 @@ private:
     }
     QAction* action(const char* name) const {
         return m_main->findChild<QAction*>(QLatin1StringView(name));
+    }
+    QPushButton* romcheckButton() const {
+        return m_main->findChild<QPushButton*>(u"RomcheckButton"_s);
+    }
+    QString statusPanel(int panel) const {
+        return m_main->findChild<QLabel*>(u"StatusPanel%1"_s.arg(panel))->text();
     }
 
     std::unique_ptr<FrontEndDir> m_dir;

@@ -232,19 +232,21 @@ private slots:
         QCOMPARE(saved.readInteger(u"zeta", u"CurScrShot", -1), 7);
     }
 
-    // Games of one section: names alike without case share it; a game that has no
-    // section yet reads as bad while merged romsets are supported.
+    // Games of one section: names alike without case share it. A game that has no
+    // section yet was never named by a romcheck, bad or good, also while merged romsets
+    // are supported.
     void sharedAndMissingGameSections() {
         setCatalog(catalog(true));
         m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
                          "[StartKALTO]\r\nEmuExePath=./\r\n[Tools]\r\nMergedRomsetsSupport=1\r\n"
-                         "[ZETA]\r\nBadRomcheck=0\r\nCurScrShot=3\r\n");
+                         "[ZETA]\r\nBadRomcheck=0\r\nCurScrShot=3\r\nGoodRomcheck=1\r\n");
         start();
         QCOMPARE(m_main->games().count(), 4);
         for (TGameObject* game : m_main->games()) {
             const bool zeta = game->ZipName.compare(u"zeta", Qt::CaseInsensitive) == 0;
             QCOMPARE(game->CurScrShot, zeta ? 3 : 0);
-            QCOMPARE(game->BadRomcheck, !zeta);
+            QVERIFY(!game->BadRomcheck);
+            QCOMPARE(game->GoodRomcheck, zeta);
         }
         m_main->close();
         const QByteArray saved = m_dir->readFile(QStringLiteral("StartKALTO.ini"));

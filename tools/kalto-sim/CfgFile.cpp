@@ -119,7 +119,11 @@ void CfgFile::set(std::string_view section, std::string_view key, std::string_vi
     if (header == npos) {
         if (!m_lines.empty() && !trimmed(m_lines.back().body).empty())
             insertLine(m_lines.size(), {});
-        insertLine(m_lines.size(), "[" + std::string(section) + "]");
+        // Built by appending: "[" + std::string(...) trips a false -Wrestrict in GCC 12's
+        // optimised string concatenation.
+        std::string title = "[";
+        title.append(section).append("]");
+        insertLine(m_lines.size(), std::move(title));
         insertLine(m_lines.size(), std::move(body));
         return;
     }

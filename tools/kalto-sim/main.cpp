@@ -408,7 +408,8 @@ void writeScreenshots(const std::string& emuDir, const sim::CfgFile& cfg, const 
                 warn("no free screenshot number for " + zip + " in " + dir.string());
                 return;
             }
-            char name[16];
+            // Room for any int: the compiler cannot see that the number stays below 10000.
+            char name[32];
             std::snprintf(name, sizeof name, "_%04d.pcx", number);
             std::string error;
             const auto result =
@@ -535,23 +536,39 @@ bool romCheckCatalog(std::vector<sim::ListedGame>& games) {
 }
 
 // KALTO_SIM_ROMCHECK_FAULT=exit prints half the report, complains and exits with 4;
-// =crash prints half the report and dies by a signal (one that leaves no core file).
+// =crash prints half the report and dies by a signal (one that leaves no core file);
+// =early prints the header only, complains and exits with 4.
 std::optional<std::string> romCheckFault() {
     const std::string fault = envValue("KALTO_SIM_ROMCHECK_FAULT");
     if (fault.empty())
         return std::nullopt;
-    if (fault != "exit" && fault != "crash") {
+    if (fault != "exit" && fault != "crash" && fault != "early") {
         warn("ignoring KALTO_SIM_ROMCHECK_FAULT=" + fault);
         return std::nullopt;
     }
     return fault;
 }
 
+int badStatus() {
+    const std::string value = envValue("KALTO_SIM_ROMCHECK_BAD_STATUS");
+    if (value.empty())
+        return 0;
+    char* end = nullptr;
+    const long status = std::strtol(value.c_str(), &end, 10);
+    if (*end != '\0' || status < 0 || status > 125) {
+        warn("ignoring KALTO_SIM_ROMCHECK_BAD_STATUS=" + value);
+        return 0;
+    }
+    return static_cast<int>(status);
+}
+
 // "-romcheck [<zip>] [-verbose]": checks the sets in the configured rom directories against
 // the game list. The report has header lines without "|", then one "<zip> | OK" or
 // "<zip> | BAD <reason>" line per set found (with -verbose, followed by one line per file),
 // then a summary. Sets that are not there are not listed, except a single set asked for by
-// name. Bad sets are results: the status is 0 whenever the check ran.
+// name. Bad sets are results: the status is 0 whenever the check ran, unless
+// KALTO_SIM_ROMCHECK_BAD_STATUS=N asks for status N after a whole report that holds a bad
+// set, as many checkers end.
 int romCheck(const Invocation& inv) {
     const auto fault = romCheckFault();
     const fs::path cfgPath = fs::path(inv.emuDir) / "Config" / "Kalto.cfg";
@@ -584,7 +601,7 @@ int romCheck(const Invocation& inv) {
 
     std::printf("Kalto romset check\n");
     std::printf("Checking %zu romset%s...\n", games.size(), games.size() == 1 ? "" : "s");
-    const size_t shown = fault ? results.size() / 2 : results.size();
+    const size_t shown = !fault ? results.size() : *fault == "early" ? 0 : results.size() / 2;
     size_t found = 0, good = 0;
     for (size_t i = 0; i < shown; ++i) {
         const sim::SetResult& r = results[i];
@@ -603,7 +620,11 @@ int romCheck(const Invocation& inv) {
         return 4;
     }
     std::printf("Done: %zu found, %zu good, %zu bad\n", found, good, found - good);
-    return finishStdout() ? 0 : 1;
+    if (!finishStdout())
+        return 1;
+    const bool anyBad = std::any_of(results.begin(), results.end(),
+                                    [](const sim::SetResult& r) { return !r.good(); });
+    return anyBad ? badStatus() : 0;
 }
 
 // Reads the command line; returns false on a usage error.

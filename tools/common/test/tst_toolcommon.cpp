@@ -1054,6 +1054,18 @@ void TstToolCommon::simRomcheckFailures() {
     QCOMPARE(lastLine(broken.err),
              QByteArray("kalto-sim: romset check aborted: cannot read the rom directories"));
 
+    const Run early = d.romcheck({"-romcheck"}, {"KALTO_SIM_ROMCHECK_FAULT=early"});
+    QCOMPARE(early.exitCode, 4);
+    QVERIFY(barLines(early.out).isEmpty());
+
+    // A whole report that holds a bad set, ended with the status a checker may give it;
+    // a report of good sets only still ends with 0.
+    const QString badStatus = "KALTO_SIM_ROMCHECK_BAD_STATUS=2";
+    const Run whole = d.romcheck({"-romcheck"}, {badStatus});
+    QCOMPARE(whole.exitCode, 2);
+    QCOMPARE(barLines(whole.out), full);
+    QCOMPARE(d.romcheck({"-romcheck", "goodset"}, {badStatus}).exitCode, 0);
+
     QProcess crash;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("KALTO_SIM_ROMCHECK_FAULT", "crash");
