@@ -24,11 +24,13 @@ bool holdsResultLine(const QString& path) {
 
 } // namespace
 
-RomcheckRun RunRomcheck(const PathSet& paths, TExecFile& execEmu, const QString& arguments) {
+RomcheckRun RunRomcheck(const PathSet& paths, TExecFile& execEmu, const QStringList& arguments) {
     RomcheckRun run;
     // What an earlier run captured must not pass for this run's report.
     QFile::remove(paths.CaptureFile);
-    execEmu.setParameters(arguments);
+    execEmu.setArguments(arguments);
+    // As the user would type it: an argument with blanks shows quoted.
+    const QString shown = execEmu.parameters();
     run.started = execEmu.Execute();
     if (!run.started)
         return run;
@@ -41,7 +43,7 @@ RomcheckRun RunRomcheck(const PathSet& paths, TExecFile& execEmu, const QString&
         MoveReplacing(paths.CaptureFile, paths.RomcheckFile);
         run.reported = true;
         if (!how.isEmpty())
-            run.note = QStringLiteral("kalto.exe %1 %2; its report was read.").arg(arguments, how);
+            run.note = QStringLiteral("kalto.exe %1 %2; its report was read.").arg(shown, how);
         return run;
     }
     if (how.isEmpty()) {
@@ -49,7 +51,7 @@ RomcheckRun RunRomcheck(const PathSet& paths, TExecFile& execEmu, const QString&
                                                        : QStringLiteral("printed no result");
     }
     run.failure =
-        QStringLiteral("kalto.exe %1 did not check the romsets: it %2.").arg(arguments, how);
+        QStringLiteral("kalto.exe %1 did not check the romsets: it %2.").arg(shown, how);
     const QStringList said = execEmu.lastErrorLines(5);
     if (!said.isEmpty())
         run.failure += QStringLiteral("\r\rIts last words:\r") + said.join(u'\r');

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 struct PathSet;
 class TExecFile;
@@ -14,9 +15,9 @@ struct RomcheckRun {
 };
 
 // Runs the emulator's romset check ("-romcheck", or "-romcheck <zip> -verbose") and
-// waits for it. Its output replaces romcheck.txt when the run ended by itself, with
+// waits for it; each argument reaches the emulator whole. Its output replaces romcheck.txt when the run ended by itself, with
 // any exit status, and printed at least one result line (a line holding "|"): a
 // checker commonly ends with a non-zero status when it found bad sets. A run that was
 // cancelled or killed, or printed no result, leaves the old report in place: an old
 // report is never passed off as a new one.
-RomcheckRun RunRomcheck(const PathSet& paths, TExecFile& execEmu, const QString& arguments);
+RomcheckRun RunRomcheck(const PathSet& paths, TExecFile& execEmu, const QStringList& arguments);

@@ -343,7 +343,7 @@ void TMain1::MSReportNeededClick() {
         openDocument(report);
 }
 
-bool TMain1::runRomcheck(const QString& arguments, QString& statusNote) {
+bool TMain1::runRomcheck(const QStringList& arguments, QString& statusNote) {
     const RomcheckRun run = RunRomcheck(m_paths, *m_execEmu, arguments);
     if (!run.started)
         return false; // the runner said so
@@ -361,7 +361,7 @@ void TMain1::MenuRomCheckClick() {
 
 bool TMain1::checkAllRomsets() {
     QString note;
-    if (!runRomcheck(QStringLiteral("-romcheck"), note))
+    if (!runRomcheck({QStringLiteral("-romcheck")}, note))
         return false;
     // With merged romsets the installed state follows the romcheck.
     if (MenuMergedRomsetsSupport->isChecked())
@@ -378,7 +378,8 @@ void TMain1::RomcheckButtonClick() {
     if (!currentGame())
         return;
     QString note;
-    if (!runRomcheck(QStringLiteral("-romcheck %1 -verbose").arg(currentGame()->ZipName), note))
+    if (!runRomcheck({QStringLiteral("-romcheck"), currentGame()->ZipName, QStringLiteral("-verbose")},
+                     note))
         return;
     FillGameList();
     if (!note.isEmpty())

@@ -53,7 +53,7 @@ private:
     // Runs the emulator's romset check and reads its report into the marks; false when
     // there was no new report (the user was told). statusNote gets what the status bar
     // should say once the list is refilled (a report read despite a non-zero status).
-    bool runRomcheck(const QString& arguments, QString& statusNote);
+    bool runRomcheck(const QStringList& arguments, QString& statusNote);
     // The check of all romsets; false when it gave no new report.
     bool checkAllRomsets();
     void renameRomsets(RomsetNames names);

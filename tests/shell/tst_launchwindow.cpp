@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -458,6 +459,12 @@ private slots:
                      qPrintable(statusPanel(1)));
         }
         QVERIFY(m_dir->exists(QStringLiteral("Gameplay/cog rider.001.pcx")));
+        // The romset check of one game takes the name whole too.
+        select("cog rider");
+        m_main->findChild<QPushButton*>(QStringLiteral("RomcheckButton"))->click();
+        QVERIFY(m_main->findChild<QPlainTextEdit*>(QStringLiteral("RomcheckMemo"))
+                    ->toPlainText()
+                    .contains(QStringLiteral("cog rider ")));
         QCOMPARE(m_prompter->shown.size(), 0);
     }
 

@@ -252,9 +252,14 @@ std::vector<ListedGame> parseGameList(std::string_view text) {
             continue; // titles and the like may hold anything
         const std::vector<std::string> w = words(line);
         ListedGame& game = games.back();
-        if (w.size() >= 2 && w[0] == "name")
-            game.zip = w[1];
-        else if (w.size() >= 2 && w[0] == "cloneof")
+        if (w.size() >= 2 && w[0] == "name") {
+            // The rest of the line, as the game is looked up by "-game": a name may
+            // hold blanks.
+            std::string_view name = trimmed(line.substr(4));
+            if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+                name = name.substr(1, name.size() - 2);
+            game.zip = std::string(name);
+        } else if (w.size() >= 2 && w[0] == "cloneof")
             game.parent = w[1];
         else if (w.size() >= 2 && w[0] == "romof")
             romof = w[1];
