@@ -1,5 +1,6 @@
 #include "GameObject.h"
 
+#include "PlayHistory.h"
 #include "RomsetFinder.h"
 #include "core/FileError.h"
 #include "core/IniDocument.h"
@@ -25,8 +26,52 @@ QStringView caseFolded(const QString& name, QString& buffer) {
     return buffer;
 }
 
-constexpr QStringView kBadRomcheckKey = u"BadRomcheck";
-constexpr QStringView kCurScrShotKey = u"CurScrShot";
+// The keys of a game's section, in the order they are written.
+enum GameKey {
+    BadRomcheckKey,
+    CurScrShotKey,
+    FavouriteKey,
+    PlayCountKey,
+    LastPlayedKey,
+    PlayTimeKey
+};
+constexpr std::array<QStringView, 6> kGameKeys = {u"BadRomcheck", u"CurScrShot", u"Favourite",
+                                                  u"PlayCount",   u"LastPlayed", u"PlayTime"};
+
+// The values of one game's section, found in one walk over its lines: the first line
+// of each key counts, as for a single read.
+struct GameSectionValues {
+    std::array<QStringView, kGameKeys.size()> text;
+    unsigned found = 0;
+
+    void take(QStringView key, QStringView value) {
+        for (size_t k = 0; k < kGameKeys.size(); ++k) {
+            if (key.size() == kGameKeys[k].size() &&
+                NameIndex::equalIgnoringCase(key, kGameKeys[k])) {
+                if (!has(GameKey(k))) {
+                    text[k] = value;
+                    found |= 1u << k;
+                }
+                return;
+            }
+        }
+    }
+    bool has(GameKey key) const { return found & (1u << key); }
+    int integer(GameKey key, int defaultValue) const {
+        int value = 0;
+        return has(key) && IniDocument::parseInteger(text[key], &value) ? value : defaultValue;
+    }
+    qint64 count64(GameKey key) const {
+        if (!has(key))
+            return 0;
+        int small = 0;
+        if (IniDocument::parseInteger(text[key], &small))
+            return std::max(0, small);
+        bool ok = false;
+        const qint64 value = text[key].trimmed().toLongLong(&ok);
+        return ok ? std::max<qint64>(0, value) : 0;
+    }
+};
 
 } // namespace
 
@@ -62,6 +107,19 @@ TGameObject* TGameObjectList::FindGame(QStringView zipName) const {
     return index == NameIndex::kMissing ? nullptr : m_order[size_t(index)];
 }
 
+TGameObject* TGameObjectList::FindParent(const TGameObject& game) const {
+    for (qsizetype i = 1; i < game.Archives.size(); ++i) {
+        const QString& name = game.Archives[i];
+        if (TGameObject* parent = FindGame(name); parent && parent != &game)
+            return parent;
+        for (TGameObject* other : m_order) {
+            if (other != &game && !other->Archives.isEmpty() && other->Archives.first() == name)
+                return other;
+        }
+    }
+    return nullptr;
+}
+
 void TGameObjectList::FreeAll() {
     m_byName.clear();
     m_keys.clear();
@@ -74,17 +132,22 @@ void TGameObjectList::FreeAll() {
 
 void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool badByDefault) {
     for (TGameObject* game : m_order) {
-        game->BadRomcheck = settings.readBool(game->ZipName, kBadRomcheckKey, badByDefault);
-        game->CurScrShot = std::max(0, settings.readInteger(game->ZipName, kCurScrShotKey, 0));
+        GameSectionValues values;
+        settings.forEachKey(game->ZipName,
+                            [&](QStringView key, QStringView value) { values.take(key, value); });
+        game->BadRomcheck = values.integer(BadRomcheckKey, badByDefault ? 1 : 0) != 0;
+        game->CurScrShot = std::max(0, values.integer(CurScrShotKey, 0));
+        game->Favourite = values.integer(FavouriteKey, 0) != 0;
+        game->PlayCount = std::max(0, values.integer(PlayCountKey, 0));
+        game->LastPlayed =
+            values.has(LastPlayedKey)
+                ? std::max<qint64>(0, parsePlayedAt(values.text[LastPlayedKey]).value_or(0))
+                : 0;
+        game->PlayTime = values.count64(PlayTimeKey);
     }
     // A game's section is one that holds its keys; the front-end's own sections and
-    // those of older versions hold neither.
+    // those of older versions hold none of them.
     m_unlistedSections.clear();
-    const auto value = [&](const QString& section, QStringView key) -> std::optional<QString> {
-        if (!settings.keyExists(section, key))
-            return std::nullopt;
-        return settings.readString(section, key, QString());
-    };
     // The file holds the games' sections in list order: each is matched against the
     // next game first, and only a section out of that order is looked up.
     size_t next = 0;
@@ -97,11 +160,17 @@ void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool bad
             next = size_t(index) + 1;
             return;
         }
-        const QString section = name.toString();
-        UnlistedSection unlisted{section, value(section, kBadRomcheckKey),
-                                 value(section, kCurScrShotKey)};
-        if (unlisted.badRomcheck || unlisted.curScrShot)
-            m_unlistedSections.push_back(std::move(unlisted));
+        GameSectionValues values;
+        settings.forEachKey(name,
+                            [&](QStringView key, QStringView value) { values.take(key, value); });
+        if (!values.found)
+            return;
+        UnlistedSection unlisted{name.toString(), {}};
+        for (size_t k = 0; k < kGameKeys.size(); ++k) {
+            if (values.has(GameKey(k)))
+                unlisted.values[k] = values.text[k].toString();
+        }
+        m_unlistedSections.push_back(std::move(unlisted));
     });
 }
 
@@ -114,10 +183,10 @@ bool TGameObjectList::isUnlistedSection(QStringView name) const {
 
 void TGameObjectList::writeUnlistedSections(IniDocument& settings) const {
     for (const UnlistedSection& section : m_unlistedSections) {
-        if (section.badRomcheck)
-            settings.writeString(section.name, kBadRomcheckKey, *section.badRomcheck);
-        if (section.curScrShot)
-            settings.writeString(section.name, kCurScrShotKey, *section.curScrShot);
+        for (size_t k = 0; k < kGameKeys.size(); ++k) {
+            if (section.values[k])
+                settings.writeString(section.name, kGameKeys[k], *section.values[k]);
+        }
     }
 }
 
@@ -130,8 +199,17 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         direct = direct && !FindGame(name) && !isUnlistedSection(name);
     if (!direct) {
         for (TGameObject* game : m_order) {
-            settings.writeBool(game->ZipName, kBadRomcheckKey, game->BadRomcheck);
-            settings.writeInteger(game->ZipName, kCurScrShotKey, game->CurScrShot);
+            settings.writeBool(game->ZipName, kGameKeys[BadRomcheckKey], game->BadRomcheck);
+            settings.writeInteger(game->ZipName, kGameKeys[CurScrShotKey], game->CurScrShot);
+            if (game->Favourite)
+                settings.writeBool(game->ZipName, kGameKeys[FavouriteKey], true);
+            if (game->PlayCount > 0)
+                settings.writeInteger(game->ZipName, kGameKeys[PlayCountKey], game->PlayCount);
+            if (const QString played = playedAtText(game->LastPlayed); !played.isEmpty())
+                settings.writeString(game->ZipName, kGameKeys[LastPlayedKey], played);
+            if (game->PlayTime > 0)
+                settings.writeString(game->ZipName, kGameKeys[PlayTimeKey],
+                                     QString::number(game->PlayTime));
         }
         writeUnlistedSections(settings);
         return settings.serialize();
@@ -140,11 +218,22 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
     static constexpr QByteArrayView kBad = "]\r\nBadRomcheck=";
     static constexpr QByteArrayView kShot = "\r\nCurScrShot=";
     static constexpr QByteArrayView kEnd = "\r\n\r\n";
+    static constexpr QByteArrayView kFavourite = "\r\nFavourite=1";
+    static constexpr QByteArrayView kCount = "\r\nPlayCount=";
+    static constexpr QByteArrayView kLast = "\r\nLastPlayed=";
+    static constexpr QByteArrayView kTime = "\r\nPlayTime=";
+    const auto played = [](const TGameObject* game) {
+        return game->Favourite || game->PlayCount > 0 || game->LastPlayed > 0 || game->PlayTime > 0;
+    };
     // Room for the longest each section can be (a UTF-16 unit is at most three bytes of
     // UTF-8), then the bytes in place and the size cut to what was written.
     qsizetype room = head.size();
-    for (const TGameObject* game : m_order)
+    for (const TGameObject* game : m_order) {
         room += 1 + 3 * game->ZipName.size() + kBad.size() + 1 + kShot.size() + 11 + kEnd.size();
+        if (played(game))
+            room += kFavourite.size() + kCount.size() + 11 + kLast.size() + kPlayedAtLength +
+                    kTime.size() + 20;
+    }
     QByteArray text(room, Qt::Uninitialized);
     char* out = text.data();
     const auto put = [&out](QByteArrayView bytes) {
@@ -165,6 +254,23 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         *out++ = game->BadRomcheck ? '1' : '0';
         put(kShot);
         out = std::to_chars(out, out + 11, game->CurScrShot).ptr;
+        if (played(game)) {
+            if (game->Favourite)
+                put(kFavourite);
+            if (game->PlayCount > 0) {
+                put(kCount);
+                out = std::to_chars(out, out + 11, game->PlayCount).ptr;
+            }
+            char date[kPlayedAtLength];
+            if (formatPlayedAt(game->LastPlayed, date)) {
+                put(kLast);
+                put(QByteArrayView(date, kPlayedAtLength));
+            }
+            if (game->PlayTime > 0) {
+                put(kTime);
+                out = std::to_chars(out, out + 20, game->PlayTime).ptr;
+            }
+        }
         put(kEnd);
     }
     text.truncate(out - text.constData());
