@@ -9,6 +9,7 @@
 #include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "games/PlayHistory.h"
 #include "games/RomcheckResults.h"
 #include "launch/EmulatorConfig.h"
 #include "launch/Launch.h"
@@ -19,6 +20,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -40,6 +42,10 @@ constexpr ColumnKey kEmulatorColumns[] = {
     {u"Year", GameListModel::YearColumn, 50},
     {u"Cheats", GameListModel::CheatColumn, 50},
     {u"Zipdate", GameListModel::ZipDateColumn, 110},
+    {u"Fav", GameListModel::FavouriteColumn, 36},
+    {u"Played", GameListModel::PlayCountColumn, 50},
+    {u"LastPlayed", GameListModel::LastPlayedColumn, 110},
+    {u"PlayTime", GameListModel::PlayTimeColumn, 70},
 };
 
 } // namespace
@@ -143,6 +149,18 @@ bool TMain1::mergedRomsetsSupport() const {
 }
 
 void TMain1::SaveFrontEndSettings() {
+    writeSettingsFile();
+    WriteRomDirs(m_paths.EmuCfgFile, m_romDirs);
+}
+
+void TMain1::saveSettingsAfterRun() {
+    // Unread settings stay as they are: a save would replace them with defaults, and
+    // the close does not save them either.
+    if (settingsRead())
+        reportFileErrors([this] { writeSettingsFile(); });
+}
+
+void TMain1::writeSettingsFile() {
     IniDocument ini = IniDocument::emptyFor(m_paths.FrontEndIniFile);
     SaveViewSettings(ini);
     ini.writeBool(u"Tools", u"KaltoGUI", MenuEnableKaltoGui->isChecked());
@@ -152,7 +170,6 @@ void TMain1::SaveFrontEndSettings() {
     for (const ColumnKey& column : kEmulatorColumns)
         ini.writeInteger(u"Columns", column.key, GameList->columnWidth(column.column));
     writeFileAtomically(m_paths.FrontEndIniFile, m_games.WithSettingsSections(ini));
-    WriteRomDirs(m_paths.EmuCfgFile, m_romDirs);
 }
 
 void TMain1::LoadFrontEndSettings() {
@@ -254,17 +271,27 @@ void TMain1::MigrateScreenshotStore() {
 }
 
 void TMain1::LaunchGame() {
-    const QString zipName = currentGame()->ZipName;
-    const QString title = currentGame()->Description;
+    TGameObject* game = currentGame();
+    const QString zipName = game->ZipName;
+    const QString title = game->Description;
     LaunchResult result;
     QStringList shots;
     const bool launched = reportFileErrors([&] {
         result = ::LaunchGame(
             m_paths, *m_execEmu, m_prompter, zipName, MenuEnableKaltoGui->isChecked(), m_romDirs,
-            [&] { shots = CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName); });
+            [&] { shots = CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName); },
+            m_launchClock);
     });
     if (!launched)
         return;
+    if (result.started &&
+        RecordRun(*game, result.runMs, result.endedAtMs / 1000, result.ending.isEmpty())) {
+        m_listModel->gameChanged(game);
+        saveSettingsAfterRun();
+        if (MenuRecentGames->isChecked())
+            RefreshGameList(); // the game moves to the top
+        ShowGameDetails();
+    }
     m_romDirs = result.romDirs;
     EnableWibbleKaltoGUIonly1->setChecked(result.wibble);
     // A game that did not run at all would otherwise just flash by.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainUnit.h"
+#include "launch/Launch.h"
 
 class QPlainTextEdit;
 class TZipDirsForm1;
@@ -35,6 +36,8 @@ public:
     void RomcheckButtonClick();
     void MenuKALTOReadmeClick();
     void MenuKALTOHomepageClick();
+    // Times the game runs; tests give their own clock (milliseconds since the epoch).
+    void setLaunchClock(LaunchClock clock) { m_launchClock = std::move(clock); }
 
 protected:
     void LoadFrontEndSettings() override;
@@ -46,6 +49,11 @@ protected:
 
 private:
     void buildRomcheckTab();
+    // The settings file itself, without the rom paths the close also writes into the
+    // emulator's file.
+    void writeSettingsFile();
+    // After a game's run: its play history is on disk at once.
+    void saveSettingsAfterRun();
     void buildMenus();
     // Moves the pictures of the older layout into the kinds' folders once.
     void MigrateScreenshotStore();
@@ -56,6 +64,7 @@ private:
     QWidget* RomcheckTab = nullptr;
     QPlainTextEdit* RomcheckMemo = nullptr;
     QPushButton* RomcheckButton = nullptr;
+    LaunchClock m_launchClock;
 
     QAction* MenuMarkBadRomsets = nullptr;
     QAction* MenuMergedRomsetsSupport = nullptr;

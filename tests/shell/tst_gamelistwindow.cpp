@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -21,6 +22,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -847,6 +849,117 @@ private slots:
                  QStringLiteral("-romcheck %1 -verbose").arg(missing->ZipName));
         QVERIFY(!m_main->findChild<QPlainTextEdit*>()->toPlainText().isEmpty()); // it was read
         QCOMPARE(selectedZip(), missing->ZipName);
+    }
+
+    // Ctrl+D, the Game menu and the list's right-click menu mark the selected game as a
+    // favourite and unmark it, in every style: the star shows over its icon and in the
+    // Fav column, the list of favourites holds the marked games, and the mark is saved
+    // only where it is set.
+    void favourites_data() { styles(); }
+    void favourites() {
+        startInStyle();
+        QAction* item = action("MenuFavourite");
+        const auto icon = [&](int row) {
+            return model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey();
+        };
+        const qint64 plain = icon(3);
+        view()->selectRow(3); // Epsilon
+        QCOMPARE(item->text(), QStringLiteral("Add to &Favourites"));
+        QTest::keyClick(view()->currentView(), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(m_main->games().FindGame(u"eps")->Favourite);
+        QCOMPARE(item->text(), QStringLiteral("Remove from &Favourites"));
+        QVERIFY(icon(3) != plain);
+        QVERIFY(!model()
+                     ->index(3, GameListModel::FavouriteColumn)
+                     .data(Qt::DecorationRole)
+                     .value<QIcon>()
+                     .isNull());
+        QCOMPARE(view()->detailsView()->header()->visualIndex(GameListModel::FavouriteColumn), 0);
+
+        // A right click on Zeta selects it and offers the same item.
+        QAbstractItemView* list = view()->currentView();
+        QTRY_VERIFY(list->visualRect(model()->index(5, 0)).isValid());
+        const QPoint at = list->visualRect(model()->index(5, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
+        QCOMPARE(selectedZip(), QStringLiteral("zeta"));
+        // The menu event the desktop sends with the click.
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at,
+                                    list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &menuEvent);
+        auto* popup = m_main->findChild<QMenu*>(QStringLiteral("GameListPopup"));
+        QTRY_VERIFY(popup->isVisible());
+        QTest::keyClick(popup, Qt::Key_F);
+        QTRY_VERIFY(!popup->isVisible());
+        QVERIFY(m_main->games().FindGame(u"zeta")->Favourite);
+
+        action("MenuFavouriteGames")->trigger();
+        QCOMPARE(titles(), QStringLiteral("Epsilon|Zeta"));
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [2 of 6 games]"));
+        QCOMPARE(selectedZip(), QStringLiteral("zeta"));
+        // Unmarked in the list of favourites, a game leaves it; the one beside it is
+        // selected.
+        view()->selectRow(0);
+        item->trigger();
+        QCOMPARE(titles(), QStringLiteral("Zeta"));
+        QCOMPARE(selectedZip(), QStringLiteral("zeta"));
+        m_main->close();
+        const QByteArray saved = m_dir->readFile(QStringLiteral("StartKALTO.ini"));
+        QVERIFY(saved.contains("[zeta]\r\nBadRomcheck=0\r\nCurScrShot=0\r\nFavourite=1\r\n"));
+        QVERIFY(saved.contains("[eps]\r\nBadRomcheck=0\r\nCurScrShot=0\r\n\r\n"));
+        QVERIFY(saved.contains("Favourites=1\r\nRecent=0\r\n"));
+    }
+
+    // Recently Played: the played games, the last played first whatever the sort, at
+    // most fifty. Its header takes no clicks and shows no order; the sort chosen
+    // meanwhile is the other lists'.
+    void recentlyPlayed() {
+        QByteArray catalog;
+        QByteArray settings = "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n";
+        for (int i = 0; i < 60; ++i) {
+            const QByteArray zip = "g" + QByteArray::number(i);
+            catalog += "game (\nname " + zip + "\ndescription \"Game " +
+                       QByteArray::number(100 + i) + "\"\nmanufacturer \"M\"\nyear " +
+                       QByteArray::number(1999 - i) + "\n)\n";
+            // Played in an order of their own: the later in the list, the earlier.
+            settings += "[" + zip + "]\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:" +
+                        QByteArray::number(59 - i).rightJustified(2, '0') + ":00Z\r\n";
+        }
+        catalog += "game (\nname never\ndescription \"Aaa Never\"\nmanufacturer \"M\"\nyear 1\n)\n";
+        writeCatalog(catalog);
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"), settings);
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        action("MSIconsDetails")->trigger();
+        action("MenuRecentGames")->trigger();
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [50 of 61 games]"));
+        const auto zips = [&] {
+            QStringList result;
+            for (int row = 0; row < model()->rowCount(); ++row)
+                result.append(model()->gameAt(row)->ZipName);
+            return result;
+        };
+        QStringList newestFirst;
+        for (int i = 0; i < 50; ++i)
+            newestFirst.append(QStringLiteral("g%1").arg(i));
+        QCOMPARE(zips(), newestFirst);
+        QHeaderView* header = view()->detailsView()->header();
+        QVERIFY(!header->sectionsClickable());
+        QVERIFY(!header->isSortIndicatorShown());
+        clickHeader(GameListModel::YearColumn);
+        action("MenuSortByYear")->trigger();
+        QCOMPARE(zips(), newestFirst);
+        // The search narrows it in the same order.
+        search()->setText(QStringLiteral("game 11"));
+        QCOMPARE(zips(), newestFirst.mid(10, 10)); // Game 110 to Game 119
+        search()->clear();
+        action("MSGamesAll")->trigger();
+        QVERIFY(header->sectionsClickable());
+        QCOMPARE(model()->gameAt(0)->ZipName, QStringLiteral("never")); // year 1
+        m_main->close();
+        QVERIFY(m_dir->readFile(QStringLiteral("StartKALTO.ini")).contains("\r\nSort=3\r\n"));
     }
 
 private:
