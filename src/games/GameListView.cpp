@@ -121,6 +121,12 @@ protected:
             // The whole item is the selection: icon and title alike.
             option->showDecorationSelected = true;
         }
+        // The star stands in the middle of its narrow column.
+        if (index.column() == GameListModel::FavouriteColumn) {
+            // Above an empty text, the decoration takes the whole width to align in.
+            option->decorationPosition = QStyleOptionViewItem::Top;
+            option->decorationAlignment = Qt::AlignCenter;
+        }
         // Hot tracking underlines the game under the pointer; without it nothing
         // reacts to the pointer at all.
         if (!(option->state & QStyle::State_MouseOver))
