@@ -1,6 +1,7 @@
 #include "MainUnit1.h"
 
 #include "About1.h"
+#include "GameInfoPage.h"
 #include "SvgPicture.h"
 #include "Version.h"
 #include "ZipDirs1.h"
@@ -57,6 +58,7 @@ TMain1::TMain1(Prompter& prompter, DesktopOpener& opener, TerminationSignals* te
     setWindowIcon(QIcon(QStringLiteral(":/icons/startkalto.svg")));
     Image1->setPicture(QStringLiteral(":/pictures/list-background.svg"));
     buildRomcheckTab();
+    buildInfoTab();
     buildMenus();
     FormCreate();
 }
@@ -85,6 +87,86 @@ void TMain1::buildRomcheckTab() {
     connect(RomcheckButton, &QPushButton::clicked, this, &TMain1::RomcheckButtonClick);
     layout->addWidget(RomcheckButton);
     PageControl->addTab(RomcheckTab, QStringLiteral("Romcheck"));
+}
+
+void TMain1::buildInfoTab() {
+    InfoTab = new GameInfoPage(PageControl);
+    connect(InfoTab, &GameInfoPage::parentLinkActivated, this, &TMain1::InfoParentLinkClick);
+    // The details are worked out only for a page in sight: typing a search selects a
+    // game at every keystroke.
+    connect(InfoTab, &GameInfoPage::becameVisible, this, [this] {
+        if (m_infoStale)
+            ShowGameDetails();
+    });
+    PageControl->addTab(InfoTab, QStringLiteral("&Info"));
+}
+
+void TMain1::ShowGameDetails() {
+    if (!InfoTab->isVisible()) {
+        m_infoStale = true;
+        return;
+    }
+    m_infoStale = false;
+    const TGameObject* game = currentGame();
+    if (!game || inDefaultsMode()) {
+        InfoTab->showDetails({});
+        return;
+    }
+    GameDetails details;
+    details.title = game->Description;
+    details.maker = game->Manufacturer;
+    details.year = game->Year;
+    details.zipName = game->ZipName;
+    if (const TGameObject* parent = m_games.FindParent(*game)) {
+        details.parentTitle = QStringLiteral("%1 (%2)").arg(parent->Description, parent->ZipName);
+        details.parentZipName = parent->ZipName;
+    } else if (game->Archives.size() > 1) {
+        details.parentTitle = QStringLiteral("%1 (not in the game list)").arg(game->Archives[1]);
+    } else {
+        details.parentTitle = QStringLiteral("none");
+    }
+    const RomsetLocation romset = m_romsets.locate(*game);
+    if (romset.isValid()) {
+        details.rompath = romset.parent.isEmpty() ? m_paths.FrontEndDir : romset.parent;
+        details.romsetFile = romset.leaf;
+        if (romset.isDirectory)
+            details.romsetFile += QStringLiteral(" (unpacked)");
+        if (romset.archive != game->Archives.value(0))
+            details.romsetFile += QStringLiteral(" (the parent's romset)");
+    } else {
+        details.romsetFile = QStringLiteral("not found in the rompaths");
+    }
+    details.romcheck =
+        game->BadRomcheck ? QStringLiteral("bad romset") : QStringLiteral("no errors reported");
+    details.cheats = game->HasCheats ? QStringLiteral("Yes") : QStringLiteral("No");
+    details.played = game->PlayCount == 0   ? QStringLiteral("never")
+                     : game->PlayCount == 1 ? QStringLiteral("once")
+                                            : QStringLiteral("%1 times").arg(game->PlayCount);
+    details.lastPlayed =
+        game->LastPlayed > 0 ? lastPlayedText(game->LastPlayed) : QStringLiteral("never");
+    details.playTime = game->PlayCount > 0 || game->PlayTime > 0 ? playTimeText(game->PlayTime)
+                                                                 : QStringLiteral("none");
+    const PictureCounts pictures = CountScreenshots(m_paths, game->ZipName);
+    details.pictures = QStringLiteral("title %1, gameplay %2, flyer %3, marquee %4, cabinet %5")
+                           .arg(pictures.title)
+                           .arg(pictures.gameplay)
+                           .arg(pictures.flyer)
+                           .arg(pictures.marquee)
+                           .arg(pictures.cabinet);
+    InfoTab->showDetails(details);
+}
+
+void TMain1::InfoParentLinkClick(const QString& zipName) {
+    TGameObject* parent = m_games.FindGame(zipName);
+    if (!parent || inDefaultsMode())
+        return;
+    // A parent the filter leaves out is shown among all games; one the search hides
+    // is shown without it.
+    if (!m_listModel->holds(parent))
+        MenuViewGamesClick(MSGamesAll);
+    if (m_listModel->rowOf(parent) < 0)
+        GameSearch->clear();
+    GameList->selectRow(m_listModel->rowOf(parent), false);
 }
 
 void TMain1::buildMenus() {

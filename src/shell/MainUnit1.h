@@ -3,6 +3,7 @@
 #include "MainUnit.h"
 #include "launch/Launch.h"
 
+class GameInfoPage;
 class QPlainTextEdit;
 class TZipDirsForm1;
 
@@ -36,6 +37,10 @@ public:
     void RomcheckButtonClick();
     void MenuKALTOReadmeClick();
     void MenuKALTOHomepageClick();
+    // The Info page's link to a clone's parent: selects the parent, showing it first
+    // when the filter or the search hides it.
+    void InfoParentLinkClick(const QString& zipName);
+
     // Times the game runs; tests give their own clock (milliseconds since the epoch).
     void setLaunchClock(LaunchClock clock) { m_launchClock = std::move(clock); }
 
@@ -43,12 +48,14 @@ protected:
     void LoadFrontEndSettings() override;
     bool mergedRomsetsSupport() const override;
     void LaunchGame() override;
+    void ShowGameDetails() override;
     TScreenShot* createScreenShot(const ScreenShotPage& page) override;
     void runRompathsDialog() override;
     void showAbout() override;
 
 private:
     void buildRomcheckTab();
+    void buildInfoTab();
     // The settings file itself, without the rom paths the close also writes into the
     // emulator's file.
     void writeSettingsFile();
@@ -64,6 +71,8 @@ private:
     QWidget* RomcheckTab = nullptr;
     QPlainTextEdit* RomcheckMemo = nullptr;
     QPushButton* RomcheckButton = nullptr;
+    GameInfoPage* InfoTab = nullptr;
+    bool m_infoStale = false; // the page was out of sight when the game changed
     LaunchClock m_launchClock;
 
     QAction* MenuMarkBadRomsets = nullptr;

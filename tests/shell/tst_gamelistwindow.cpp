@@ -4,6 +4,8 @@
 #include "core/IniDocument.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "games/PlayHistory.h"
+#include "shell/GameInfoPage.h"
 #include "shell/MainUnit1.h"
 
 #include <QAction>
@@ -960,6 +962,88 @@ private slots:
         QCOMPARE(model()->gameAt(0)->ZipName, QStringLiteral("never")); // year 1
         m_main->close();
         QVERIFY(m_dir->readFile(QStringLiteral("StartKALTO.ini")).contains("\r\nSort=3\r\n"));
+    }
+
+    // The Info page shows the selected game's details, only while it is in sight, and
+    // a clone's parent as a link: it selects the parent, showing it among all games or
+    // without the search when those hide it.
+    void infoPage() {
+        writeCatalog(catalogText() +
+                     "game (\r\nname alphab\r\ndescription \"Alpha Blaster (bootleg)\"\r\n"
+                     "manufacturer \"Bootleg\"\r\nyear 1985\r\n"
+                     "archive ( name \"alphab\" name \"alpha\" )\r\n)\r\n");
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
+                         "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
+                         "[alphab]\r\nBadRomcheck=1\r\nFavourite=1\r\nPlayCount=3\r\n"
+                         "LastPlayed=2024-02-29T12:00:00Z\r\nPlayTime=3900\r\n");
+        QImage picture(8, 8, QImage::Format_RGB888);
+        picture.fill(Qt::darkCyan);
+        for (const char* name : {"Titles/AlphaB.png", "Gameplay/alphab.001.bmp",
+                                 "Gameplay/alphab.002.png", "Cabinets/alphab.bmp"}) {
+            m_dir->makeDir(QString::fromLatin1(name).section(u'/', 0, 0));
+            QVERIFY(picture.save(m_dir->file(QLatin1StringView(name))));
+        }
+        start();
+        m_main->resize(800, 600);
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        auto* info = m_main->findChild<GameInfoPage*>(QStringLiteral("InfoTab"));
+        auto* pages = m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"));
+        QCOMPARE(pages->indexOf(info),
+                 pages->indexOf(m_main->findChild<QWidget*>(QStringLiteral("RomcheckTab"))) + 1);
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"alphab")));
+        QVERIFY(info->lineText(QStringLiteral("Title")).isEmpty()); // out of sight: not yet
+        QTest::keyClick(m_main.get(), Qt::Key_I, Qt::AltModifier);
+        QTRY_VERIFY(info->isVisible());
+        const QStringList expected = {
+            "Title=Alpha Blaster (bootleg)",
+            "Maker=Bootleg",
+            "Year=1985",
+            "Zip name=alphab",
+            "Parent=Alpha Blaster (alpha)",
+            "Rompath=roms0/",
+            "Romset file=alpha.zip (the parent's romset)",
+            "Romcheck=bad romset",
+            "Cheats=No",
+            "Played=3 times",
+            "Last played=" +
+                lastPlayedText(
+                    QDateTime(QDate(2024, 2, 29), QTime(12, 0), Qt::UTC).toSecsSinceEpoch()),
+            "Play time=1 h 05 min",
+            "Pictures=title 1, gameplay 2, flyer 0, marquee 0, cabinet 1"};
+        for (const QString& line : expected)
+            QCOMPARE(line.section(u'=', 0, 0) + u'=' + info->lineText(line.section(u'=', 0, 0)),
+                     line);
+        // An unpacked set and a game not found.
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"delta")));
+        QCOMPARE(info->lineText(QStringLiteral("Romset file")), QStringLiteral("delta (unpacked)"));
+        QCOMPARE(info->lineText(QStringLiteral("Parent")), QStringLiteral("none"));
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"betaj")));
+        QCOMPARE(info->lineText(QStringLiteral("Parent")),
+                 QStringLiteral("beta (not in the game list)"));
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"gamma")));
+        QCOMPARE(info->lineText(QStringLiteral("Romset file")),
+                 QStringLiteral("not found in the rompaths"));
+        QCOMPARE(info->lineText(QStringLiteral("Played")), QStringLiteral("never"));
+
+        // The parent left out by the filter: the list shows all games.
+        const auto clickParent = [&] {
+            auto* link = info->findChild<QLabel*>(QStringLiteral("InfoParent"));
+            QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(3, link->height() / 2));
+        };
+        action("MenuFavouriteGames")->trigger();
+        QCOMPARE(selectedZip(), QStringLiteral("alphab"));
+        clickParent();
+        QVERIFY(action("MSGamesAll")->isChecked());
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+        QCOMPARE(info->lineText(QStringLiteral("Title")), QStringLiteral("Alpha Blaster"));
+        // ... and hidden by the search: the search goes.
+        search()->setText(QStringLiteral("bootleg"));
+        QCOMPARE(selectedZip(), QStringLiteral("alphab"));
+        clickParent();
+        QCOMPARE(search()->text(), QString());
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+        QCOMPARE(m_prompter->texts(), QStringList());
     }
 
 private:
