@@ -146,7 +146,7 @@ void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool bad
         game->PlayTime = values.count64(PlayTimeKey);
     }
     // A game's section is one that holds its keys; the front-end's own sections and
-    // those of older versions hold none of them.
+    // those of older versions hold neither its romcheck mark nor its picture number.
     m_unlistedSections.clear();
     // The file holds the games' sections in list order: each is matched against the
     // next game first, and only a section out of that order is looked up.
@@ -163,7 +163,9 @@ void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool bad
         GameSectionValues values;
         settings.forEachKey(name,
                             [&](QStringView key, QStringView value) { values.take(key, value); });
-        if (!values.found)
+        // Every game's section is written with these two; a section of the front-end's
+        // own that happens to hold another game key is none.
+        if (!values.has(BadRomcheckKey) && !values.has(CurScrShotKey))
             return;
         UnlistedSection unlisted{name.toString(), {}};
         for (size_t k = 0; k < kGameKeys.size(); ++k) {

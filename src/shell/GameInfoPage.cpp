@@ -92,6 +92,7 @@ QLabel* GameInfoPage::addLine(const char* name, const QString& caption) {
     value->setWordWrap(true);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* label = new QLabel(caption + u':', this);
+    label->setObjectName(QLatin1StringView(name) + QStringLiteral("Label"));
     label->setBuddy(value);
     m_form->addRow(label, value);
     return value;

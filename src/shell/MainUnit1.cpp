@@ -45,8 +45,10 @@ constexpr ColumnKey kEmulatorColumns[] = {
     {u"Zipdate", GameListModel::ZipDateColumn, 110},
     {u"Fav", GameListModel::FavouriteColumn, 36},
     {u"Played", GameListModel::PlayCountColumn, 50},
-    {u"LastPlayed", GameListModel::LastPlayedColumn, 110},
-    {u"PlayTime", GameListModel::PlayTimeColumn, 70},
+    // Not "LastPlayed" and "PlayTime": a game's section has those keys, and a game named
+    // "columns" shares this section.
+    {u"Last played", GameListModel::LastPlayedColumn, 110},
+    {u"Play time", GameListModel::PlayTimeColumn, 70},
 };
 
 } // namespace

@@ -61,6 +61,7 @@ private slots:
         QTest::newRow("distinct") << QStringList{"alpha", "b\u00e9ta", "gamma"};
         QTest::newRow("alike without case") << QStringList{"Zeta", "alpha", "zeta"};
         QTest::newRow("the front-end's section") << QStringList{"alpha", "startkalto"};
+        QTest::newRow("named like the columns' section") << QStringList{"alpha", "columns"};
         QTest::newRow("none") << QStringList{};
     }
     void settingsSectionsMatchKeyByKeyWrites() {
@@ -80,6 +81,7 @@ private slots:
         const auto head = [] {
             IniDocument ini = IniDocument::emptyFor(QString());
             ini.writeString(u"StartKALTO", u"EmuExePath", u"./");
+            ini.writeString(u"Columns", u"Play time", u"70");
             return ini;
         };
         IniDocument expected = head();
@@ -117,7 +119,9 @@ private slots:
         for (qsizetype i = 0; i < list.count(); ++i) {
             const TGameObject* g = list.at(i);
             QCOMPARE(g->CurScrShot, std::max(0, back.readInteger(g->ZipName, u"CurScrShot", -7)));
-            // Games that share a section read what was written last into it.
+            // Games that share a section read what was written last into it; the
+            // window's own keys there stay its own.
+            QCOMPARE(back.readInteger(u"Columns", u"Play time", -1), 70);
             const Kept& kept = before[size_t(i)];
             if (names.filter(g->ZipName, Qt::CaseInsensitive).size() == 1) {
                 QCOMPARE(g->Favourite, kept.favourite);
@@ -190,7 +194,8 @@ private slots:
                 "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
                 "PlayTime=60\r\nFavourite=1\r\n"
                 "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\n"
-                "[played]\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:00:00Z\r\n"),
+                "[played]\r\nCurScrShot=0\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:00:00Z\r\n"
+                "[Columns]\r\nPlayTime=70\r\n[history]\r\nPlayCount=4\r\n"),
             false);
         IniDocument settings = IniDocument::emptyFor(QString());
         settings.writeString(u"StartKALTO", u"EmuExePath", u"./");
@@ -200,8 +205,11 @@ private slots:
                             "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\nFavourite=1\r\n"
                             "PlayTime=60\r\n\r\n"
                             "[shot]\r\nCurScrShot=-3\r\n\r\n"
-                            "[played]\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:00:00Z\r\n\r\n"));
-        QVERIFY(!text.contains("Game0") && !text.contains("Window"));
+                            "[played]\r\nCurScrShot=0\r\nPlayCount=1\r\n"
+                            "LastPlayed=2020-01-01T00:00:00Z\r\n\r\n"));
+        // A section the program did not write for a game is none, whatever keys it holds.
+        QVERIFY(!text.contains("Game0") && !text.contains("Window") && !text.contains("Columns") &&
+                !text.contains("history"));
         list.AddGame(game(QStringLiteral("Secret")));
         list.ReadSettingsSections(IniDocument::fromBytes(text), false);
         QVERIFY(list.FindGame(u"secret")->BadRomcheck);

@@ -124,7 +124,7 @@ private slots:
             "Play=0\r\nSharp=0\r\n\r\n"
             "[Sound]\r\nMusic=0\r\nSamples=1\r\nNone=0\r\n\r\n"
             "[Columns]\r\nName=200\r\nZipName=70\r\nManufacturer=90\r\nYear=50\r\nCheats=50\r\n"
-            "Zipdate=110\r\nFav=36\r\nPlayed=50\r\nLastPlayed=110\r\nPlayTime=70\r\n\r\n"
+            "Zipdate=110\r\nFav=36\r\nPlayed=50\r\nLast played=110\r\nPlay time=70\r\n\r\n"
             "[Tools]\r\nKaltoGUI=1\r\nMergedRomsetsSupport=0\r\nEnableSecretGames=1\r\n\r\n"
             "[alpha]\r\nBadRomcheck=0\r\nCurScrShot=0\r\n\r\n"
             "[beta]\r\nBadRomcheck=0\r\nCurScrShot=0\r\n\r\n"
