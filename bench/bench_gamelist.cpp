@@ -50,7 +50,7 @@ struct Options {
 
 void usage() {
     std::fprintf(stderr, "usage: bench_gamelist [--dir DIR] [--reps N] [--only "
-                         "import,flags,fill,startup,search,memory]"
+                         "import,flags,fill,filters,startup,search,memory]"
                          " [--generate-only]\n");
 }
 
@@ -340,6 +340,63 @@ void benchFill(const Options& options, const skbench::CatalogSummary& summary) {
                details("fill", "baseline", t) + extra.toStdString());
     if (prompter.shown > 0)
         std::printf("  note: the front-end showed %d message(s) during start-up\n", prompter.shown);
+    main.reset();
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+}
+
+// The fills of the Recently Played and Favourite Games lists against the fill of all
+// games, in the Details style sorted by Name, with a tenth of the games (4,000 of 40,000)
+// marked as favourites and played.
+void benchFilters(const Options& options, const skbench::CatalogSummary& summary) {
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+    AutoPrompter prompter;
+    NoOpener opener;
+    std::unique_ptr<TMain1> main;
+    {
+        SilencedStdout quiet;
+        main = std::make_unique<TMain1>(prompter, opener);
+    }
+    if (main->games().count() != summary.games) {
+        std::printf("  MISMATCH: the window started with %lld games (expected %d)\n",
+                    (long long)main->games().count(), summary.games);
+        return;
+    }
+    main->show();
+    settle();
+    main->findChild<QAction*>(QStringLiteral("MSIconsDetails"))->trigger();
+    main->findChild<QAction*>(QStringLiteral("MSSortbyName"))->trigger();
+    int marked = 0;
+    for (TGameObject* game : main->games()) {
+        if (marked++ % 10 != 0)
+            continue;
+        game->Favourite = true;
+        game->PlayCount = 1 + marked % 7;
+        game->LastPlayed = 1'700'000'000 + (marked * 7919) % 1'000'000;
+        game->PlayTime = marked % 5000;
+    }
+    const auto fillWith = [&](const char* filter) {
+        main->findChild<QAction*>(QLatin1StringView(filter))->setChecked(true);
+        main->FillGameList();
+        return main->listModel()->rowCount();
+    };
+    int recentShown = 0;
+    int favouritesShown = 0;
+    int allShown = 0;
+    const Timings recent = compareMedians(
+        options.reps, [&] { recentShown = fillWith("MenuRecentGames"); },
+        [&] { allShown = fillWith("MSGamesAll"); }, settle);
+    const Timings favourites = compareMedians(
+        options.reps, [&] { favouritesShown = fillWith("MenuFavouriteGames"); },
+        [&] { allShown = fillWith("MSGamesAll"); }, settle);
+    reportLine(
+        "Recently Played fill / All Games fill", recent.ratio(), 1,
+        details("recent", "all", recent) +
+            QStringLiteral(", %1 and %2 games shown").arg(recentShown).arg(allShown).toStdString());
+    reportLine("Favourite Games fill / All Games fill", favourites.ratio(), 1,
+               details("favourites", "all", favourites) + QStringLiteral(", %1 and %2 games shown")
+                                                              .arg(favouritesShown)
+                                                              .arg(allShown)
+                                                              .toStdString());
     main.reset();
     skbench::resetFrontEndFiles(options.dir.toStdString());
 }
@@ -751,6 +808,8 @@ int main(int argc, char** argv) {
         benchUpdateFlags(options, summary);
     if (options.wants("fill"))
         benchFill(options, summary);
+    if (options.wants("filters"))
+        benchFilters(options, summary);
     if (options.wants("startup"))
         benchStartup(options, summary);
     if (options.wants("search"))

@@ -70,6 +70,20 @@ public:
                 visit(section.name);
         }
     }
+    // Every key line of the section in file order, as views into the document (key, then
+    // value): one lookup for all the keys a reader wants. A key may come more than once;
+    // the first is the one the reads return. False when the section is missing.
+    template <typename Visit> bool forEachKey(QStringView section, Visit&& visit) const {
+        const Section* s = findSection(section);
+        if (!s)
+            return false;
+        for (qint32 i = s->first; i >= 0; i = m_lines[size_t(i)].next) {
+            const Line& line = m_lines[size_t(i)];
+            if (line.eq >= 0)
+                visit(line.text.first(line.eq), line.text.sliced(line.eq + 1));
+        }
+        return true;
+    }
     void eraseSection(QStringView section);
     void clear();
     // Room for what a document about to be written will hold.

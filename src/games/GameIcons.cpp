@@ -3,36 +3,48 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
+#include <iterator>
 
 namespace {
 
 constexpr int kSizes[] = {16, 32};
 constexpr qreal kRatios[] = {1.0, 2.0};
 
-QPixmap picture(const QString& name, int size, qreal ratio) {
-    QPixmap pixmap =
-        QIcon(QStringLiteral(":/icons/%1.svg").arg(name)).pixmap(QSize(size, size), ratio);
-    if (pixmap.isNull()) {
-        // A build without its pictures still tells the kinds of games apart.
-        pixmap = QPixmap(QSize(size, size) * ratio);
-        pixmap.setDevicePixelRatio(ratio);
-        pixmap.fill(Qt::transparent);
+// One picture drawn at every size and pixel ratio, each drawn once.
+struct Renders {
+    QPixmap at[std::size(kSizes)][std::size(kRatios)];
+};
+
+Renders render(const QString& name) {
+    const QIcon source(QStringLiteral(":/icons/%1.svg").arg(name));
+    Renders renders;
+    for (size_t s = 0; s < std::size(kSizes); ++s) {
+        for (size_t r = 0; r < std::size(kRatios); ++r) {
+            const int size = kSizes[s];
+            const qreal ratio = kRatios[r];
+            QPixmap pixmap = source.pixmap(QSize(size, size), ratio);
+            if (pixmap.isNull()) {
+                // A build without its pictures still tells the kinds of games apart.
+                pixmap = QPixmap(QSize(size, size) * ratio);
+                pixmap.setDevicePixelRatio(ratio);
+                pixmap.fill(Qt::transparent);
+            }
+            renders.at[s][r] = pixmap;
+        }
     }
-    return pixmap;
+    return renders;
 }
 
-// The game's picture at every size and pixel ratio, with the bad-romset mark over it
-// when asked for.
-QIcon makeIcon(const QString& game, bool bad) {
+// The picture with the badges over it, as an icon of every size and ratio.
+QIcon makeIcon(const Renders& base, std::initializer_list<const Renders*> badges = {}) {
     QIcon icon;
-    for (int size : kSizes) {
-        for (qreal ratio : kRatios) {
-            QPixmap pixmap = game.isEmpty() ? picture(QStringLiteral("mark-bad"), size, ratio)
-                                            : picture(game, size, ratio);
-            if (bad && !game.isEmpty()) {
+    for (size_t s = 0; s < std::size(kSizes); ++s) {
+        for (size_t r = 0; r < std::size(kRatios); ++r) {
+            QPixmap pixmap = base.at[s][r];
+            if (badges.size() > 0) {
                 QPainter painter(&pixmap);
-                painter.drawPixmap(QRect(0, 0, size, size),
-                                   picture(QStringLiteral("mark-bad"), size, ratio));
+                for (const Renders* badge : badges)
+                    painter.drawPixmap(QRect(0, 0, kSizes[s], kSizes[s]), badge->at[s][r]);
             }
             icon.addPixmap(pixmap);
         }
@@ -43,9 +55,16 @@ QIcon makeIcon(const QString& game, bool bad) {
 } // namespace
 
 GameIcons::GameIcons() {
-    const QString pictures[2] = {QStringLiteral("game-missing"), QStringLiteral("game-installed")};
-    for (int installed = 0; installed < 2; ++installed)
-        for (int bad = 0; bad < 2; ++bad)
-            m_icons[installed][bad] = makeIcon(pictures[installed], bad);
-    m_badMark = makeIcon(QString(), false);
+    const Renders games[2] = {render(QStringLiteral("game-missing")),
+                              render(QStringLiteral("game-installed"))};
+    const Renders bad = render(QStringLiteral("mark-bad"));
+    const Renders star = render(QStringLiteral("mark-favourite"));
+    for (int installed = 0; installed < 2; ++installed) {
+        m_icons[installed][0][0] = makeIcon(games[installed]);
+        m_icons[installed][1][0] = makeIcon(games[installed], {&bad});
+        m_icons[installed][0][1] = makeIcon(games[installed], {&star});
+        m_icons[installed][1][1] = makeIcon(games[installed], {&bad, &star});
+    }
+    m_badMark = makeIcon(bad);
+    m_favourite = makeIcon(render(QStringLiteral("favourite")));
 }

@@ -1,6 +1,7 @@
 #include "GameListModel.h"
 
 #include "GameObject.h"
+#include "PlayHistory.h"
 #include "RomsetFinder.h"
 
 #include <algorithm>
@@ -12,6 +13,12 @@ namespace {
 const QString kYes = QStringLiteral("Yes");
 const QString kNo = QStringLiteral("No");
 
+// The narrow columns, whose values stand in the middle.
+bool centred(int column) {
+    return column == GameListModel::YearColumn || column == GameListModel::CheatColumn ||
+           column == GameListModel::FavouriteColumn || column == GameListModel::PlayCountColumn;
+}
+
 inline char16_t upperAscii(char16_t c) {
     return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
 }
@@ -21,8 +28,9 @@ inline char16_t upperAscii(char16_t c) {
 GameListModel::GameListModel(RomsetFinder& romsets, QObject* parent)
     : QAbstractTableModel(parent), m_romsets(romsets) {}
 
-void GameListModel::setGames(const std::vector<TGameObject*>& games) {
+void GameListModel::setGames(const std::vector<TGameObject*>& games, bool inGivenOrder) {
     beginResetModel();
+    m_givenOrder = inGivenOrder;
     m_all.clear();
     m_all.reserve(games.size());
     for (TGameObject* game : games)
@@ -48,6 +56,16 @@ int GameListModel::shownRowAtOrAfter(int unnarrowedRow) const {
         return -1;
     const auto at = std::lower_bound(m_shown.begin(), m_shown.end(), unnarrowedRow);
     return at == m_shown.end() ? -1 : int(at - m_shown.begin());
+}
+
+void GameListModel::gameChanged(const TGameObject* game) {
+    if (const int row = rowOf(game); row >= 0)
+        emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+bool GameListModel::holds(const TGameObject* game) const {
+    return std::any_of(m_all.begin(), m_all.end(),
+                       [&](const Row& row) { return row.game == game; });
 }
 
 int GameListModel::rowOf(const TGameObject* game) const {
@@ -136,6 +154,14 @@ QString GameListModel::text(const Row& row, int column) const {
     case ZipDateColumn:
         ensureDate(row);
         return row.dateText;
+    case FavouriteColumn:
+        return {}; // the star shows it
+    case PlayCountColumn:
+        return game.PlayCount > 0 ? QString::number(game.PlayCount) : QString();
+    case LastPlayedColumn:
+        return lastPlayedText(game.LastPlayed);
+    case PlayTimeColumn:
+        return game.PlayCount > 0 || game.PlayTime > 0 ? playTimeText(game.PlayTime) : QString();
     }
     return {};
 }
@@ -162,6 +188,23 @@ int GameListModel::compare(const Row& a, const Row& b, int column) const {
     case ZipDateColumn:
         result = a.dateKey < b.dateKey ? -1 : (a.dateKey > b.dateKey ? 1 : 0);
         break;
+    case FavouriteColumn:
+        result = int(gb.Favourite) - int(ga.Favourite); // the favourites first
+        break;
+    case PlayCountColumn:
+        result = ga.PlayCount < gb.PlayCount ? -1 : (ga.PlayCount > gb.PlayCount ? 1 : 0);
+        break;
+    case LastPlayedColumn: {
+        // Never played sorts after every time, as a romset without a date does.
+        const auto key = [](const TGameObject& g) {
+            return g.LastPlayed > 0 ? g.LastPlayed : std::numeric_limits<qint64>::max();
+        };
+        result = key(ga) < key(gb) ? -1 : (key(ga) > key(gb) ? 1 : 0);
+        break;
+    }
+    case PlayTimeColumn:
+        result = ga.PlayTime < gb.PlayTime ? -1 : (ga.PlayTime > gb.PlayTime ? 1 : 0);
+        break;
     }
     // Ties go by title, then by zip name: every sort of the same rows gives one order,
     // whatever order they were in, so a game keeps its place from one start to the next.
@@ -173,7 +216,7 @@ int GameListModel::compare(const Row& a, const Row& b, int column) const {
 }
 
 void GameListModel::sortOn(int column, bool descending) {
-    if (column < 0 || column >= ColumnCount)
+    if (column < 0 || column >= ColumnCount || m_givenOrder)
         return;
     if (column == ZipDateColumn) {
         for (const Row& row : m_all)
@@ -241,15 +284,26 @@ QVariant GameListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return text(row, index.column());
     case Qt::ToolTipRole:
+        if (index.column() == FavouriteColumn && row.game->Favourite)
+            return QStringLiteral("Favourite");
         return index.column() == NameColumn ? QVariant(row.game->Description) : QVariant();
+    case Qt::AccessibleTextRole:
+        if (index.column() == FavouriteColumn)
+            return row.game->Favourite ? QStringLiteral("Favourite") : QString();
+        return {};
     case Qt::DecorationRole:
+        if (index.column() == FavouriteColumn)
+            return row.game->Favourite ? QVariant(m_icons.favourite()) : QVariant();
         if (index.column() != NameColumn)
             return {};
-        return m_icons.game(row.game->Installed, m_markBad && row.game->BadRomcheck);
+        return m_icons.game(row.game->Installed, m_markBad && row.game->BadRomcheck,
+                            row.game->Favourite);
     case Qt::TextAlignmentRole:
         // Other columns follow the view: left in the table, centred under large icons.
-        if (index.column() == YearColumn || index.column() == CheatColumn)
+        if (centred(index.column()))
             return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+        if (index.column() == PlayTimeColumn)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
         return {};
     case GameRole:
         return QVariant::fromValue(static_cast<void*>(row.game));
@@ -260,13 +314,17 @@ QVariant GameListModel::data(const QModelIndex& index, int role) const {
 QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
         return {};
-    static const char* const captions[ColumnCount] = {"Name", "Zipname", "Manufacturer",
-                                                      "Year", "Cheat",   "Zipfile date/time"};
+    static const char* const captions[ColumnCount] = {
+        "Name", "Zipname", "Manufacturer", "Year",     "Cheat", "Zipfile date/time",
+        "Fav",  "Played",  "Last played",  "Play time"};
     if (role == Qt::DisplayRole)
         return QString::fromLatin1(captions[section]);
+    if (role == Qt::ToolTipRole && section == FavouriteColumn)
+        return QStringLiteral("Favourite");
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment((section == YearColumn || section == CheatColumn)
-                                                     ? Qt::AlignCenter
+        return QVariant::fromValue(Qt::Alignment(centred(section) ? Qt::AlignCenter
+                                                 : section == PlayTimeColumn
+                                                     ? (Qt::AlignRight | Qt::AlignVCenter)
                                                      : (Qt::AlignLeft | Qt::AlignVCenter)));
     return {};
 }

@@ -24,6 +24,10 @@ public:
         YearColumn,
         CheatColumn,
         ZipDateColumn,
+        FavouriteColumn,
+        PlayCountColumn,
+        LastPlayedColumn,
+        PlayTimeColumn,
         ColumnCount
     };
     static constexpr int GameRole = Qt::UserRole + 1;
@@ -32,12 +36,18 @@ public:
     Q_DISABLE_COPY_MOVE(GameListModel)
 
     // Replaces every row; the records are not owned and must outlive the rows. The
-    // search words stay and narrow the new rows too.
-    void setGames(const std::vector<TGameObject*>& games);
+    // search words stay and narrow the new rows too. Rows in their given order keep it:
+    // sortOn leaves them as they are.
+    void setGames(const std::vector<TGameObject*>& games, bool inGivenOrder = false);
+    bool inGivenOrder() const { return m_givenOrder; }
+    // The game's record changed (its favourite mark, its play history): its row shows it.
+    void gameChanged(const TGameObject* game);
     void clear();
     TGameObject* gameAt(int row) const;
     // The row of the game, or -1 when it is not shown.
     int rowOf(const TGameObject* game) const;
+    // Whether the game is among the rows before the search narrows them.
+    bool holds(const TGameObject* game) const;
     // Rows of the list before the search narrows it: the position of a shown row
     // there (-1 for none), and the first shown row at or after such a position (-1
     // when none is shown there).
@@ -94,4 +104,5 @@ private:
     GameSearch m_search;
     GameIcons m_icons;
     bool m_markBad = false;
+    bool m_givenOrder = false;
 };

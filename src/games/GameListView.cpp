@@ -121,6 +121,12 @@ protected:
             // The whole item is the selection: icon and title alike.
             option->showDecorationSelected = true;
         }
+        // The star stands in the middle of its narrow column.
+        if (index.column() == GameListModel::FavouriteColumn) {
+            // Above an empty text, the decoration takes the whole width to align in.
+            option->decorationPosition = QStyleOptionViewItem::Top;
+            option->decorationAlignment = Qt::AlignCenter;
+        }
         // Hot tracking underlines the game under the pointer; without it nothing
         // reacts to the pointer at all.
         if (!(option->state & QStyle::State_MouseOver))
@@ -137,7 +143,8 @@ private:
     bool m_hot = true;
 };
 
-constexpr int kColumnWidths[GameListModel::ColumnCount] = {160, 70, 90, 50, 50, 110};
+constexpr int kColumnWidths[GameListModel::ColumnCount] = {160, 70, 90, 50,  50,
+                                                           110, 36, 50, 110, 70};
 
 } // namespace
 
@@ -179,6 +186,8 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
     m_detailsView->header()->setSortIndicatorShown(true);
     m_detailsView->header()->setStretchLastSection(false);
     m_detailsView->header()->setSectionsMovable(false);
+    // As narrow as a hand-edited width may make a column; the star's column is narrow.
+    m_detailsView->header()->setMinimumSectionSize(20);
     m_stack->addWidget(m_detailsView);
 
     // A real double click or Enter starts a game: "activated" would also come from a
@@ -191,6 +200,12 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
         // Scrolling by hand ends the following of the selected game (see below).
         for (QScrollBar* bar : {view->verticalScrollBar(), view->horizontalScrollBar()})
             connect(bar, &QAbstractSlider::actionTriggered, this, [this] { m_following = false; });
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+            // The position is the viewport's; a right click selected the game under it.
+            if (selectedRow() >= 0)
+                emit contextMenuRequested(view->viewport()->mapToGlobal(at));
+        });
     }
     connect(m_detailsView->header(), &QHeaderView::sectionClicked, this,
             &GameListView::columnClicked);
@@ -251,6 +266,10 @@ void GameListView::setModel(GameListModel* model) {
     m_detailsView->setSelectionModel(m_iconView->selectionModel());
     for (int column = 0; column < GameListModel::ColumnCount; ++column)
         m_detailsView->setColumnWidth(column, kColumnWidths[column]);
+    // The narrow star column stands first, where it is seen in a narrow list; its
+    // number stays after the older columns'.
+    QHeaderView* header = m_detailsView->header();
+    header->moveSection(header->visualIndex(GameListModel::FavouriteColumn), 0);
 }
 
 QItemSelectionModel* GameListView::selectionModel() const {
@@ -369,6 +388,11 @@ void GameListView::clearSelection() {
 void GameListView::setSortIndicator(int column, bool descending) {
     m_detailsView->header()->setSortIndicator(column, descending ? Qt::DescendingOrder
                                                                  : Qt::AscendingOrder);
+}
+
+void GameListView::setSortable(bool on) {
+    m_detailsView->header()->setSectionsClickable(on);
+    m_detailsView->header()->setSortIndicatorShown(on);
 }
 
 int GameListView::columnWidth(int column) const {

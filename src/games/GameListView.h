@@ -52,6 +52,9 @@ public:
     static QStringList titleLines(const QString& text, const QFont& font, int width);
 
     void setSortIndicator(int column, bool descending);
+    // A list in an order of its own (the recently played) has no column to sort by: its
+    // header shows no sort indicator and takes no clicks.
+    void setSortable(bool on);
     int columnWidth(int column) const;
     void setColumnWidth(int column, int width);
 
@@ -62,6 +65,8 @@ signals:
     // A double click or Enter on an item.
     void itemActivated();
     void columnClicked(int column);
+    // A right click on a game (which selects it), or the menu key while one is selected.
+    void contextMenuRequested(const QPoint& globalPos);
 
 private:
     void scrollToCurrentAfterLayout();

@@ -1,5 +1,6 @@
 #include "GameObject.h"
 
+#include "PlayHistory.h"
 #include "RomsetFinder.h"
 #include "core/FileError.h"
 #include "core/IniDocument.h"
@@ -25,11 +26,54 @@ QStringView caseFolded(const QString& name, QString& buffer) {
     return buffer;
 }
 
-constexpr QStringView kBadRomcheckKey = u"BadRomcheck";
-constexpr QStringView kCurScrShotKey = u"CurScrShot";
-constexpr QStringView kGoodRomcheckKey = u"GoodRomcheck";
-// Every key of a game's own section: what a section of a game not listed now keeps.
-constexpr QStringView kGameKeys[] = {kBadRomcheckKey, kCurScrShotKey, kGoodRomcheckKey};
+// The keys of a game's section, in the order they are written.
+enum GameKey {
+    BadRomcheckKey,
+    CurScrShotKey,
+    GoodRomcheckKey,
+    FavouriteKey,
+    PlayCountKey,
+    LastPlayedKey,
+    PlayTimeKey
+};
+constexpr std::array<QStringView, 7> kGameKeys = {u"BadRomcheck", u"CurScrShot", u"GoodRomcheck",
+                                                  u"Favourite",   u"PlayCount",  u"LastPlayed",
+                                                  u"PlayTime"};
+
+// The values of one game's section, found in one walk over its lines: the first line
+// of each key counts, as for a single read.
+struct GameSectionValues {
+    std::array<QStringView, kGameKeys.size()> text;
+    unsigned found = 0;
+
+    void take(QStringView key, QStringView value) {
+        for (size_t k = 0; k < kGameKeys.size(); ++k) {
+            if (key.size() == kGameKeys[k].size() &&
+                NameIndex::equalIgnoringCase(key, kGameKeys[k])) {
+                if (!has(GameKey(k))) {
+                    text[k] = value;
+                    found |= 1u << k;
+                }
+                return;
+            }
+        }
+    }
+    bool has(GameKey key) const { return found & (1u << key); }
+    int integer(GameKey key, int defaultValue) const {
+        int value = 0;
+        return has(key) && IniDocument::parseInteger(text[key], &value) ? value : defaultValue;
+    }
+    qint64 count64(GameKey key) const {
+        if (!has(key))
+            return 0;
+        int small = 0;
+        if (IniDocument::parseInteger(text[key], &small))
+            return std::max(0, small);
+        bool ok = false;
+        const qint64 value = text[key].trimmed().toLongLong(&ok);
+        return ok ? std::max<qint64>(0, value) : 0;
+    }
+};
 
 } // namespace
 
@@ -65,6 +109,19 @@ TGameObject* TGameObjectList::FindGame(QStringView zipName) const {
     return index == NameIndex::kMissing ? nullptr : m_order[size_t(index)];
 }
 
+TGameObject* TGameObjectList::FindParent(const TGameObject& game) const {
+    for (qsizetype i = 1; i < game.Archives.size(); ++i) {
+        const QString& name = game.Archives[i];
+        if (TGameObject* parent = FindGame(name); parent && parent != &game)
+            return parent;
+        for (TGameObject* other : m_order) {
+            if (other != &game && !other->Archives.isEmpty() && other->Archives.first() == name)
+                return other;
+        }
+    }
+    return nullptr;
+}
+
 void TGameObjectList::FreeAll() {
     m_byName.clear();
     m_keys.clear();
@@ -77,13 +134,22 @@ void TGameObjectList::FreeAll() {
 
 void TGameObjectList::ReadSettingsSections(const IniDocument& settings) {
     for (TGameObject* game : m_order) {
-        game->BadRomcheck = settings.readBool(game->ZipName, kBadRomcheckKey, false);
-        game->CurScrShot = std::max(0, settings.readInteger(game->ZipName, kCurScrShotKey, 0));
-        game->GoodRomcheck =
-            !game->BadRomcheck && settings.readBool(game->ZipName, kGoodRomcheckKey, false);
+        GameSectionValues values;
+        settings.forEachKey(game->ZipName,
+                            [&](QStringView key, QStringView value) { values.take(key, value); });
+        game->BadRomcheck = values.integer(BadRomcheckKey, 0) != 0;
+        game->CurScrShot = std::max(0, values.integer(CurScrShotKey, 0));
+        game->GoodRomcheck = !game->BadRomcheck && values.integer(GoodRomcheckKey, 0) != 0;
+        game->Favourite = values.integer(FavouriteKey, 0) != 0;
+        game->PlayCount = std::max(0, values.integer(PlayCountKey, 0));
+        game->LastPlayed =
+            values.has(LastPlayedKey)
+                ? std::max<qint64>(0, parsePlayedAt(values.text[LastPlayedKey]).value_or(0))
+                : 0;
+        game->PlayTime = values.count64(PlayTimeKey);
     }
     // A game's section is one that holds its keys; the front-end's own sections and
-    // those of older versions hold none.
+    // those of older versions hold neither its romcheck mark nor its picture number.
     m_unlistedSections.clear();
     // The file holds the games' sections in list order: each is matched against the
     // next game first, and only a section out of that order is looked up.
@@ -97,14 +163,19 @@ void TGameObjectList::ReadSettingsSections(const IniDocument& settings) {
             next = size_t(index) + 1;
             return;
         }
+        GameSectionValues values;
+        settings.forEachKey(name,
+                            [&](QStringView key, QStringView value) { values.take(key, value); });
+        // Every game's section is written with these two; a section of the front-end's
+        // own that happens to hold another game key is none.
+        if (!values.has(BadRomcheckKey) && !values.has(CurScrShotKey))
+            return;
         UnlistedSection unlisted{name.toString(), {}};
-        for (QStringView key : kGameKeys) {
-            if (settings.keyExists(unlisted.name, key))
-                unlisted.values.emplace_back(key.toString(),
-                                             settings.readString(unlisted.name, key, QString()));
+        for (size_t k = 0; k < kGameKeys.size(); ++k) {
+            if (values.has(GameKey(k)))
+                unlisted.values[k] = values.text[k].toString();
         }
-        if (!unlisted.values.empty())
-            m_unlistedSections.push_back(std::move(unlisted));
+        m_unlistedSections.push_back(std::move(unlisted));
     });
 }
 
@@ -117,8 +188,10 @@ bool TGameObjectList::isUnlistedSection(QStringView name) const {
 
 void TGameObjectList::writeUnlistedSections(IniDocument& settings) const {
     for (const UnlistedSection& section : m_unlistedSections) {
-        for (const auto& [key, value] : section.values)
-            settings.writeString(section.name, key, value);
+        for (size_t k = 0; k < kGameKeys.size(); ++k) {
+            if (section.values[k])
+                settings.writeString(section.name, kGameKeys[k], *section.values[k]);
+        }
     }
 }
 
@@ -131,11 +204,20 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         direct = direct && !FindGame(name) && !isUnlistedSection(name);
     if (!direct) {
         for (TGameObject* game : m_order) {
-            settings.writeBool(game->ZipName, kBadRomcheckKey, game->BadRomcheck);
-            settings.writeInteger(game->ZipName, kCurScrShotKey, game->CurScrShot);
+            settings.writeBool(game->ZipName, kGameKeys[BadRomcheckKey], game->BadRomcheck);
+            settings.writeInteger(game->ZipName, kGameKeys[CurScrShotKey], game->CurScrShot);
             // A game sharing the section with a good one must not read back as good.
-            if (game->GoodRomcheck || settings.keyExists(game->ZipName, kGoodRomcheckKey))
-                settings.writeBool(game->ZipName, kGoodRomcheckKey, game->GoodRomcheck);
+            if (game->GoodRomcheck || settings.keyExists(game->ZipName, kGameKeys[GoodRomcheckKey]))
+                settings.writeBool(game->ZipName, kGameKeys[GoodRomcheckKey], game->GoodRomcheck);
+            if (game->Favourite)
+                settings.writeBool(game->ZipName, kGameKeys[FavouriteKey], true);
+            if (game->PlayCount > 0)
+                settings.writeInteger(game->ZipName, kGameKeys[PlayCountKey], game->PlayCount);
+            if (const QString played = playedAtText(game->LastPlayed); !played.isEmpty())
+                settings.writeString(game->ZipName, kGameKeys[LastPlayedKey], played);
+            if (game->PlayTime > 0)
+                settings.writeString(game->ZipName, kGameKeys[PlayTimeKey],
+                                     QString::number(game->PlayTime));
         }
         writeUnlistedSections(settings);
         return settings.serialize();
@@ -145,12 +227,23 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
     static constexpr QByteArrayView kShot = "\r\nCurScrShot=";
     static constexpr QByteArrayView kGood = "\r\nGoodRomcheck=1";
     static constexpr QByteArrayView kEnd = "\r\n\r\n";
+    static constexpr QByteArrayView kFavourite = "\r\nFavourite=1";
+    static constexpr QByteArrayView kCount = "\r\nPlayCount=";
+    static constexpr QByteArrayView kLast = "\r\nLastPlayed=";
+    static constexpr QByteArrayView kTime = "\r\nPlayTime=";
+    const auto played = [](const TGameObject* game) {
+        return game->Favourite || game->PlayCount > 0 || game->LastPlayed > 0 || game->PlayTime > 0;
+    };
     // Room for the longest each section can be (a UTF-16 unit is at most three bytes of
     // UTF-8), then the bytes in place and the size cut to what was written.
     qsizetype room = head.size();
-    for (const TGameObject* game : m_order)
+    for (const TGameObject* game : m_order) {
         room += 1 + 3 * game->ZipName.size() + kBad.size() + 1 + kShot.size() + 11 + kGood.size() +
                 kEnd.size();
+        if (played(game))
+            room += kFavourite.size() + kCount.size() + 11 + kLast.size() + kPlayedAtLength +
+                    kTime.size() + 20;
+    }
     QByteArray text(room, Qt::Uninitialized);
     char* out = text.data();
     const auto put = [&out](QByteArrayView bytes) {
@@ -173,6 +266,23 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         out = std::to_chars(out, out + 11, game->CurScrShot).ptr;
         if (game->GoodRomcheck)
             put(kGood);
+        if (played(game)) {
+            if (game->Favourite)
+                put(kFavourite);
+            if (game->PlayCount > 0) {
+                put(kCount);
+                out = std::to_chars(out, out + 11, game->PlayCount).ptr;
+            }
+            char date[kPlayedAtLength];
+            if (formatPlayedAt(game->LastPlayed, date)) {
+                put(kLast);
+                put(QByteArrayView(date, kPlayedAtLength));
+            }
+            if (game->PlayTime > 0) {
+                put(kTime);
+                out = std::to_chars(out, out + 20, game->PlayTime).ptr;
+            }
+        }
         put(kEnd);
     }
     text.truncate(out - text.constData());

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -26,6 +27,11 @@ public:
     bool BadRomcheck = false;
     bool GoodRomcheck = false; // the last romcheck that named the game found its set good
     bool HasCheats = false;
+    // Kept in the game's section of the front-end settings file.
+    bool Favourite = false;
+    qint32 PlayCount = 0;  // launches that ran
+    qint64 LastPlayed = 0; // when the last run ended, seconds since the epoch; 0: never
+    qint64 PlayTime = 0;   // whole seconds the emulator ran, summed over the runs
 };
 
 std::unique_ptr<TGameObject> CreateDefaultGame();
@@ -45,6 +51,9 @@ public:
     // Moves the record into the list; returns where it now lives.
     TGameObject* AddGame(TGameObject&& game);
     TGameObject* FindGame(QStringView zipName) const;
+    // A clone's parent: the listed game named by the first of its later archive names
+    // (the sets it shares) that names one, by zip name or by its own first archive name.
+    TGameObject* FindParent(const TGameObject& game) const;
     void FreeAll();
 
     // The installed check of every game, then its cheat flag from the emulator's cheat
@@ -52,14 +61,15 @@ public:
     void UpdateFlags(RomsetFinder& romsets, bool mergedRomsetsSupport, const QString& cheatsFile);
 
     // Each game's own section of the front-end settings file, named by its zip name:
-    // "BadRomcheck", "CurScrShot" and "GoodRomcheck", each missing reading as 0. A game
-    // that no romcheck named is neither bad nor good. The sections of games that the
-    // list does not hold are kept as they are.
+    // "BadRomcheck", "CurScrShot" and "GoodRomcheck" (a game that no romcheck named is
+    // neither bad nor good), and the favourite mark and play history ("Favourite",
+    // "PlayCount", "LastPlayed", "PlayTime"); each missing reads as 0. The sections of
+    // games that the list does not hold are kept as they are.
     void ReadSettingsSections(const IniDocument& settings);
     // The bytes of the settings file: the document, then every game's section in list
     // order, written as writeString would write them into it, then the kept sections
-    // of games not in the list, unchanged. "GoodRomcheck" is written only for a game
-    // that has it, so that the file stays small.
+    // of games not in the list, unchanged. "GoodRomcheck", the favourite mark and the
+    // play history are written only when there is one, so that the file stays small.
     QByteArray WithSettingsSections(IniDocument& settings) const;
 
     qsizetype count() const { return qsizetype(m_order.size()); }
@@ -81,7 +91,7 @@ private:
     // switched off, say): its values as the file holds them, for when it is listed again.
     struct UnlistedSection {
         QString name;
-        std::vector<std::pair<QString, QString>> values; // key, value as the file held them
+        std::array<std::optional<QString>, 7> values; // by key, in the order they are written
     };
     bool isUnlistedSection(QStringView name) const;
     void writeUnlistedSections(IniDocument& settings) const;

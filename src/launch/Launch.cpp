@@ -8,9 +8,12 @@
 #include "core/Platform.h"
 #include "core/Prompter.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 QStringList gameArguments(const QString& zipName, bool emulatorGui) {
     QStringList arguments = {QStringLiteral("-game"), zipName};
@@ -59,7 +62,7 @@ bool CheckResolutionAfterRun(const PathSet& paths, const QString& zipName, Promp
 
 LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prompter,
                         const QString& zipName, bool emulatorGui, const RomDirs& romDirs,
-                        const std::function<void()>& collectScreenshots) {
+                        const std::function<void()>& collectScreenshots, const LaunchClock& clock) {
     LaunchResult result;
     const QStringList arguments = BuildCommandLine(paths, zipName, emulatorGui, romDirs);
     QDir().mkpath(paths.TempDir);
@@ -70,7 +73,13 @@ LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prom
     SetScreenShotDir(paths.EmuCfgFile, paths.TempDir);
 
     execEmu.setArguments(arguments);
+    // The system's run time is measured on a clock that no change of the time moves.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const qint64 began = clock ? clock() : 0;
     result.started = execEmu.Execute();
+    result.endedAtMs = clock ? clock() : QDateTime::currentMSecsSinceEpoch();
+    result.runMs = clock ? std::max<qint64>(0, result.endedAtMs - began) : elapsed.elapsed();
     if (result.started) {
         result.ending = execEmu.lastRunEnding();
         result.lastWords = execEmu.lastErrorLines(1).value(0);

@@ -18,7 +18,12 @@ struct LaunchResult {
     bool resolutionKept = true;
     RomDirs romDirs; // as the emulator left them
     bool wibble = false;
+    qint64 runMs = 0;     // how long the run took
+    qint64 endedAtMs = 0; // when it ended, milliseconds since the epoch
 };
+
+// Milliseconds since the epoch; tests give the launch a clock of their own.
+using LaunchClock = std::function<qint64()>;
 
 // The emulator's arguments for a game: "-game", the zip name as one argument whatever
 // it holds, and "-nogui" unless the emulator's own window is wanted.
@@ -38,11 +43,13 @@ bool CheckResolutionAfterRun(const PathSet& paths, const QString& zipName, Promp
 // the run, the run is waited for (execEmu reports a start that failed), then
 // collectScreenshots files the run's screenshots, the screenshot directory is restored,
 // a changed resolution is reported, and the rom paths are read back. Until the run is
-// tidied up, the run record says what to put back. Throws FileError when the
-// configuration or the record cannot be written; the emulator is not started then.
+// tidied up, the run record says what to put back. The run is timed by the clock when
+// one is given, else by the system's. Throws FileError when the configuration or the
+// record cannot be written; the emulator is not started then.
 LaunchResult LaunchGame(const PathSet& paths, TExecFile& execEmu, Prompter& prompter,
                         const QString& zipName, bool emulatorGui, const RomDirs& romDirs,
-                        const std::function<void()>& collectScreenshots);
+                        const std::function<void()>& collectScreenshots,
+                        const LaunchClock& clock = {});
 
 // One plain sentence when the run failed (the title, how it ended, what the emulator
 // said last), or an empty text when it ran and ended well.

@@ -189,6 +189,15 @@ QStringList CollectScreenshots(const PathSet& paths, const QString& zipName,
     return list;
 }
 
+PictureCounts CountScreenshots(const PathSet& paths, const QString& zipName) {
+    const auto count = [&](const QString& dir, bool numbered) {
+        return int(gamePictures(dir, zipName, numbered).size());
+    };
+    return {count(paths.TitlesDir, false), count(paths.GameplayDir, true),
+            count(paths.FlyersDir, false), count(paths.MarqueesDir, false),
+            count(paths.CabinetsDir, false)};
+}
+
 void RenumberGameplay(const QString& gameplayDir, const QString& zipName) {
     const QString lowerZip = zipName.toLower();
     struct Move {

@@ -51,6 +51,18 @@ GamePicture gamePictureName(QStringView name, QStringView zipName);
 QStringList CollectScreenshots(const PathSet& paths, const QString& zipName,
                                const ScreenshotKinds& kinds);
 
+// How many pictures of each kind a game has on disk, whatever the ScreenShot menu
+// shows (of a title in two formats only one shows, but both count).
+struct PictureCounts {
+    int title = 0;
+    int gameplay = 0;
+    int flyer = 0;
+    int marquee = 0;
+    int cabinet = 0;
+};
+// Counted from the folders' kept listings: no folder is read again while unchanged.
+PictureCounts CountScreenshots(const PathSet& paths, const QString& zipName);
+
 // Closes the gaps in the numbering of a game's gameplay pictures (.001, .002, ...) in
 // name order, whatever their formats. Never replaces a picture: a name still held by a
 // file not yet moved is freed first.

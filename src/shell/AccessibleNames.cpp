@@ -38,6 +38,9 @@ constexpr AccessibleName kNames[] = {
     {"SetToolCancel", "Cancel default settings"},
     {"SetToolUndo", "Undo changes"},
     {"RomcheckMemo", "Romcheck report"},
+    {"InfoTab", "Game details"},
+    {"InfoScrollBox", "Game details"},
+    {"InfoParent", "Parent game"},
     {"StatusBar", "Status"},
     // The rompaths dialog.
     {"ZipDir0", "Rompath 1"},

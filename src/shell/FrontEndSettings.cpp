@@ -78,6 +78,8 @@ void TMain::SaveViewSettings(IniDocument& ini) {
     ini.writeBool(u"View", u"Installed", MSGamesInstalled->isChecked());
     ini.writeBool(u"View", u"UnInstalled", MSGamesUninstalled->isChecked());
     ini.writeBool(u"View", u"All", MSGamesAll->isChecked());
+    ini.writeBool(u"View", u"Favourites", MenuFavouriteGames->isChecked());
+    ini.writeBool(u"View", u"Recent", MenuRecentGames->isChecked());
     ini.writeBool(u"View", u"Large", MSIconsLarge->isChecked());
     ini.writeBool(u"View", u"Small", MSIconsSmall->isChecked());
     ini.writeBool(u"View", u"List", MSIconsList->isChecked());
@@ -142,7 +144,9 @@ void TMain::LoadViewSettings(const IniDocument& ini) {
     checkOneOf(ini, u"View",
                {{u"Installed", MSGamesInstalled},
                 {u"UnInstalled", MSGamesUninstalled},
-                {u"All", MSGamesAll}},
+                {u"All", MSGamesAll},
+                {u"Favourites", MenuFavouriteGames},
+                {u"Recent", MenuRecentGames}},
                MSGamesAll);
     // The last style that reads 1 wins; none keeps the style as it is.
     for (const auto& [key, item] :

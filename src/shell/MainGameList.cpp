@@ -7,6 +7,7 @@
 #include "core/Prompter.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "games/PlayHistory.h"
 #include "launch/GameSettings.h"
 #include "media/ScreenShotHandeling.h"
 
@@ -33,15 +34,9 @@ void TMain::FillGameList() {
     m_filling = true;
     setUpdatesEnabled(false);
 
-    std::vector<TGameObject*> shown;
-    shown.reserve(size_t(m_games.count()));
-    const bool all = MSGamesAll->isChecked();
-    const bool installed = MSGamesInstalled->isChecked();
-    for (const auto& game : m_games) {
-        if (all || game->Installed == installed)
-            shown.push_back(game);
-    }
-    m_listModel->setGames(shown);
+    const bool recent = MenuRecentGames->isChecked();
+    m_listModel->setGames(gamesToShow(), recent);
+    GameList->setSortable(!recent);
     SortOn(m_sortColumn);
     const int row = rowToSelect();
     m_selectFirstInstalled = false;
@@ -52,6 +47,39 @@ void TMain::FillGameList() {
     UpdateSelection();
     updateCaption();
     setUpdatesEnabled(true);
+}
+
+std::vector<TGameObject*> TMain::gamesToShow() const {
+    // The recently played are in the order they were played, whatever the sort.
+    if (MenuRecentGames->isChecked())
+        return RecentlyPlayed(m_games, kRecentlyPlayedCount);
+    std::vector<TGameObject*> shown;
+    shown.reserve(size_t(m_games.count()));
+    const bool all = MSGamesAll->isChecked();
+    const bool favourites = MenuFavouriteGames->isChecked();
+    const bool installed = MSGamesInstalled->isChecked();
+    for (const auto& game : m_games) {
+        if (all || (favourites ? game->Favourite : game->Installed == installed))
+            shown.push_back(game);
+    }
+    return shown;
+}
+
+void TMain::RefreshGameList() {
+    TGameObject* selected = m_currentGame;
+    m_filling = true;
+    m_listModel->setGames(gamesToShow(), MenuRecentGames->isChecked());
+    SortOn(m_sortColumn);
+    const int row = m_listModel->rowOf(selected);
+    if (row >= 0) {
+        GameList->selectRow(row, false);
+        if (selected->Installed)
+            m_rememberedIndex = m_listModel->unnarrowedRow(row);
+    }
+    m_filling = false;
+    if (row < 0)
+        UpdateSelection();
+    updateCaption();
 }
 
 int TMain::rowToSelect() const {
@@ -135,6 +163,7 @@ void TMain::UpdateSelection() {
     // An empty selection leaves the game remembered as it was.
     if (m_currentGame)
         m_rememberedGame = m_currentGame->ZipName;
+    updateFavouriteItem();
     setStatusPanel(0, m_currentGame ? m_currentGame->ZipName : QStringLiteral("none"));
     setStatusPanel(1, QString(version::kCreditLine));
     FillSettingsPanel();
@@ -150,6 +179,39 @@ void TMain::UpdateSelection() {
     // A selection that became empty leaves the sound playing.
     if (m_currentGame)
         PlayGameSound();
+    ShowGameDetails();
+}
+
+void TMain::updateFavouriteItem() {
+    if (!MenuFavourite)
+        return;
+    const bool game = m_currentGame && !inDefaultsMode();
+    MenuFavourite->setEnabled(game);
+    MenuFavourite->setText(game && m_currentGame->Favourite
+                               ? QStringLiteral("Remove from &Favourites")
+                               : QStringLiteral("Add to &Favourites"));
+}
+
+void TMain::MenuFavouriteClick() {
+    TGameObject* game = m_currentGame;
+    if (!game || inDefaultsMode())
+        return;
+    game->Favourite = !game->Favourite;
+    updateFavouriteItem();
+    if (MenuFavouriteGames->isChecked() && !game->Favourite) {
+        // It leaves the list of favourites: the one after it (or before, at the end)
+        // takes its place.
+        const int row = GameList->selectedRow();
+        const TGameObject* next = m_listModel->gameAt(row + 1);
+        if (!next)
+            next = m_listModel->gameAt(row - 1);
+        if (next)
+            m_rememberedGame = next->ZipName;
+        FillGameList();
+        return;
+    }
+    m_listModel->gameChanged(game);
+    ShowGameDetails();
 }
 
 void TMain::MenuViewGamesClick(QAction* item) {

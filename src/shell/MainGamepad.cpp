@@ -33,7 +33,7 @@ void TMain::buildGamepad() {
     connect(m_gamepad, &Gamepad::startGame, this, &TMain::GamepadStart);
     connect(m_gamepad, &Gamepad::escape, this, &TMain::GamepadEscape);
     connect(m_gamepad, &Gamepad::toggleFullScreen, this, &TMain::GamepadFullScreen);
-    // Gamepad::toggleFavourite has nothing to act on yet.
+    connect(m_gamepad, &Gamepad::toggleFavourite, this, &TMain::GamepadFavourite);
 
     // The game owns the pad while the emulator runs; what it did there stays there.
     connect(m_execEmu, &TExecFile::waitStarted, m_gamepad, [this] { m_gamepad->setIgnored(true); });
@@ -109,4 +109,9 @@ void TMain::GamepadEscape() {
 void TMain::GamepadFullScreen() {
     if (gamepadReachesWindow())
         MenuFullScreen->trigger();
+}
+
+void TMain::GamepadFavourite() {
+    if (gamepadReachesWindow())
+        MenuFavourite->trigger(); // does nothing while no game is selected
 }

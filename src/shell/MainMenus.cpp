@@ -35,6 +35,7 @@ QIcon icon(const char* name) {
 void TMain::buildMenus() {
     buildFileMenu();
     buildViewMenu();
+    buildGameMenu();
     buildSettingsMenu();
     buildToolsMenu();
     buildScreenShotMenu();
@@ -59,6 +60,10 @@ void TMain::buildViewMenu() {
     MSGamesUninstalled =
         addRadio(View1, filters, "MSGamesUninstalled", QStringLiteral("&Uninstalled Games"), 1);
     MSGamesAll = addRadio(View1, filters, "MSGamesAll", QStringLiteral("&All Games"), 2, true);
+    MenuFavouriteGames =
+        addRadio(View1, filters, "MenuFavouriteGames", QStringLiteral("&Favourite Games"), 3);
+    MenuRecentGames =
+        addRadio(View1, filters, "MenuRecentGames", QStringLiteral("Recently &Played"), 4);
     connect(filters, &QActionGroup::triggered, this, &TMain::MenuViewGamesClick);
     View1->addSeparator();
 
@@ -83,6 +88,10 @@ void TMain::buildViewMenu() {
     addRadio(MSListSortby, sorts, "MenuSortByYear", QStringLiteral("&Year"), 3);
     addRadio(MSListSortby, sorts, "MenuSortByCheat", QStringLiteral("&Cheat"), 4);
     addRadio(MSListSortby, sorts, "MenuSortByZipdate", QStringLiteral("Zip&date"), 5);
+    addRadio(MSListSortby, sorts, "MenuSortByFavourite", QStringLiteral("&Favourite"), 6);
+    addRadio(MSListSortby, sorts, "MenuSortByPlayed", QStringLiteral("&Played"), 7);
+    addRadio(MSListSortby, sorts, "MenuSortByLastPlayed", QStringLiteral("&Last Played"), 8);
+    addRadio(MSListSortby, sorts, "MenuSortByPlayTime", QStringLiteral("Play &Time"), 9);
     connect(sorts, &QActionGroup::triggered, this, &TMain::MSSortMenuClick);
 
     MSOrder = View1->addMenu(QStringLiteral("Order"));
@@ -113,6 +122,23 @@ void TMain::buildViewMenu() {
     MenuFullScreen = addToggle(View1, "MenuFullScreen", QStringLiteral("Full Scree&n"), false,
                                QKeySequence(Qt::Key_F11));
     connect(MenuFullScreen, &QAction::triggered, this, &TMain::MenuFullScreenClick);
+}
+
+void TMain::buildGameMenu() {
+    MenuGame = menuBar()->addMenu(QStringLiteral("&Game"));
+    MenuGame->setObjectName(QStringLiteral("MenuGame"));
+    MenuFavourite = addItem(MenuGame, "MenuFavourite", QStringLiteral("Add to &Favourites"),
+                            QKeySequence(Qt::CTRL | Qt::Key_D));
+    MenuFavourite->setEnabled(false);
+    connect(MenuFavourite, &QAction::triggered, this, &TMain::MenuFavouriteClick);
+    // The same item on the list's right-click menu.
+    GameListPopup = new QMenu(this);
+    GameListPopup->setObjectName(QStringLiteral("GameListPopup"));
+    GameListPopup->addAction(MenuFavourite);
+    connect(GameList, &GameListView::contextMenuRequested, this, [this](const QPoint& at) {
+        if (!inDefaultsMode())
+            GameListPopup->popup(at);
+    });
 }
 
 void TMain::buildSettingsMenu() {

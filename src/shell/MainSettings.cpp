@@ -112,6 +112,7 @@ void TMain::MenuSetDefaultSettingsClick() {
     StartEmuButton->setEnabled(false);
     m_defaultGame = CreateDefaultGame();
     m_currentGame = m_defaultGame.get();
+    updateFavouriteItem();
     FillSettingsPanel();
     PageControl->setCurrentWidget(SettingsTab);
     ChUseDefSettings->hide();

@@ -276,6 +276,7 @@ void TMain::forgetCurrentGame() {
     // While the defaults are edited their pseudo-game stays current: it is no record of
     // the list, and the controls show its values.
     m_currentGame = m_defaultGame.get();
+    updateFavouriteItem();
     if (m_screenShot)
         m_screenShot->setGame(QString(), nullptr);
 }

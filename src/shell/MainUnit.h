@@ -110,6 +110,8 @@ public:
     void StartEmuButtonClick();
     // Narrows the list to the games that match the search text (on top of the filter).
     void GameSearchChanged();
+    // The Game menu: marks the selected game as a favourite, or no longer.
+    void MenuFavouriteClick();
 
     // View options.
     void MSChangelistfontClick();
@@ -168,6 +170,7 @@ public:
     void GamepadStart();
     void GamepadEscape();
     void GamepadFullScreen();
+    void GamepadFavourite();
     Gamepad* gamepad() const { return m_gamepad; }
 
     // Help menu. Opening it greys the items whose documents are missing.
@@ -223,6 +226,13 @@ protected:
     void showRunScreenshots(const QString& title, const QStringList& shots);
     // Starts the current game in the emulator and tidies up after it.
     virtual void LaunchGame() = 0;
+    // The selected game changed, or what is known of it: pages that show it follow.
+    virtual void ShowGameDetails() {}
+    // The list filled again after its games changed (a run moved one up the recently
+    // played), the selected game kept without the work of a new selection.
+    void RefreshGameList();
+    // The settings file was read at the start-up: saving it loses nothing.
+    bool settingsRead() const { return m_startupCompleted; }
     // Runs a file operation; a file that cannot be written is reported, and false
     // returned, instead of ending what the user was doing.
     bool reportFileErrors(const std::function<void()>& operation);
@@ -306,6 +316,8 @@ protected:
     QAction* MSGamesInstalled = nullptr;
     QAction* MSGamesUninstalled = nullptr;
     QAction* MSGamesAll = nullptr;
+    QAction* MenuFavouriteGames = nullptr;
+    QAction* MenuRecentGames = nullptr;
     QAction* MSIconsLarge = nullptr;
     QAction* MSIconsSmall = nullptr;
     QAction* MSIconsList = nullptr;
@@ -320,6 +332,9 @@ protected:
     QAction* MSStatbar = nullptr;
     QAction* MenuFullScreen = nullptr;
     QAction* m_viewBeforeTabSheet = nullptr; // where the window's own View items go
+    QMenu* MenuGame = nullptr;
+    QAction* MenuFavourite = nullptr;
+    QMenu* GameListPopup = nullptr; // the list's right-click menu
     QMenu* MSSettings = nullptr;
     QMenu* MenuTools = nullptr;
     QMenu* MenuScreenShot = nullptr;
@@ -361,6 +376,7 @@ private:
     void buildMenus();
     void buildFileMenu();
     void buildViewMenu();
+    void buildGameMenu();
     void buildSettingsMenu();
     void buildToolsMenu();
     void buildScreenShotMenu();
@@ -393,6 +409,10 @@ private:
     void forgetCurrentGame();
     // The row a fill selects, or -1.
     int rowToSelect() const;
+    // The games the filter lets through, and whether they keep that order.
+    std::vector<TGameObject*> gamesToShow() const;
+    // The Game menu's item says what it will do to the selected game.
+    void updateFavouriteItem();
     // "StartKALTO <version> [<shown> of <all> games]".
     void updateCaption();
 

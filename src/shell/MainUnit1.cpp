@@ -1,6 +1,7 @@
 #include "MainUnit1.h"
 
 #include "About1.h"
+#include "GameInfoPage.h"
 #include "SvgPicture.h"
 #include "Version.h"
 #include "ZipDirs1.h"
@@ -10,6 +11,7 @@
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "games/ListInfoImport.h"
+#include "games/PlayHistory.h"
 #include "games/RomcheckResults.h"
 #include "launch/EmulatorConfig.h"
 #include "launch/Launch.h"
@@ -21,6 +23,7 @@
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -42,6 +45,12 @@ constexpr ColumnKey kEmulatorColumns[] = {
     {u"Year", GameListModel::YearColumn, 50},
     {u"Cheats", GameListModel::CheatColumn, 50},
     {u"Zipdate", GameListModel::ZipDateColumn, 110},
+    {u"Fav", GameListModel::FavouriteColumn, 36},
+    {u"Played", GameListModel::PlayCountColumn, 50},
+    // Not "LastPlayed" and "PlayTime": a game's section has those keys, and a game named
+    // "columns" shares this section.
+    {u"Last played", GameListModel::LastPlayedColumn, 110},
+    {u"Play time", GameListModel::PlayTimeColumn, 70},
 };
 
 } // namespace
@@ -53,6 +62,7 @@ TMain1::TMain1(Prompter& prompter, DesktopOpener& opener, TerminationSignals* te
     setWindowIcon(QIcon(QStringLiteral(":/icons/startkalto.svg")));
     Image1->setPicture(QStringLiteral(":/pictures/list-background.svg"));
     buildRomcheckTab();
+    buildInfoTab();
     buildMenus();
     FormCreate();
 }
@@ -81,6 +91,86 @@ void TMain1::buildRomcheckTab() {
     connect(RomcheckButton, &QPushButton::clicked, this, &TMain1::RomcheckButtonClick);
     layout->addWidget(RomcheckButton);
     PageControl->addTab(RomcheckTab, QStringLiteral("Romcheck"));
+}
+
+void TMain1::buildInfoTab() {
+    InfoTab = new GameInfoPage(PageControl);
+    connect(InfoTab, &GameInfoPage::parentLinkActivated, this, &TMain1::InfoParentLinkClick);
+    // The details are worked out only for a page in sight: typing a search selects a
+    // game at every keystroke.
+    connect(InfoTab, &GameInfoPage::becameVisible, this, [this] {
+        if (m_infoStale)
+            ShowGameDetails();
+    });
+    PageControl->addTab(InfoTab, QStringLiteral("&Info"));
+}
+
+void TMain1::ShowGameDetails() {
+    if (!InfoTab->isVisible()) {
+        m_infoStale = true;
+        return;
+    }
+    m_infoStale = false;
+    const TGameObject* game = currentGame();
+    if (!game || inDefaultsMode()) {
+        InfoTab->showDetails({});
+        return;
+    }
+    GameDetails details;
+    details.title = game->Description;
+    details.maker = game->Manufacturer;
+    details.year = game->Year;
+    details.zipName = game->ZipName;
+    if (const TGameObject* parent = m_games.FindParent(*game)) {
+        details.parentTitle = QStringLiteral("%1 (%2)").arg(parent->Description, parent->ZipName);
+        details.parentZipName = parent->ZipName;
+    } else if (game->Archives.size() > 1) {
+        details.parentTitle = QStringLiteral("%1 (not in the game list)").arg(game->Archives[1]);
+    } else {
+        details.parentTitle = QStringLiteral("none");
+    }
+    const RomsetLocation romset = m_romsets.locate(*game);
+    if (romset.isValid()) {
+        details.rompath = romset.parent.isEmpty() ? m_paths.FrontEndDir : romset.parent;
+        details.romsetFile = romset.leaf;
+        if (romset.isDirectory)
+            details.romsetFile += QStringLiteral(" (unpacked)");
+        if (romset.archive != game->Archives.value(0))
+            details.romsetFile += QStringLiteral(" (the parent's romset)");
+    } else {
+        details.romsetFile = QStringLiteral("not found in the rompaths");
+    }
+    details.romcheck =
+        game->BadRomcheck ? QStringLiteral("bad romset") : QStringLiteral("no errors reported");
+    details.cheats = game->HasCheats ? QStringLiteral("Yes") : QStringLiteral("No");
+    details.played = game->PlayCount == 0   ? QStringLiteral("never")
+                     : game->PlayCount == 1 ? QStringLiteral("once")
+                                            : QStringLiteral("%1 times").arg(game->PlayCount);
+    details.lastPlayed =
+        game->LastPlayed > 0 ? lastPlayedText(game->LastPlayed) : QStringLiteral("never");
+    details.playTime = game->PlayCount > 0 || game->PlayTime > 0 ? playTimeText(game->PlayTime)
+                                                                 : QStringLiteral("none");
+    const PictureCounts pictures = CountScreenshots(m_paths, game->ZipName);
+    details.pictures = QStringLiteral("title %1, gameplay %2, flyer %3, marquee %4, cabinet %5")
+                           .arg(pictures.title)
+                           .arg(pictures.gameplay)
+                           .arg(pictures.flyer)
+                           .arg(pictures.marquee)
+                           .arg(pictures.cabinet);
+    InfoTab->showDetails(details);
+}
+
+void TMain1::InfoParentLinkClick(const QString& zipName) {
+    TGameObject* parent = m_games.FindGame(zipName);
+    if (!parent || inDefaultsMode())
+        return;
+    // A parent the filter leaves out is shown among all games; one the search hides
+    // is shown without it.
+    if (!m_listModel->holds(parent))
+        MenuViewGamesClick(MSGamesAll);
+    if (m_listModel->rowOf(parent) < 0)
+        GameSearch->clear();
+    GameList->selectRow(m_listModel->rowOf(parent), false);
 }
 
 void TMain1::buildMenus() {
@@ -145,6 +235,18 @@ bool TMain1::mergedRomsetsSupport() const {
 }
 
 void TMain1::SaveFrontEndSettings() {
+    writeSettingsFile();
+    WriteRomDirs(m_paths.EmuCfgFile, m_romDirs);
+}
+
+void TMain1::saveSettingsAfterRun() {
+    // Unread settings stay as they are: a save would replace them with defaults, and
+    // the close does not save them either.
+    if (settingsRead())
+        reportFileErrors([this] { writeSettingsFile(); });
+}
+
+void TMain1::writeSettingsFile() {
     IniDocument ini = IniDocument::emptyFor(m_paths.FrontEndIniFile);
     SaveViewSettings(ini);
     ini.writeBool(u"Tools", u"KaltoGUI", MenuEnableKaltoGui->isChecked());
@@ -154,7 +256,6 @@ void TMain1::SaveFrontEndSettings() {
     for (const ColumnKey& column : kEmulatorColumns)
         ini.writeInteger(u"Columns", column.key, GameList->columnWidth(column.column));
     writeFileAtomically(m_paths.FrontEndIniFile, m_games.WithSettingsSections(ini));
-    WriteRomDirs(m_paths.EmuCfgFile, m_romDirs);
 }
 
 void TMain1::LoadFrontEndSettings() {
@@ -257,17 +358,27 @@ void TMain1::MigrateScreenshotStore() {
 }
 
 void TMain1::LaunchGame() {
-    const QString zipName = currentGame()->ZipName;
-    const QString title = currentGame()->Description;
+    TGameObject* game = currentGame();
+    const QString zipName = game->ZipName;
+    const QString title = game->Description;
     LaunchResult result;
     QStringList shots;
     const bool launched = reportFileErrors([&] {
         result = ::LaunchGame(
             m_paths, *m_execEmu, m_prompter, zipName, MenuEnableKaltoGui->isChecked(), m_romDirs,
-            [&] { shots = CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName); });
+            [&] { shots = CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName); },
+            m_launchClock);
     });
     if (!launched)
         return;
+    if (result.started &&
+        RecordRun(*game, result.runMs, result.endedAtMs / 1000, result.ending.isEmpty())) {
+        m_listModel->gameChanged(game);
+        saveSettingsAfterRun();
+        if (MenuRecentGames->isChecked())
+            RefreshGameList(); // the game moves to the top
+        ShowGameDetails();
+    }
     m_romDirs = result.romDirs;
     EnableWibbleKaltoGUIonly1->setChecked(result.wibble);
     // A game that did not run at all would otherwise just flash by.

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "MainUnit.h"
+#include "launch/Launch.h"
 
+class GameInfoPage;
 class QPlainTextEdit;
 class TZipDirsForm1;
 
@@ -36,17 +38,30 @@ public:
     void MenuKALTOReadmeClick();
     void MenuKALTOHomepageClick();
     void MenuHelpClick() override;
+    // The Info page's link to a clone's parent: selects the parent, showing it first
+    // when the filter or the search hides it.
+    void InfoParentLinkClick(const QString& zipName);
+
+    // Times the game runs; tests give their own clock (milliseconds since the epoch).
+    void setLaunchClock(LaunchClock clock) { m_launchClock = std::move(clock); }
 
 protected:
     void LoadFrontEndSettings() override;
     bool mergedRomsetsSupport() const override;
     void LaunchGame() override;
+    void ShowGameDetails() override;
     TScreenShot* createScreenShot(const ScreenShotPage& page) override;
     void runRompathsDialog() override;
     void showAbout() override;
 
 private:
     void buildRomcheckTab();
+    void buildInfoTab();
+    // The settings file itself, without the rom paths the close also writes into the
+    // emulator's file.
+    void writeSettingsFile();
+    // After a game's run: its play history is on disk at once.
+    void saveSettingsAfterRun();
     void buildMenus();
     // Moves the pictures of the older layout into the kinds' folders once.
     void MigrateScreenshotStore();
@@ -62,6 +77,9 @@ private:
     QWidget* RomcheckTab = nullptr;
     QPlainTextEdit* RomcheckMemo = nullptr;
     QPushButton* RomcheckButton = nullptr;
+    GameInfoPage* InfoTab = nullptr;
+    bool m_infoStale = false; // the page was out of sight when the game changed
+    LaunchClock m_launchClock;
 
     QAction* MenuMarkBadRomsets = nullptr;
     QAction* MenuMergedRomsetsSupport = nullptr;

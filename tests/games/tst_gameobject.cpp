@@ -61,6 +61,7 @@ private slots:
         QTest::newRow("distinct") << QStringList{"alpha", "b\u00e9ta", "gamma"};
         QTest::newRow("alike without case") << QStringList{"Zeta", "alpha", "zeta"};
         QTest::newRow("the front-end's section") << QStringList{"alpha", "startkalto"};
+        QTest::newRow("named like the columns' section") << QStringList{"alpha", "columns"};
         QTest::newRow("none") << QStringList{};
     }
     void settingsSectionsMatchKeyByKeyWrites() {
@@ -71,11 +72,17 @@ private slots:
             g->BadRomcheck = i % 2;
             g->GoodRomcheck = i % 4 == 0;
             g->CurScrShot = int(i * 1000 - 1);
+            // The first game has no history, the others some of it.
+            g->Favourite = i % 2 == 1;
+            g->PlayCount = int(i);
+            g->LastPlayed = i > 1 ? 1700000000 + i : 0;
+            g->PlayTime = i * 3'000'000'000LL; // beyond 32 bits
             list.AddGame(std::move(g));
         }
         const auto head = [] {
             IniDocument ini = IniDocument::emptyFor(QString());
             ini.writeString(u"StartKALTO", u"EmuExePath", u"./");
+            ini.writeString(u"Columns", u"Play time", u"70");
             return ini;
         };
         IniDocument expected = head();
@@ -84,6 +91,15 @@ private slots:
             expected.writeInteger(g->ZipName, u"CurScrShot", g->CurScrShot);
             if (g->GoodRomcheck || expected.keyExists(g->ZipName, u"GoodRomcheck"))
                 expected.writeBool(g->ZipName, u"GoodRomcheck", g->GoodRomcheck);
+            if (g->Favourite)
+                expected.writeBool(g->ZipName, u"Favourite", true);
+            if (g->PlayCount > 0)
+                expected.writeInteger(g->ZipName, u"PlayCount", g->PlayCount);
+            if (g->LastPlayed > 0)
+                expected.writeDateTime(g->ZipName, u"LastPlayed",
+                                       QDateTime::fromSecsSinceEpoch(g->LastPlayed, Qt::UTC));
+            if (g->PlayTime > 0)
+                expected.writeString(g->ZipName, u"PlayTime", QString::number(g->PlayTime));
         }
         IniDocument settings = head();
         const QByteArray text = list.WithSettingsSections(settings);
@@ -92,11 +108,75 @@ private slots:
         // And back: every game reads its own section (or the one it shares); a picture
         // number below 0 reads as the first picture.
         const IniDocument back = IniDocument::fromBytes(text);
-        list.ReadSettingsSections(back);
+        struct Kept {
+            bool favourite;
+            int count;
+            qint64 last, time;
+        };
+        std::vector<Kept> before;
         for (TGameObject* g : list) {
+            before.push_back({g->Favourite, g->PlayCount, g->LastPlayed, g->PlayTime});
+            *g = std::move(*game(g->ZipName));
+        }
+        list.ReadSettingsSections(back);
+        for (qsizetype i = 0; i < list.count(); ++i) {
+            const TGameObject* g = list.at(i);
             QCOMPARE(g->CurScrShot, std::max(0, back.readInteger(g->ZipName, u"CurScrShot", -7)));
             QCOMPARE(g->GoodRomcheck, back.readBool(g->ZipName, u"GoodRomcheck", false));
+            // Games that share a section read what was written last into it; the
+            // window's own keys there stay its own.
+            QCOMPARE(back.readInteger(u"Columns", u"Play time", -1), 70);
+            const Kept& kept = before[size_t(i)];
+            if (names.filter(g->ZipName, Qt::CaseInsensitive).size() == 1) {
+                QCOMPARE(g->Favourite, kept.favourite);
+                QCOMPARE(g->PlayCount, kept.count);
+                QCOMPARE(g->LastPlayed, kept.last);
+                QCOMPARE(g->PlayTime, kept.time);
+            }
         }
+    }
+
+    // Hand-edited history reads as the program means it: a key in any case, the first of
+    // two lines, a time in the older local form, and values that make no sense as none.
+    void handEditedHistory_data() {
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<bool>("favourite");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QDateTime>("last");
+        QTest::addColumn<qint64>("time");
+        const QDateTime leap(QDate(2024, 2, 29), QTime(12, 0, 1), Qt::UTC);
+        QTest::newRow("as written")
+            << QByteArray("Favourite=1\r\nPlayCount=2\r\nLastPlayed=2024-02-29T12:00:01Z\r\n"
+                          "PlayTime=7\r\n")
+            << true << 2 << leap << qint64(7);
+        QTest::newRow("any case, first line wins")
+            << QByteArray("favourite=1\r\nFAVOURITE=0\r\nplaycount=4\r\nPlayCount=9\r\n") << true
+            << 4 << QDateTime() << qint64(0);
+        QTest::newRow("older local time")
+            << QByteArray("LastPlayed=2024-02-29T13:00:01\r\n") << false << 0
+            << QDateTime(QDate(2024, 2, 29), QTime(13, 0, 1)) << qint64(0);
+        QTest::newRow("nonsense")
+            << QByteArray("Favourite=yes\r\nPlayCount=-3\r\nLastPlayed=2023-02-29T00:00:00Z\r\n"
+                          "PlayTime=lots\r\n")
+            << false << 0 << QDateTime() << qint64(0);
+        QTest::newRow("past the 32 bits, before the epoch")
+            << QByteArray("PlayTime=99999999999\r\nLastPlayed=1900-01-01T00:00:00Z\r\n") << false
+            << 0 << QDateTime() << qint64(99999999999);
+    }
+    void handEditedHistory() {
+        QFETCH(QByteArray, section);
+        QFETCH(bool, favourite);
+        QFETCH(int, count);
+        QFETCH(QDateTime, last);
+        QFETCH(qint64, time);
+        TGameObjectList list;
+        list.AddGame(game(QStringLiteral("alpha")));
+        list.ReadSettingsSections(IniDocument::fromBytes("[alpha]\r\n" + section));
+        const TGameObject* g = list.at(0);
+        QCOMPARE(g->Favourite, favourite);
+        QCOMPARE(g->PlayCount, count);
+        QCOMPARE(g->LastPlayed, last.isValid() ? last.toSecsSinceEpoch() : 0);
+        QCOMPARE(g->PlayTime, time);
     }
     // Sections of games not listed now go back into the file as they were, after the
     // listed games', through the document and straight into the text alike; sections
@@ -111,22 +191,33 @@ private slots:
         TGameObjectList list;
         for (const QString& name : names)
             list.AddGame(game(name));
-        list.ReadSettingsSections(IniDocument::fromBytes(
-            "[Window]\r\nLGLPos=3\r\n[Game0]\r\nZipName=gone\r\n"
-            "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
-            "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n"));
+        list.ReadSettingsSections(
+            IniDocument::fromBytes(
+                "[Window]\r\nLGLPos=3\r\n[Game0]\r\nZipName=gone\r\n"
+                "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
+                "PlayTime=60\r\nFavourite=1\r\n"
+                "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n"
+                "[played]\r\nCurScrShot=0\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:00:00Z\r\n"
+                "[Columns]\r\nPlayTime=70\r\n[history]\r\nPlayCount=4\r\n"));
         IniDocument settings = IniDocument::emptyFor(QString());
         settings.writeString(u"StartKALTO", u"EmuExePath", u"./");
         const QByteArray text = list.WithSettingsSections(settings);
         QCOMPARE(text.mid(text.indexOf("[beta]")),
                  QByteArray("[beta]\r\nBadRomcheck=0\r\nCurScrShot=2\r\n\r\n"
-                            "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n\r\n"
-                            "[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n\r\n"));
-        QVERIFY(!text.contains("Game0") && !text.contains("Window"));
+                            "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\nFavourite=1\r\n"
+                            "PlayTime=60\r\n\r\n"
+                            "[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n\r\n"
+                            "[played]\r\nCurScrShot=0\r\nPlayCount=1\r\n"
+                            "LastPlayed=2020-01-01T00:00:00Z\r\n\r\n"));
+        // A section the program did not write for a game is none, whatever keys it holds.
+        QVERIFY(!text.contains("Game0") && !text.contains("Window") && !text.contains("Columns") &&
+                !text.contains("history"));
         list.AddGame(game(QStringLiteral("Secret")));
         list.ReadSettingsSections(IniDocument::fromBytes(text));
         QVERIFY(list.FindGame(u"secret")->BadRomcheck);
         QCOMPARE(list.FindGame(u"secret")->CurScrShot, 7);
+        QVERIFY(list.FindGame(u"secret")->Favourite);
+        QCOMPARE(list.FindGame(u"secret")->PlayTime, 60);
     }
 
     void updateFlagsSetsCheatsAndInstalled() {

@@ -251,6 +251,12 @@ private slots:
             // The list follows the scheme instead of staying a light patch.
             QVERIFY2(dark ? measured.backgroundLuminance < 0.1 : measured.backgroundLuminance > 0.5,
                      when);
+            // So does the Info page's link to a clone's parent.
+            const auto* info = main.findChild<QWidget*>(QStringLiteral("InfoTab"));
+            const auto* link = main.findChild<QWidget*>(QStringLiteral("InfoParent"));
+            QTRY_VERIFY2(contrast(link->palette().color(QPalette::Link),
+                                  info->palette().color(QPalette::Window)) >= 4.5,
+                         when);
         };
         ScriptedPrompter prompter;
         RecordingOpener opener;

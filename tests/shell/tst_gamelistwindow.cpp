@@ -4,10 +4,13 @@
 #include "core/IniDocument.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "games/PlayHistory.h"
+#include "shell/GameInfoPage.h"
 #include "shell/MainUnit1.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -21,6 +24,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -879,6 +883,199 @@ private slots:
                  QStringLiteral("-romcheck %1 -verbose").arg(missing->ZipName));
         QVERIFY(!m_main->findChild<QPlainTextEdit*>()->toPlainText().isEmpty()); // it was read
         QCOMPARE(selectedZip(), missing->ZipName);
+    }
+
+    // Ctrl+D, the Game menu and the list's right-click menu mark the selected game as a
+    // favourite and unmark it, in every style: the star shows over its icon and in the
+    // Fav column, the list of favourites holds the marked games, and the mark is saved
+    // only where it is set.
+    void favourites_data() { styles(); }
+    void favourites() {
+        startInStyle();
+        QAction* item = action("MenuFavourite");
+        const auto icon = [&](int row) {
+            return model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().cacheKey();
+        };
+        const qint64 plain = icon(3);
+        view()->selectRow(3); // Epsilon
+        QCOMPARE(item->text(), QStringLiteral("Add to &Favourites"));
+        QTest::keyClick(view()->currentView(), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(m_main->games().FindGame(u"eps")->Favourite);
+        QCOMPARE(item->text(), QStringLiteral("Remove from &Favourites"));
+        QVERIFY(icon(3) != plain);
+        QVERIFY(!model()
+                     ->index(3, GameListModel::FavouriteColumn)
+                     .data(Qt::DecorationRole)
+                     .value<QIcon>()
+                     .isNull());
+        QCOMPARE(view()->detailsView()->header()->visualIndex(GameListModel::FavouriteColumn), 0);
+
+        // A right click on Zeta selects it and offers the same item.
+        QAbstractItemView* list = view()->currentView();
+        QTRY_VERIFY(list->visualRect(model()->index(5, 0)).isValid());
+        const QPoint at = list->visualRect(model()->index(5, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, at);
+        QCOMPARE(selectedZip(), QStringLiteral("zeta"));
+        // The menu event the desktop sends with the click.
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at,
+                                    list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &menuEvent);
+        auto* popup = m_main->findChild<QMenu*>(QStringLiteral("GameListPopup"));
+        QTRY_VERIFY(popup->isVisible());
+        QTest::keyClick(popup, Qt::Key_F);
+        QTRY_VERIFY(!popup->isVisible());
+        QVERIFY(m_main->games().FindGame(u"zeta")->Favourite);
+
+        action("MenuFavouriteGames")->trigger();
+        QCOMPARE(titles(), QStringLiteral("Epsilon|Zeta"));
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [2 of 6 games]"));
+        QCOMPARE(selectedZip(), QStringLiteral("zeta"));
+        // Unmarked in the list of favourites, a game leaves it; the one beside it is
+        // selected.
+        view()->selectRow(0);
+        item->trigger();
+        QCOMPARE(titles(), QStringLiteral("Zeta"));
+        QCOMPARE(selectedZip(), QStringLiteral("zeta"));
+        m_main->close();
+        const QByteArray saved = m_dir->readFile(QStringLiteral("StartKALTO.ini"));
+        QVERIFY(saved.contains("[zeta]\r\nBadRomcheck=0\r\nCurScrShot=0\r\nFavourite=1\r\n"));
+        QVERIFY(saved.contains("[eps]\r\nBadRomcheck=0\r\nCurScrShot=0\r\n\r\n"));
+        QVERIFY(saved.contains("Favourites=1\r\nRecent=0\r\n"));
+    }
+
+    // Recently Played: the played games, the last played first whatever the sort, at
+    // most fifty. Its header takes no clicks and shows no order; the sort chosen
+    // meanwhile is the other lists'.
+    void recentlyPlayed() {
+        QByteArray catalog;
+        QByteArray settings = "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n";
+        for (int i = 0; i < 60; ++i) {
+            const QByteArray zip = "g" + QByteArray::number(i);
+            catalog += "game (\nname " + zip + "\ndescription \"Game " +
+                       QByteArray::number(100 + i) + "\"\nmanufacturer \"M\"\nyear " +
+                       QByteArray::number(1999 - i) + "\n)\n";
+            // Played in an order of their own: the later in the list, the earlier.
+            settings += "[" + zip + "]\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:" +
+                        QByteArray::number(59 - i).rightJustified(2, '0') + ":00Z\r\n";
+        }
+        catalog += "game (\nname never\ndescription \"Aaa Never\"\nmanufacturer \"M\"\nyear 1\n)\n";
+        writeCatalog(catalog);
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"), settings);
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        action("MSIconsDetails")->trigger();
+        action("MenuRecentGames")->trigger();
+        QCOMPARE(m_main->windowTitle(),
+                 QStringLiteral("StartKALTO 0.27.1 public beta 1 [50 of 61 games]"));
+        const auto zips = [&] {
+            QStringList result;
+            for (int row = 0; row < model()->rowCount(); ++row)
+                result.append(model()->gameAt(row)->ZipName);
+            return result;
+        };
+        QStringList newestFirst;
+        for (int i = 0; i < 50; ++i)
+            newestFirst.append(QStringLiteral("g%1").arg(i));
+        QCOMPARE(zips(), newestFirst);
+        QHeaderView* header = view()->detailsView()->header();
+        QVERIFY(!header->sectionsClickable());
+        QVERIFY(!header->isSortIndicatorShown());
+        clickHeader(GameListModel::YearColumn);
+        action("MenuSortByYear")->trigger();
+        QCOMPARE(zips(), newestFirst);
+        // The search narrows it in the same order.
+        search()->setText(QStringLiteral("game 11"));
+        QCOMPARE(zips(), newestFirst.mid(10, 10)); // Game 110 to Game 119
+        search()->clear();
+        action("MSGamesAll")->trigger();
+        QVERIFY(header->sectionsClickable());
+        QCOMPARE(model()->gameAt(0)->ZipName, QStringLiteral("never")); // year 1
+        m_main->close();
+        QVERIFY(m_dir->readFile(QStringLiteral("StartKALTO.ini")).contains("\r\nSort=3\r\n"));
+    }
+
+    // The Info page shows the selected game's details, only while it is in sight, and
+    // a clone's parent as a link: it selects the parent, showing it among all games or
+    // without the search when those hide it.
+    void infoPage() {
+        writeCatalog(catalogText() +
+                     "game (\r\nname alphab\r\ndescription \"Alpha Blaster (bootleg)\"\r\n"
+                     "manufacturer \"Bootleg\"\r\nyear 1985\r\n"
+                     "archive ( name \"alphab\" name \"alpha\" )\r\n)\r\n");
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
+                         "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
+                         "[alphab]\r\nBadRomcheck=1\r\nFavourite=1\r\nPlayCount=3\r\n"
+                         "LastPlayed=2024-02-29T12:00:00Z\r\nPlayTime=3900\r\n");
+        QImage picture(8, 8, QImage::Format_RGB888);
+        picture.fill(Qt::darkCyan);
+        for (const char* name : {"Titles/AlphaB.png", "Gameplay/alphab.001.bmp",
+                                 "Gameplay/alphab.002.png", "Cabinets/alphab.bmp"}) {
+            m_dir->makeDir(QString::fromLatin1(name).section(u'/', 0, 0));
+            QVERIFY(picture.save(m_dir->file(QLatin1StringView(name))));
+        }
+        start();
+        m_main->resize(800, 600);
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        auto* info = m_main->findChild<GameInfoPage*>(QStringLiteral("InfoTab"));
+        auto* pages = m_main->findChild<QTabWidget*>(QStringLiteral("PageControl"));
+        QCOMPARE(pages->indexOf(info),
+                 pages->indexOf(m_main->findChild<QWidget*>(QStringLiteral("RomcheckTab"))) + 1);
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"alphab")));
+        QVERIFY(info->lineText(QStringLiteral("Title")).isEmpty()); // out of sight: not yet
+        QTest::keyClick(m_main.get(), Qt::Key_I, Qt::AltModifier);
+        QTRY_VERIFY(info->isVisible());
+        const QStringList expected = {
+            "Title=Alpha Blaster (bootleg)",
+            "Maker=Bootleg",
+            "Year=1985",
+            "Zip name=alphab",
+            "Parent=Alpha Blaster (alpha)",
+            "Rompath=roms0/",
+            "Romset file=alpha.zip (the parent's romset)",
+            "Romcheck=bad romset",
+            "Cheats=No",
+            "Played=3 times",
+            "Last played=" +
+                lastPlayedText(
+                    QDateTime(QDate(2024, 2, 29), QTime(12, 0), Qt::UTC).toSecsSinceEpoch()),
+            "Play time=1 h 05 min",
+            "Pictures=title 1, gameplay 2, flyer 0, marquee 0, cabinet 1"};
+        for (const QString& line : expected)
+            QCOMPARE(line.section(u'=', 0, 0) + u'=' + info->lineText(line.section(u'=', 0, 0)),
+                     line);
+        // An unpacked set and a game not found.
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"delta")));
+        QCOMPARE(info->lineText(QStringLiteral("Romset file")), QStringLiteral("delta (unpacked)"));
+        QCOMPARE(info->lineText(QStringLiteral("Parent")), QStringLiteral("none"));
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"betaj")));
+        QCOMPARE(info->lineText(QStringLiteral("Parent")),
+                 QStringLiteral("beta (not in the game list)"));
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"gamma")));
+        QCOMPARE(info->lineText(QStringLiteral("Romset file")),
+                 QStringLiteral("not found in the rompaths"));
+        QCOMPARE(info->lineText(QStringLiteral("Played")), QStringLiteral("never"));
+
+        // The parent left out by the filter: the list shows all games.
+        const auto clickParent = [&] {
+            auto* link = info->findChild<QLabel*>(QStringLiteral("InfoParent"));
+            QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(3, link->height() / 2));
+        };
+        action("MenuFavouriteGames")->trigger();
+        QCOMPARE(selectedZip(), QStringLiteral("alphab"));
+        clickParent();
+        QVERIFY(action("MSGamesAll")->isChecked());
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+        QCOMPARE(info->lineText(QStringLiteral("Title")), QStringLiteral("Alpha Blaster"));
+        // ... and hidden by the search: the search goes.
+        search()->setText(QStringLiteral("bootleg"));
+        QCOMPARE(selectedZip(), QStringLiteral("alphab"));
+        clickParent();
+        QCOMPARE(search()->text(), QString());
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+        QCOMPARE(m_prompter->texts(), QStringList());
     }
 
 private:

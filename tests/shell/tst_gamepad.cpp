@@ -230,6 +230,11 @@ private slots:
         QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("g2"));
         press(SDL_CONTROLLER_BUTTON_DPAD_UP);
         QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("g1"));
+        // Y marks the selected game as a favourite, and unmarks it.
+        press(SDL_CONTROLLER_BUTTON_Y);
+        QVERIFY(m_main->currentGame()->Favourite);
+        press(SDL_CONTROLLER_BUTTON_Y);
+        QVERIFY(!m_main->currentGame()->Favourite);
         // A page down and back up, in the details too.
         for (const char* style : {"MSIconsLarge", "MSIconsDetails"}) {
             action(style)->trigger();
@@ -278,7 +283,9 @@ private slots:
             press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
             press(SDL_CONTROLLER_BUTTON_START);
             press(SDL_CONTROLLER_BUTTON_A);
-            whileOpen = m_main->currentGame()->ZipName + (m_main->isFullScreen() ? "+full" : "");
+            press(SDL_CONTROLLER_BUTTON_Y);
+            whileOpen = m_main->currentGame()->ZipName + (m_main->isFullScreen() ? "+full" : "") +
+                        (m_main->currentGame()->Favourite ? "+favourite" : "");
             press(SDL_CONTROLLER_BUTTON_B);
             closedByB = !box->isVisible();
             box->reject();

@@ -176,6 +176,7 @@ private slots:
             sectionLines(cfg, "Directories").contains(QStringLiteral("ScreenShots = screens/")));
         QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoTemp")));
         QCOMPARE(m_main->romDirs()[0], QStringLiteral("roms/"));
+        QCOMPARE(m_main->currentGame()->PlayCount, 0); // it never ran
     }
 
     // A game the emulator could not run is named in the status bar with how it ended
@@ -200,6 +201,66 @@ private slots:
         // The next selection shows the usual line again.
         select("cogrider");
         QCOMPARE(statusPanel(1), statusPanelText());
+    }
+
+    // Each run is counted in the game's section, which is on disk as soon as the run is
+    // over: one launch more, the seconds the emulator ran, and when it ended. A run that
+    // failed within two seconds counts nothing; one that failed later counts. Recently
+    // Played puts the game first. A save that fails then is said, and the close saves
+    // what it could not.
+    void playHistoryIsSavedAfterEachRun() {
+        start();
+        qint64 now = QDateTime(QDate(2024, 2, 29), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
+        qint64 runMs = 3'725'400;
+        m_main->setLaunchClock([&] { return now; });
+        connect(m_main->ExecEmu(), &TExecFile::waitStarted, this, [&] { now += runMs; });
+        select("lumabolt");
+        button()->click();
+        const auto section = [&] {
+            const QByteArray file = m_dir->readFile(QStringLiteral("StartKALTO.ini"));
+            return sectionLines(file, "lumabolt").join(u' ');
+        };
+        QCOMPARE(section(), QStringLiteral("BadRomcheck=0 CurScrShot=0 PlayCount=1 "
+                                           "LastPlayed=2024-02-29T13:02:05Z PlayTime=3725"));
+        QCOMPARE(m_main->listModel()
+                     ->index(m_main->listModel()->rowOf(m_main->currentGame()),
+                             GameListModel::PlayTimeColumn)
+                     .data()
+                     .toString(),
+                 QStringLiteral("1 h 02 min"));
+        select("cogrider");
+        button()->click();
+        action("MenuRecentGames")->trigger();
+        select("lumabolt");
+        QCOMPARE(m_main->listModel()->gameAt(0)->ZipName, QStringLiteral("cogrider"));
+
+        const QString counted = section();
+        runMs = 1'999;
+        {
+            ScopedEnv fault("KALTO_SIM_GAME_FAULT", "exit");
+            button()->click();
+            QCOMPARE(section(), counted);
+            QCOMPARE(m_main->listModel()->gameAt(0)->ZipName, QStringLiteral("cogrider"));
+            runMs = 2'000;
+            button()->click();
+        }
+        QCOMPARE(m_main->currentGame()->PlayCount, 2);
+        QCOMPARE(m_main->currentGame()->PlayTime, 3727);
+        QCOMPARE(m_main->listModel()->gameAt(0)->ZipName, QStringLiteral("lumabolt"));
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("lumabolt"));
+
+        // The file cannot be replaced now.
+        QVERIFY(QFile::remove(m_dir->file(QStringLiteral("StartKALTO.ini"))));
+        m_dir->makeDir(QStringLiteral("StartKALTO.ini"));
+        runMs = 60'000;
+        button()->click();
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY(m_prompter->shown[0].text.contains(QStringLiteral("StartKALTO.ini")));
+        QCOMPARE(m_main->currentGame()->PlayCount, 3);
+        QVERIFY(QDir(m_dir->file(QStringLiteral("StartKALTO.ini"))).removeRecursively());
+        m_main->close();
+        QVERIFY(section().contains(QStringLiteral("PlayCount=3 ")));
+        QVERIFY(section().endsWith(QStringLiteral("PlayTime=3787")));
     }
 
     // The page shows the game's own settings, keeps VGA without triple buffering, saves

@@ -16,6 +16,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -459,6 +460,8 @@ private slots:
         QCOMPARE(menu("View1"), (QStringList{"MSGamesInstalled=&Installed Games [ ]",
                                              "MSGamesUninstalled=&Uninstalled Games [ ]",
                                              "MSGamesAll=&All Games [x]",
+                                             "MenuFavouriteGames=&Favourite Games [ ]",
+                                             "MenuRecentGames=Recently &Played [ ]",
                                              "-",
                                              "MSIconsLarge=Large Icons [x]",
                                              "MSIconsSmall=Small Icons [ ]",
@@ -481,7 +484,19 @@ private slots:
             menu("MSListSortby"),
             (QStringList{"MSSortbyName=&Name [x]", "MSSortByZipname=&Zipname [ ]",
                          "MenuSortbyManufacturer=&Manufacturer [ ]", "MenuSortByYear=&Year [ ]",
-                         "MenuSortByCheat=&Cheat [ ]", "MenuSortByZipdate=Zip&date [ ]"}));
+                         "MenuSortByCheat=&Cheat [ ]", "MenuSortByZipdate=Zip&date [ ]",
+                         "MenuSortByFavourite=&Favourite [ ]", "MenuSortByPlayed=&Played [ ]",
+                         "MenuSortByLastPlayed=&Last Played [ ]",
+                         "MenuSortByPlayTime=Play &Time [ ]"}));
+        // The Game menu, between View and Settings, and its item on the list's own menu.
+        QStringList bar;
+        for (QAction* item : main.menuBar()->actions())
+            bar.append(item->text());
+        QCOMPARE(bar, (QStringList{"&File", "&View", "&Game", "&Settings", "&Tools", "S&creenShot",
+                                   "So&und", "&Help"}));
+        QCOMPARE(menu("MenuGame"), QStringList{"MenuFavourite=Add to &Favourites Ctrl+D"});
+        QCOMPARE(main.findChild<QMenu*>(QStringLiteral("GameListPopup"))->actions(),
+                 main.findChild<QMenu*>(QStringLiteral("MenuGame"))->actions());
         QCOMPARE(menu("MSOrder"), (QStringList{"MSOrderAscending=Ascending [x]",
                                                "MSOrderDescending=Descending [ ]"}));
         QCOMPARE(menu("MSSettings"),

@@ -96,7 +96,14 @@ private slots:
         action("MenuEnableKaltoGui")->trigger();
         action("MenuEnableSecretGames")->trigger();
         action("MenuMarkBadRomsets")->trigger();
-        m_main->games().FindGame(u"zeta")->CurScrShot = 4;
+        TGameObject* zeta = m_main->games().FindGame(u"zeta");
+        zeta->CurScrShot = 4;
+        // A favourite with its history; written only where there is one.
+        zeta->Favourite = true;
+        zeta->PlayCount = 3;
+        zeta->LastPlayed =
+            QDateTime(QDate(2024, 2, 29), QTime(23, 59, 58), Qt::UTC).toSecsSinceEpoch();
+        zeta->PlayTime = 3725;
         m_main->close();
 
         const QString date =
@@ -104,7 +111,8 @@ private slots:
         const QByteArray expected =
             "[StartKALTO]\r\nVersion=0.27.1 public beta 1\r\nEmuExeDate=" + date.toLatin1() +
             "\r\nEmuExePath=./\r\n\r\n"
-            "[View]\r\nInstalled=1\r\nUnInstalled=0\r\nAll=0\r\nLarge=0\r\nSmall=0\r\nList=0\r\n"
+            "[View]\r\nInstalled=1\r\nUnInstalled=0\r\nAll=0\r\nFavourites=0\r\nRecent=0\r\n"
+            "Large=0\r\nSmall=0\r\nList=0\r\n"
             "Details=1\r\nHotTracking=0\r\nStatBar=0\r\nTabSheet=1\r\nSort=3\r\nSortOrder=1\r\n"
             "MarkBadRomsets=1\r\n\r\n"
             "[GameList]\r\nFontType=DejaVu Sans\r\nFontSize=11\r\nFgColor=$00804020\r\n"
@@ -116,11 +124,12 @@ private slots:
             "Play=0\r\nSharp=0\r\n\r\n"
             "[Sound]\r\nMusic=0\r\nSamples=1\r\nNone=0\r\n\r\n"
             "[Columns]\r\nName=200\r\nZipName=70\r\nManufacturer=90\r\nYear=50\r\nCheats=50\r\n"
-            "Zipdate=110\r\n\r\n"
+            "Zipdate=110\r\nFav=36\r\nPlayed=50\r\nLast played=110\r\nPlay time=70\r\n\r\n"
             "[Tools]\r\nKaltoGUI=1\r\nMergedRomsetsSupport=0\r\nEnableSecretGames=1\r\n\r\n"
             "[alpha]\r\nBadRomcheck=0\r\nCurScrShot=0\r\n\r\n"
             "[beta]\r\nBadRomcheck=0\r\nCurScrShot=0\r\n\r\n"
-            "[zeta]\r\nBadRomcheck=0\r\nCurScrShot=4\r\n\r\n";
+            "[zeta]\r\nBadRomcheck=0\r\nCurScrShot=4\r\nFavourite=1\r\nPlayCount=3\r\n"
+            "LastPlayed=2024-02-29T23:59:58Z\r\nPlayTime=3725\r\n\r\n";
         QCOMPARE(m_dir->readFile(QStringLiteral("StartKALTO.ini")), expected);
         // The emulator's file keeps what it had, with the rom paths written back.
         const IniDocument cfg(m_dir->file(QStringLiteral("Config/Kalto.cfg")));
@@ -137,9 +146,11 @@ private slots:
         m_main->resize(640, 480);
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
-        action("MSGamesUninstalled")->trigger();
+        // A list of favourites that shows one: saved as it is.
+        m_main->games().FindGame(u"beta")->Favourite = true;
+        action("MenuFavouriteGames")->trigger();
         action("MSIconsList")->trigger();
-        action("MenuSortbyManufacturer")->trigger();
+        action("MenuSortByPlayTime")->trigger();
         action("MSTabsheet")->trigger();
         action("MSSCROriginal")->trigger();
         action("MSSCRControls")->trigger();
@@ -160,10 +171,12 @@ private slots:
         QCOMPARE(saved.readInteger(u"Window", u"Height", -1), 480);
 
         start();
-        QVERIFY(action("MSGamesUninstalled")->isChecked());
+        QVERIFY(action("MenuFavouriteGames")->isChecked());
+        QCOMPARE(m_main->listModel()->rowCount(), 1);
+        QCOMPARE(m_main->listModel()->gameAt(0)->ZipName, QStringLiteral("beta"));
         QVERIFY(action("MSIconsList")->isChecked());
         QCOMPARE(view()->viewStyle(), GameListView::ListStyle);
-        QCOMPARE(m_main->sortColumn(), int(GameListModel::ManufacturerColumn));
+        QCOMPARE(m_main->sortColumn(), int(GameListModel::PlayTimeColumn));
         QVERIFY(!action("MSTabsheet")->isChecked());
         QVERIFY(action("MSSCROriginal")->isChecked());
         QVERIFY(!action("MSSCRScaled")->isChecked());
