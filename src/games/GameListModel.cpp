@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <numeric>
 
 namespace {
 
@@ -15,6 +14,63 @@ const QString kNo = QStringLiteral("No");
 inline char16_t upperAscii(char16_t c) {
     return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
 }
+
+} // namespace
+
+// The first sixteen bytes of a row's sort order as two numbers, compared before the
+// texts themselves: most comparisons of a sort are then decided without reaching the
+// records. The bytes are the sort's fields one after the other, so that comparing keys
+// never contradicts comparing the rows, and rows whose keys tie are compared whole.
+//
+// A text's ASCII characters become one byte each, upper-cased as compareText folds
+// them and counted from 1, and a 0 ends the text (a shorter text is the smaller). The
+// first character beyond ASCII is larger than any of them: it becomes 0x81 and ends the
+// key, since what follows it can no longer be told from the bytes.
+struct GameListModel::SortKey {
+    quint64 high = 0;
+    quint64 low = 0;
+
+    bool operator<(const SortKey& other) const {
+        return high != other.high ? high < other.high : low < other.low;
+    }
+    bool operator==(const SortKey& other) const = default;
+};
+
+namespace {
+
+class SortKeyBuilder {
+public:
+    quint64 high = 0;
+    quint64 low = 0;
+
+    bool full() const { return m_used == 16; }
+    void addByte(quint8 byte) {
+        if (m_used >= 16)
+            return;
+        quint64& word = m_used < 8 ? high : low;
+        word |= quint64(byte) << (56 - 8 * (m_used % 8));
+        ++m_used;
+    }
+    void addText(QStringView text) {
+        const char16_t* units = text.utf16();
+        for (qsizetype i = 0; i < text.size() && !full(); ++i) {
+            if (units[i] >= 0x80) {
+                addByte(0x81);
+                m_used = 16;
+                return;
+            }
+            addByte(quint8(upperAscii(units[i]) + 1));
+        }
+        addByte(0);
+    }
+    void addNumber(quint64 value) {
+        for (int shift = 56; shift >= 0; shift -= 8)
+            addByte(quint8(value >> shift));
+    }
+
+private:
+    int m_used = 0;
+};
 
 } // namespace
 
@@ -63,9 +119,10 @@ int GameListModel::rowOf(const TGameObject* game) const {
 bool GameListModel::matches(const Row& row) const {
     const TGameObject& game = *row.game;
     if (row.plainText < 0)
-        row.plainText = GameSearch::isPlain(game.Description) &&
-                        GameSearch::isPlain(game.ZipName) &&
-                        GameSearch::isPlain(game.Manufacturer) && GameSearch::isPlain(game.Year);
+        row.plainText =
+            game.PlainTexts ||
+            (GameSearch::isPlain(game.Description) && GameSearch::isPlain(game.ZipName) &&
+             GameSearch::isPlain(game.Manufacturer) && GameSearch::isPlain(game.Year));
     // Plain texts need no folding: the terms are folded, and ASCII letters compare
     // without case as they are.
     if (row.plainText)
@@ -172,6 +229,36 @@ int GameListModel::compare(const Row& a, const Row& b, int column) const {
     return result;
 }
 
+GameListModel::SortKey GameListModel::sortKey(const Row& row, int column) {
+    // The fields in the order compare() weighs them: the column, the title, the zip name.
+    const TGameObject& game = *row.game;
+    SortKeyBuilder key;
+    switch (column) {
+    case NameColumn:
+        break;
+    case ZipNameColumn:
+        key.addText(game.ZipName);
+        break;
+    case ManufacturerColumn:
+        key.addText(game.Manufacturer);
+        break;
+    case YearColumn:
+        key.addText(game.Year);
+        break;
+    case CheatColumn:
+        key.addByte(game.HasCheats ? 1 : 0);
+        break;
+    case ZipDateColumn:
+        key.addNumber(quint64(row.dateKey) ^ (quint64(1) << 63)); // signed order as unsigned
+        break;
+    default:
+        return {}; // a column without a key: every row ties, and compare() decides
+    }
+    key.addText(game.Description);
+    key.addText(game.ZipName);
+    return {key.high, key.low};
+}
+
 void GameListModel::sortOn(int column, bool descending) {
     if (column < 0 || column >= ColumnCount)
         return;
@@ -180,12 +267,23 @@ void GameListModel::sortOn(int column, bool descending) {
             ensureDate(row);
     }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> order(m_all.size());
-    std::iota(order.begin(), order.end(), 0);
+    struct Keyed {
+        SortKey key;
+        int row;
+    };
+    std::vector<Keyed> keyed(m_all.size());
+    for (size_t i = 0; i < m_all.size(); ++i)
+        keyed[i] = {sortKey(m_all[i], column), int(i)};
     const int sign = descending ? -1 : 1;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return sign * compare(m_all[size_t(a)], m_all[size_t(b)], column) < 0;
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return descending ? b.key < a.key : a.key < b.key;
+        return sign * compare(m_all[size_t(a.row)], m_all[size_t(b.row)], column) < 0;
     });
+    std::vector<int> order(keyed.size());
+    for (size_t i = 0; i < keyed.size(); ++i)
+        order[i] = keyed[i].row;
+    keyed = {};
     std::vector<Row> sorted;
     sorted.reserve(m_all.size());
     std::vector<int> newPlace(m_all.size());

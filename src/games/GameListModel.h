@@ -80,7 +80,10 @@ private:
         mutable std::unique_ptr<GameSearch::Folded> folded; // made when first needed
     };
 
+    struct SortKey;
+
     void ensureDate(const Row& row) const;
+    static SortKey sortKey(const Row& row, int column);
     int compare(const Row& a, const Row& b, int column) const;
     QString text(const Row& row, int column) const;
     const Row& row(int shownRow) const { return m_all[size_t(m_shown[size_t(shownRow)])]; }

@@ -25,6 +25,9 @@ public:
     bool Installed = false;
     bool BadRomcheck = false;
     bool HasCheats = false;
+    // Title, zip name, maker and year are all plain ASCII, which a search reads without
+    // folding them first. Known from the import; false says only that it is not known.
+    bool PlainTexts = false;
 };
 
 std::unique_ptr<TGameObject> CreateDefaultGame();

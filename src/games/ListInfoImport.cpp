@@ -1,6 +1,7 @@
 #include "ListInfoImport.h"
 
 #include "GameObject.h"
+#include "GameSearch.h"
 #include "core/Platform.h"
 #include "core/Text.h"
 
@@ -262,6 +263,8 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game, TextPool& pool) {
         *targets[i] = field(text, kPrefix[i], kTail[i], i != 1);
         closing = text == ")";
     }
+    game.PlainTexts = GameSearch::isPlain(game.ZipName) && GameSearch::isPlain(game.Description) &&
+                      GameSearch::isPlain(game.Manufacturer) && GameSearch::isPlain(game.Year);
     while (!closing) {
         const auto line = reader.next();
         if (!line)

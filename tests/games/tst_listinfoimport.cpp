@@ -145,6 +145,10 @@ private slots:
         QCOMPARE(m_games.count(), 2);
         QCOMPARE(m_games.at(0)->Description, QStringLiteral("Caf\u00e9"));
         QCOMPARE(m_games.at(1)->Description, QStringLiteral("Caf\u00e9"));
+        // Only texts known to be plain ASCII are searched without folding.
+        QVERIFY(import(block("plain", "") + block("latin", "", "Caf\xe9")));
+        QVERIFY(m_games.at(0)->PlainTexts);
+        QVERIFY(!m_games.at(1)->PlainTexts);
     }
 
     void endOfFileInsideABlockDropsIt() {
