@@ -19,6 +19,39 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 // never becomes part of the document. The last character is not UTF-8 on its own.
 const QByteArray kLatin1Mark("; 8-bit text (ISO 8859-1) \xA4\r\n");
 
+// The next section header line at or after pos, among the lines that end before limit
+// (or at it): its position, with name set to the text between the brackets; -1 when
+// there is none, with pos at limit. A header is a line that begins with "[" and ends
+// with "]".
+qsizetype nextHeader(QByteArrayView bytes, qsizetype& pos, qsizetype limit, QByteArrayView& name) {
+    const char* const data = bytes.data();
+    while (pos < limit) {
+        const auto* bracket =
+            static_cast<const char*>(std::memchr(data + pos, '[', size_t(limit - pos)));
+        if (!bracket)
+            break;
+        const qsizetype at = bracket - data;
+        pos = at + 1;
+        if (at > 0 && data[at - 1] != '\n' && data[at - 1] != '\r')
+            continue; // not at the start of a line
+        const auto* lf = static_cast<const char*>(std::memchr(bracket, '\n', size_t(limit - at)));
+        const qsizetype span = lf ? lf - bracket : limit - at;
+        const auto* cr = static_cast<const char*>(std::memchr(bracket, '\r', size_t(span)));
+        const QByteArrayView line(bracket, cr ? cr - bracket : span);
+        pos = at + line.size();
+        if (line.size() < 2 || line.back() != ']')
+            continue;
+        name = line.sliced(1, line.size() - 2);
+        return at;
+    }
+    pos = limit;
+    return -1;
+}
+
+bool isAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
 int hexDigit(QChar c) {
     const char16_t u = c.unicode();
     if (u >= '0' && u <= '9')
@@ -69,10 +102,48 @@ void IniDocument::readFile() {
         return;
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(QStringLiteral("Cannot read %1:\r%2").arg(m_path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    bool cut = false;
+    QByteArray bytes = m_partial ? readUpToSection(file, cut) : QByteArray();
+    if (!cut && file.error() == QFileDevice::NoError)
+        bytes += file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Cannot read %1:\r%2").arg(m_path, file.errorString()));
     load(bytes);
+}
+
+QByteArray IniDocument::readUpToSection(QFile& file, bool& cut) const {
+    // Reads reach only the first section of the name, so a large file is read up to the
+    // end of that section, when everything up to there is plain ASCII: such text reads
+    // alike whether the whole file turns out to be UTF-8 or 8-bit text. Otherwise the
+    // rest is read too, and the whole file decides.
+    constexpr qint64 kChunk = 64 * 1024;
+    QByteArray bytes;
+    if (!std::all_of(m_onlySection.begin(), m_onlySection.end(),
+                     [](QChar c) { return c.unicode() < 0x80; }))
+        return bytes;
+    const QByteArray wanted = m_onlySection.toLatin1();
+    qsizetype pos = 0;
+    bool found = false;
+    while (!file.atEnd()) {
+        const QByteArray chunk = file.read(kChunk);
+        if (chunk.isEmpty())
+            break; // an error, which the caller reports
+        bytes += chunk;
+        // Only whole lines are looked at; the last line is whole at the end of the file.
+        const qsizetype limit = file.atEnd() ? bytes.size() : bytes.lastIndexOf('\n') + 1;
+        QByteArrayView name;
+        for (qsizetype at; (at = nextHeader(bytes, pos, limit, name)) >= 0;) {
+            if (found) {
+                if (!isAscii(QByteArrayView(bytes).first(at)))
+                    return bytes;
+                bytes.truncate(at);
+                cut = true;
+                return bytes;
+            }
+            found = name.compare(wanted, Qt::CaseInsensitive) == 0;
+        }
+    }
+    return bytes;
 }
 
 void IniDocument::load(QByteArrayView bytes) {
@@ -102,28 +173,11 @@ void IniDocument::load(QByteArrayView bytes) {
         QByteArray wanted;
         qsizetype keepFrom = -1;
         qsizetype pos = 0;
-        const char* const data = bytes.data();
-        const qsizetype size = bytes.size();
-        while (pos < size) {
-            const auto* bracket =
-                static_cast<const char*>(std::memchr(data + pos, '[', size_t(size - pos)));
-            if (!bracket)
-                break;
-            const qsizetype at = bracket - data;
-            pos = at + 1;
-            if (at > 0 && data[at - 1] != '\n' && data[at - 1] != '\r')
-                continue; // not at the start of a line
-            const auto* lf =
-                static_cast<const char*>(std::memchr(bracket, '\n', size_t(size - at)));
-            const qsizetype span = lf ? lf - bracket : size - at;
-            const auto* cr = static_cast<const char*>(std::memchr(bracket, '\r', size_t(span)));
-            const QByteArrayView line(bracket, cr ? cr - bracket : span);
-            pos = at + line.size();
-            if (line.size() < 2 || line.back() != ']')
-                continue;
+        QByteArrayView name;
+        for (qsizetype at; (at = nextHeader(bytes, pos, bytes.size(), name)) >= 0;) {
             if (keepFrom >= 0)
                 wanted += bytes.sliced(keepFrom, at - keepFrom);
-            keepFrom = matches(line.sliced(1, line.size() - 2)) ? at : -1;
+            keepFrom = matches(name) ? at : -1;
         }
         if (keepFrom >= 0)
             wanted += bytes.sliced(keepFrom);

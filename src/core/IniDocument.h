@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+
+class QFile;
 #include <vector>
 
 // An INI-style file held whole in memory. Every read and write works on memory;
@@ -99,6 +101,9 @@ private:
         bool shadowed = false; // an earlier section has the same name: lookups never land here
     };
     void readFile();
+    // The file's first bytes, up to the end of the section a partial document keeps;
+    // cut says whether the rest is left unread.
+    QByteArray readUpToSection(QFile& file, bool& cut) const;
     void load(QByteArrayView bytes);
     void addLine(Section& section, QStringView text, qsizetype eq);
     qint32 findSectionIndex(QStringView name) const;

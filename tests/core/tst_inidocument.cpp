@@ -323,6 +323,44 @@ private slots:
         QVERIFY(!part.sectionExists(u"other"));
     }
 
+    // A section read alone from a large file stops reading after it only when that
+    // cannot change what it reads: the encoding of the whole file still decides.
+    void oneSectionOfAFileLargerThanItsReads_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("tail");
+        const QByteArray filler = QByteArray("[g]\r\nk=") + QByteArray(70000, 'x') + "\r\n";
+        QTest::newRow("ascii, then 8-bit text")
+            << QByteArray("[StartKALTO]\r\nEmuExePath=/e/\r\n") << filler + "[h\xe9]\r\nk=1\r\n";
+        QTest::newRow("utf-8 first, then 8-bit text")
+            << QByteArray("[StartKALTO]\r\nEmuExePath=/caf\xc3\xa9/\r\n")
+            << filler + "[h\xe9]\r\nk=1\r\n";
+        QTest::newRow("8-bit first, then utf-8")
+            << QByteArray("[StartKALTO]\r\nEmuExePath=/caf\xe9/\r\n")
+            << filler + "[h\xc3\xa9]\r\nk=1\r\n";
+        QTest::newRow("the section longer than a read")
+            << QByteArray("[a]\r\nk=1\r\n[startkalto]\r\nx=") + QByteArray(100000, 'y') +
+                   "\r\nEmuExePath=/far/\r\n"
+            << "[StartKALTO]\r\nEmuExePath=second\r\n" + filler;
+        QTest::newRow("after a large section") << filler + "[StartKALTO]\nEmuExePath=/late/\n"
+                                               << QByteArray("[next]\nk=1\n");
+        QTest::newRow("a header cut by a read")
+            << QByteArray(65530, ';') + "\r\n[StartKALTO]\r\nEmuExePath=/cut/\r\n"
+            << "[z]\r\n" + filler;
+    }
+    void oneSectionOfAFileLargerThanItsReads() {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, tail);
+        m_dir->writeFile(QStringLiteral("big.ini"), head + tail);
+        const QString path = m_dir->file(QStringLiteral("big.ini"));
+        const IniDocument whole(path);
+        const auto part = IniDocument::sectionOf(path, u"StartKALTO");
+        QCOMPARE(part.readString(u"StartKALTO", u"EmuExePath", QStringLiteral("-")),
+                 whole.readString(u"StartKALTO", u"EmuExePath", QStringLiteral("-")));
+        QVERIFY(part.readString(u"StartKALTO", u"EmuExePath", {}).size() > 2);
+        QCOMPARE(part.readString(u"StartKALTO", u"x", {}).size(),
+                 whole.readString(u"StartKALTO", u"x", {}).size());
+    }
+
     void unreadableFileRaises() {
         m_dir->makeDir(QStringLiteral("adir.ini"));
         QVERIFY_THROWS_EXCEPTION(FileError, IniDocument(m_dir->file(QStringLiteral("adir.ini"))));
