@@ -189,7 +189,13 @@ void IniDocument::load(QByteArrayView bytes) {
     const QStringView text(m_text);
     const char16_t* const data = text.utf16();
     const qsizetype size = text.size();
-    m_lines.reserve(size_t(size / 24));
+    if (!m_partial) {
+        // Room for every line and section at once: a file of forty thousand sections
+        // would otherwise be copied into ever larger arrays as it is read.
+        const auto count = [bytes](char c) { return std::count(bytes.begin(), bytes.end(), c); };
+        m_lines.reserve(size_t(count('\n') + 1));
+        m_sections.reserve(size_t(count('[')));
+    }
     qint32 current = -1;
     qsizetype pos = 0;
     while (pos < size) {
@@ -221,7 +227,7 @@ void IniDocument::load(QByteArrayView bytes) {
 
 void IniDocument::addLine(Section& section, QStringView text, qsizetype eq) {
     const qint32 index = qint32(m_lines.size());
-    m_lines.push_back({text, eq, -1});
+    m_lines.push_back({text, qint32(eq), -1});
     if (section.last >= 0)
         m_lines[size_t(section.last)].next = index;
     else

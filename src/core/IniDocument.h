@@ -91,7 +91,7 @@ public:
 private:
     struct Line {
         QStringView text; // the whole line
-        qsizetype eq;     // position of the first "=", or -1
+        qint32 eq;        // position of the first "=", or -1
         qint32 next;      // the section's next line, or -1
     };
     struct Section {
