@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QtTest>
 
 using testsupport::FrontEndDir;
@@ -74,6 +75,21 @@ private slots:
         QCOMPARE(ini.readString(u"A", u"k2", {}), QStringLiteral("b"));
         QCOMPARE(ini.readString(u"A", u"k3", {}), QStringLiteral("c"));
         QCOMPARE(ini.readString(u"B", u"k", {}), QStringLiteral("d"));
+
+        // Lines of every length, broken every way: each reads back whole.
+        QRandomGenerator random(20261207);
+        const char* const breaks[] = {"\r\n", "\n", "\r"};
+        QByteArray text = "[S]\n";
+        std::vector<int> lengths;
+        for (int i = 0; i < 200; ++i) {
+            lengths.push_back(random.bounded(24));
+            text += "k" + QByteArray::number(i) + '=' + QByteArray(lengths.back(), 'v');
+            text += breaks[random.bounded(3)];
+        }
+        ini = load(text);
+        for (int i = 0; i < 200; ++i)
+            QCOMPARE(ini.readString(u"S", QString::number(i).prepend(u'k'), {}).size(),
+                     lengths[size_t(i)]);
     }
 
     void sectionExistsNeedsALine() {
