@@ -3,6 +3,7 @@
 #include "GameObject.h"
 #include "RomsetFinder.h"
 
+#include <QtEndian>
 #include <algorithm>
 #include <limits>
 
@@ -38,28 +39,24 @@ struct GameListModel::SortKey {
 
 namespace {
 
+// Collects the key's bytes in order, then reads them as two numbers, the first bytes
+// the most significant.
 class SortKeyBuilder {
 public:
-    quint64 high = 0;
-    quint64 low = 0;
-
-    bool full() const { return m_used == 16; }
     void addByte(quint8 byte) {
-        if (m_used >= 16)
-            return;
-        quint64& word = m_used < 8 ? high : low;
-        word |= quint64(byte) << (56 - 8 * (m_used % 8));
-        ++m_used;
+        if (m_used < 16)
+            m_bytes[m_used++] = byte;
     }
     void addText(QStringView text) {
         const char16_t* units = text.utf16();
-        for (qsizetype i = 0; i < text.size() && !full(); ++i) {
+        const qsizetype n = std::min<qsizetype>(text.size(), 16 - m_used);
+        for (qsizetype i = 0; i < n; ++i) {
             if (units[i] >= 0x80) {
-                addByte(0x81);
+                m_bytes[m_used] = 0x81;
                 m_used = 16;
                 return;
             }
-            addByte(quint8(upperAscii(units[i]) + 1));
+            m_bytes[m_used++] = quint8(upperAscii(units[i]) + 1);
         }
         addByte(0);
     }
@@ -67,8 +64,11 @@ public:
         for (int shift = 56; shift >= 0; shift -= 8)
             addByte(quint8(value >> shift));
     }
+    quint64 high() const { return qFromBigEndian<quint64>(m_bytes); }
+    quint64 low() const { return qFromBigEndian<quint64>(m_bytes + 8); }
 
 private:
+    quint8 m_bytes[16] = {};
     int m_used = 0;
 };
 
@@ -256,7 +256,7 @@ GameListModel::SortKey GameListModel::sortKey(const Row& row, int column) {
     }
     key.addText(game.Description);
     key.addText(game.ZipName);
-    return {key.high, key.low};
+    return {key.high(), key.low()};
 }
 
 void GameListModel::sortOn(int column, bool descending) {
