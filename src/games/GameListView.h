@@ -65,6 +65,7 @@ signals:
 
 private:
     void scrollToCurrentAfterLayout();
+    void keepScrollBarSteady();
 
     QStackedLayout* m_stack = nullptr;
     QListView* m_iconView = nullptr;
