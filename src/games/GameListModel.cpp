@@ -274,29 +274,34 @@ void GameListModel::sortOn(int column, bool descending) {
     std::vector<Keyed> keyed(m_all.size());
     for (size_t i = 0; i < m_all.size(); ++i)
         keyed[i] = {sortKey(m_all[i], column), int(i)};
+    // Rows alike in everything keep their order: their places decide last, so the
+    // quicker unstable sort gives the stable sort's order.
     const int sign = descending ? -1 : 1;
-    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
         if (a.key != b.key)
             return descending ? b.key < a.key : a.key < b.key;
-        return sign * compare(m_all[size_t(a.row)], m_all[size_t(b.row)], column) < 0;
+        if (const int c = compare(m_all[size_t(a.row)], m_all[size_t(b.row)], column))
+            return sign * c < 0;
+        return a.row < b.row;
     });
-    std::vector<int> order(keyed.size());
-    for (size_t i = 0; i < keyed.size(); ++i)
-        order[i] = keyed[i].row;
-    keyed = {};
-    std::vector<Row> sorted;
-    sorted.reserve(m_all.size());
     std::vector<int> newPlace(m_all.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(m_all[size_t(order[i])]));
-        newPlace[size_t(order[i])] = int(i);
+    for (size_t i = 0; i < keyed.size(); ++i)
+        newPlace[size_t(keyed[i].row)] = int(i);
+    keyed = {};
+    // The rows move to their places in the array they are in, cycle by cycle.
+    std::vector<int> place = newPlace;
+    for (size_t i = 0; i < place.size(); ++i) {
+        while (size_t(place[i]) != i) {
+            const size_t j = size_t(place[i]);
+            std::swap(m_all[i], m_all[j]);
+            std::swap(place[i], place[j]);
+        }
     }
     // The same rows stay shown, in their new order.
     std::vector<char> shown(m_all.size(), m_search.isEmpty());
     for (int i : m_shown)
         shown[size_t(newPlace[size_t(i)])] = 1;
     std::vector<int> oldShown = std::move(m_shown);
-    m_all = std::move(sorted);
     m_shown.clear();
     m_shown.reserve(oldShown.size());
     std::vector<int> shownRowOf(m_all.size(), -1);
