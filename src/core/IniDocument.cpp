@@ -213,14 +213,20 @@ void IniDocument::load(QByteArrayView bytes) {
     if (!m_partial) {
         // Room for every line and section at once: a file of forty thousand sections
         // would otherwise be copied into ever larger arrays as it is read.
-        qsizetype lineFeeds = 0;
-        qsizetype brackets = 0;
-        for (const char c : bytes) { // a loop the compiler makes wide
-            lineFeeds += c == '\n';
-            brackets += c == '[';
-        }
-        m_lines.reserve(size_t(lineFeeds + 1));
-        m_sections.reserve(size_t(brackets));
+        const auto count = [bytes](char c) {
+            qsizetype n = 0;
+            if (bytes.isEmpty())
+                return n;
+            const char* p = bytes.data();
+            const char* const end = p + bytes.size();
+            while ((p = static_cast<const char*>(std::memchr(p, c, size_t(end - p))))) {
+                ++n;
+                ++p;
+            }
+            return n;
+        };
+        m_lines.reserve(size_t(count('\n') + 1));
+        m_sections.reserve(size_t(count('[')));
     }
     qint32 current = -1;
     qsizetype pos = 0;
