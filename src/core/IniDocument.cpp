@@ -410,6 +410,29 @@ QString IniDocument::dateTimeText(const QDateTime& value) {
 }
 
 QDateTime IniDocument::parseDateTime(QStringView text) {
+    // The form the program writes, "yyyy-MM-ddTHH:mm:ssZ", is read digit by digit: a
+    // settings file may hold thousands of them, and a time in UTC must not pass through
+    // local time, where the hour that the clock skips in spring does not exist.
+    if (text.size() == 20 && text.back() == u'Z') {
+        int fields[6] = {};
+        bool digits = true;
+        static constexpr qsizetype kStart[6] = {0, 5, 8, 11, 14, 17};
+        for (int f = 0; f < 6 && digits; ++f) {
+            for (qsizetype i = kStart[f]; i < kStart[f] + (f == 0 ? 4 : 2); ++i) {
+                const char16_t c = text[i].unicode();
+                digits = digits && c >= u'0' && c <= u'9';
+                fields[f] = fields[f] * 10 + (c - u'0');
+            }
+        }
+        if (digits && text[4] == u'-' && text[7] == u'-' && text[10] == u'T' && text[13] == u':' &&
+            text[16] == u':') {
+            const QDate date(fields[0], fields[1], fields[2]);
+            const QTime time(fields[3], fields[4], fields[5]);
+            if (fields[0] < 1 || !date.isValid() || !time.isValid())
+                return {};
+            return QDateTime(date, time, Qt::UTC);
+        }
+    }
     const bool utc = text.endsWith(u'Z');
     const QDateTime local = QDateTime::fromString(
         utc ? text.chopped(1).toString() : text.toString(), QLatin1StringView(kDateTimeFormat));

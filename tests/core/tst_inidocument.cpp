@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QtTest>
+#include <ctime>
+
+using namespace Qt::StringLiterals;
 
 using testsupport::FrontEndDir;
 
@@ -239,6 +242,49 @@ private slots:
         QCOMPARE(IniDocument::parseDateTime(u"2026-03-29T01:30:05"),
                  QDateTime(QDate(2026, 3, 29), QTime(1, 30, 5)));
         QVERIFY(!IniDocument::parseDateTime(u"29/03/2026").isValid());
+    }
+
+    // Times in UTC read back as written, also in the hour the local clock skips (which
+    // a reading through local time lost), and only whole, valid ones are times at all.
+    void utcTimes_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("expected");
+        const auto utc = [](int y, int mo, int d, int h, int mi, int s) {
+            return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
+        };
+        QTest::newRow("plain") << u"2025-07-14T23:59:58Z"_s << utc(2025, 7, 14, 23, 59, 58);
+        QTest::newRow("skipped local hour")
+            << u"2026-03-29T02:30:05Z"_s << utc(2026, 3, 29, 2, 30, 5);
+        QTest::newRow("repeated local hour")
+            << u"2026-10-25T02:30:05Z"_s << utc(2026, 10, 25, 2, 30, 5);
+        QTest::newRow("leap day") << u"2024-02-29T00:00:00Z"_s << utc(2024, 2, 29, 0, 0, 0);
+        QTest::newRow("no leap day") << u"2025-02-29T00:00:00Z"_s << QDateTime();
+        QTest::newRow("month 13") << u"2025-13-01T00:00:00Z"_s << QDateTime();
+        QTest::newRow("hour 24") << u"2025-01-01T24:00:00Z"_s << QDateTime();
+        QTest::newRow("second 60") << u"2025-01-01T23:59:60Z"_s << QDateTime();
+        QTest::newRow("letter in it") << u"2025-01-0xT00:00:00Z"_s << QDateTime();
+        QTest::newRow("cut short") << u"2025-01-01T00:00Z"_s << QDateTime();
+        QTest::newRow("trailing text") << u"2025-01-01T00:00:00Zx"_s << QDateTime();
+        QTest::newRow("empty") << QString() << QDateTime();
+    }
+    void utcTimes() {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, expected);
+        // A zone whose clock skips and repeats an hour at 02:00 local time.
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        const QDateTime read = IniDocument::parseDateTime(text);
+        if (zone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", zone);
+        tzset();
+        QCOMPARE(read.isValid(), expected.isValid());
+        if (expected.isValid()) {
+            QCOMPARE(read, expected);
+            QCOMPARE(IniDocument::dateTimeText(read), text);
+        }
     }
 
     // A full disk or a file-size limit fails the save with the system's message; the
