@@ -14,6 +14,16 @@ inline QString trimmedValue(QStringView text) {
     return text.mid(begin, end - begin).toString();
 }
 
+// Whether every character is plain ASCII. Every unit is looked at, without an early
+// exit: the compiler makes a few wide operations of it.
+inline bool isPlainAscii(QStringView text) {
+    const char16_t* units = text.utf16();
+    char16_t all = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        all |= units[i];
+    return all < 0x80;
+}
+
 // The text as searches compare it: letters without case and without accents ("Café"
 // and "CAFE" alike).
 QString searchFolded(QStringView text);

@@ -162,12 +162,7 @@ GameSearch::GameSearch(QStringView text) {
 }
 
 bool GameSearch::isPlain(QStringView text) {
-    // Every unit, without an early exit: the compiler makes a few wide operations of it.
-    const char16_t* units = text.utf16();
-    char16_t all = 0;
-    for (qsizetype i = 0; i < text.size(); ++i)
-        all |= units[i];
-    return all < 0x80;
+    return isPlainAscii(text);
 }
 
 bool GameSearch::matches(const Fields& game) const {

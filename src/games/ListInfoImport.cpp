@@ -1,7 +1,6 @@
 #include "ListInfoImport.h"
 
 #include "GameObject.h"
-#include "GameSearch.h"
 #include "core/Platform.h"
 #include "core/Text.h"
 
@@ -328,8 +327,8 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game, bool& zipSafe, TextPoo
         *targets[i] = field(text, kPrefix[i], kTail[i], i >= 2);
         closing = text == ")";
     }
-    game.PlainTexts = GameSearch::isPlain(game.ZipName) && GameSearch::isPlain(game.Description) &&
-                      GameSearch::isPlain(game.Manufacturer) && GameSearch::isPlain(game.Year);
+    game.PlainTexts = isPlainAscii(game.ZipName) && isPlainAscii(game.Description) &&
+                      isPlainAscii(game.Manufacturer) && isPlainAscii(game.Year);
     zipSafe = platform::isSafeFileName(game.ZipName);
     while (!closing) {
         const auto line = reader.next();
