@@ -337,15 +337,45 @@ const IniDocument::Line* IniDocument::findLine(const Section& section, QStringVi
     return nullptr;
 }
 
-const IniDocument::Line* IniDocument::findLine(QStringView section, QStringView key) const {
-    const Section* s = findSection(section);
-    return s ? findLine(*s, key) : nullptr;
+IniDocument::SectionReader IniDocument::section(QStringView section) const {
+    return SectionReader(*this, findSectionIndex(section));
+}
+
+const IniDocument::Line* IniDocument::SectionReader::line(QStringView key) const {
+    return m_section == NameIndex::kMissing
+               ? nullptr
+               : m_document.findLine(m_document.m_sections[size_t(m_section)], key);
+}
+
+QString IniDocument::SectionReader::readString(QStringView key, const QString& defaultValue) const {
+    const Line* line = this->line(key);
+    return line ? line->text.sliced(line->eq + 1).toString() : defaultValue;
+}
+
+int IniDocument::SectionReader::readInteger(QStringView key, int defaultValue) const {
+    const Line* line = this->line(key);
+    int value = 0;
+    return line && parseInteger(line->text.sliced(line->eq + 1), &value) ? value : defaultValue;
+}
+
+bool IniDocument::SectionReader::readBool(QStringView key, bool defaultValue) const {
+    return readInteger(key, defaultValue ? 1 : 0) != 0;
+}
+
+QDateTime IniDocument::SectionReader::readDateTime(QStringView key,
+                                                   const QDateTime& defaultValue) const {
+    const Line* line = this->line(key);
+    const QDateTime value = line ? parseDateTime(line->text.sliced(line->eq + 1)) : QDateTime();
+    return value.isValid() ? value : defaultValue;
+}
+
+bool IniDocument::SectionReader::keyExists(QStringView key) const {
+    return line(key) != nullptr;
 }
 
 QString IniDocument::readString(QStringView section, QStringView key,
                                 const QString& defaultValue) const {
-    const Line* line = findLine(section, key);
-    return line ? line->text.sliced(line->eq + 1).toString() : defaultValue;
+    return this->section(section).readString(key, defaultValue);
 }
 
 bool IniDocument::parseInteger(QStringView text, int* value) {
@@ -394,13 +424,11 @@ bool IniDocument::parseInteger(QStringView text, int* value) {
 }
 
 int IniDocument::readInteger(QStringView section, QStringView key, int defaultValue) const {
-    const Line* line = findLine(section, key);
-    int value = 0;
-    return line && parseInteger(line->text.sliced(line->eq + 1), &value) ? value : defaultValue;
+    return this->section(section).readInteger(key, defaultValue);
 }
 
 bool IniDocument::readBool(QStringView section, QStringView key, bool defaultValue) const {
-    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
+    return this->section(section).readBool(key, defaultValue);
 }
 
 QString IniDocument::dateTimeText(const QDateTime& value) {
@@ -443,9 +471,7 @@ QDateTime IniDocument::parseDateTime(QStringView text) {
 
 QDateTime IniDocument::readDateTime(QStringView section, QStringView key,
                                     const QDateTime& defaultValue) const {
-    const Line* line = findLine(section, key);
-    const QDateTime value = line ? parseDateTime(line->text.sliced(line->eq + 1)) : QDateTime();
-    return value.isValid() ? value : defaultValue;
+    return this->section(section).readDateTime(key, defaultValue);
 }
 
 void IniDocument::checkWritable(QStringView section, QStringView key, QStringView value) const {
@@ -522,7 +548,7 @@ bool IniDocument::sectionExists(QStringView section) const {
 }
 
 bool IniDocument::keyExists(QStringView section, QStringView key) const {
-    return findLine(section, key) != nullptr;
+    return this->section(section).keyExists(key);
 }
 
 QStringList IniDocument::sectionNames() const {

@@ -22,6 +22,8 @@ class QFile;
 // file read as 8-bit text is saved as 8-bit text. Loading makes no copy per line: lines
 // are views into the decoded file, and written lines are views into a few large blocks.
 class IniDocument final {
+    struct Line;
+
 public:
     IniDocument();
     // Loads the file when it exists; a missing file gives an empty document.
@@ -44,6 +46,27 @@ public:
     const QString& path() const { return m_path; }
     // Read as 8-bit text: saved as 8-bit text, and texts outside it cannot be written.
     bool isLatin1() const { return m_latin1; }
+
+    // One section, found once, for reading several of its keys: a file of forty thousand
+    // game sections is read a few keys per game. It reads as the document's own reads
+    // do, and is valid while the document is not changed.
+    class SectionReader {
+    public:
+        QString readString(QStringView key, const QString& defaultValue) const;
+        int readInteger(QStringView key, int defaultValue) const;
+        bool readBool(QStringView key, bool defaultValue) const;
+        QDateTime readDateTime(QStringView key, const QDateTime& defaultValue) const;
+        bool keyExists(QStringView key) const;
+
+    private:
+        friend class IniDocument;
+        SectionReader(const IniDocument& document, qint32 section)
+            : m_document(document), m_section(section) {}
+        const Line* line(QStringView key) const;
+        const IniDocument& m_document;
+        qint32 m_section; // NameIndex::kMissing when there is no such section
+    };
+    SectionReader section(QStringView section) const;
 
     QString readString(QStringView section, QStringView key, const QString& defaultValue) const;
     int readInteger(QStringView section, QStringView key, int defaultValue) const;
@@ -110,7 +133,6 @@ private:
     const Section* findSection(QStringView name) const;
     Section& sectionForWrite(QStringView name);
     const Line* findLine(const Section& section, QStringView key) const;
-    const Line* findLine(QStringView section, QStringView key) const;
     void rebuildIndex();
     // Copies the parts, joined, into the document's own storage.
     QStringView store(std::initializer_list<QStringView> parts);

@@ -74,8 +74,10 @@ void TGameObjectList::FreeAll() {
 
 void TGameObjectList::ReadSettingsSections(const IniDocument& settings, bool badByDefault) {
     for (TGameObject* game : m_order) {
-        game->BadRomcheck = settings.readBool(game->ZipName, kBadRomcheckKey, badByDefault);
-        game->CurScrShot = std::max(0, settings.readInteger(game->ZipName, kCurScrShotKey, 0));
+        // Found once, read key by key.
+        const IniDocument::SectionReader section = settings.section(game->ZipName);
+        game->BadRomcheck = section.readBool(kBadRomcheckKey, badByDefault);
+        game->CurScrShot = std::max(0, section.readInteger(kCurScrShotKey, 0));
     }
     // A game's section is one that holds its keys; the front-end's own sections and
     // those of older versions hold neither.

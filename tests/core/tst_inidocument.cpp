@@ -50,6 +50,12 @@ private slots:
         QCOMPARE(ini.readString(u"s", u"k", {}), QStringLiteral("first"));
         // The second section of the same name is never reached.
         QCOMPARE(ini.readString(u"S", u"other", QStringLiteral("none")), QStringLiteral("none"));
+        // A section found once reads alike, a missing one as missing keys.
+        const IniDocument::SectionReader s = ini.section(u"s");
+        QCOMPARE(s.readString(u"K", {}), QStringLiteral("first"));
+        QVERIFY(!s.keyExists(u"other"));
+        QCOMPARE(ini.section(u"none").readInteger(u"k", 7), 7);
+        QVERIFY(!ini.section(u"none").keyExists(u"k"));
         ini.writeString(u"S", u"k", QStringLiteral("new"));
         QCOMPARE(ini.serialize(), QByteArray("[S]\r\nk=new\r\nK=second\r\n\r\n"
                                              "[s]\r\nk=third\r\nother=4\r\n\r\n"));
