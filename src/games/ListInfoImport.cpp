@@ -132,16 +132,24 @@ QByteArrayView dropWord(QByteArrayView text) {
     return blank < 0 ? text : text.sliced(blank + 1);
 }
 
+// Whether all the bytes are plain ASCII; eight at a time.
+bool isAscii(QByteArrayView bytes) {
+    const char* p = bytes.data();
+    qsizetype n = bytes.size();
+    quint64 all = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        all |= word;
+    }
+    for (; n > 0; ++p, --n)
+        all |= static_cast<unsigned char>(*p);
+    return (all & 0x8080808080808080ULL) == 0;
+}
+
 // The emulator writes 8-bit text; a line that carries UTF-8 is read as such.
 QString decode(QByteArrayView bytes) {
-    bool ascii = true;
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    }
-    if (ascii)
+    if (isAscii(bytes))
         return QString::fromLatin1(bytes);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
@@ -302,12 +310,8 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game, bool& zipSafe, TextPoo
     // prefix and the cut-off end are plain ASCII; other lines are decoded whole first.
     // The title and the zip name are unique enough to be kept out of the pool.
     const auto field = [&pool](QByteArrayView text, qsizetype prefix, qsizetype tail, bool shared) {
-        const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-        bool fast = text.size() >= prefix + tail;
-        for (qsizetype i = 0; fast && i < prefix; ++i)
-            fast = ascii(text[i]);
-        if (fast && tail)
-            fast = ascii(text.back());
+        const bool fast = text.size() >= prefix + tail && isAscii(text.first(prefix)) &&
+                          (!tail || static_cast<unsigned char>(text.back()) < 0x80);
         if (fast) {
             const QByteArrayView value = text.sliced(prefix, text.size() - prefix - tail);
             return shared ? pool(value).text : decode(value);
