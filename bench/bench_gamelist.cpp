@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSet>
 #include <QThread>
@@ -50,7 +51,7 @@ struct Options {
 
 void usage() {
     std::fprintf(stderr, "usage: bench_gamelist [--dir DIR] [--reps N] [--only "
-                         "import,flags,fill,filters,startup,search,memory]"
+                         "import,flags,fill,filters,startup,search,memory,process]"
                          " [--generate-only]\n");
 }
 
@@ -746,6 +747,169 @@ void benchMemory(const Options& options, const skbench::CatalogSummary& summary)
     QFile::remove(errorLog);
 }
 
+// A front-end directory as a start finds it after earlier runs: the list file, and the
+// settings that a close wrote, in which every `every`-th game has been marked a
+// favourite and played. Returns how many games got that history; -1 on failure.
+int prepareStartedDirectory(const QString& dir, int every) {
+    skbench::resetFrontEndFiles(dir.toStdString());
+    const QString previous = QDir::currentPath();
+    const QByteArray previousCatalog = qgetenv("KALTO_SIM_CATALOG");
+    if (!QDir::setCurrent(dir))
+        return -1;
+    qputenv("KALTO_SIM_CATALOG",
+            QFile::encodeName(dir + u'/' + QLatin1StringView(skbench::kCatalogFile)));
+    {
+        AutoPrompter prompter;
+        NoOpener opener;
+        SilencedStdout quiet;
+        TMain1 first(prompter, opener);
+        first.close();
+    }
+    QDir::setCurrent(previous);
+    qputenv("KALTO_SIM_CATALOG", previousCatalog);
+
+    const QString settingsPath = dir + QStringLiteral("/StartKALTO.ini");
+    IniDocument ini(settingsPath);
+    int games = 0;
+    int played = 0;
+    for (const QString& section : ini.sectionNames()) {
+        if (!ini.keyExists(section, u"BadRomcheck") || games++ % every != 0)
+            continue;
+        const int n = played++;
+        ini.writeBool(section, u"Favourite", true);
+        ini.writeInteger(section, u"PlayCount", 1 + n % 37);
+        ini.writeString(section, u"LastPlayed",
+                        QStringLiteral("2025-%1-%2T%3:%4:%5Z")
+                            .arg(1 + n % 12, 2, 10, QLatin1Char('0'))
+                            .arg(1 + n % 28, 2, 10, QLatin1Char('0'))
+                            .arg(n % 24, 2, 10, QLatin1Char('0'))
+                            .arg(n % 60, 2, 10, QLatin1Char('0'))
+                            .arg(n * 7 % 60, 2, 10, QLatin1Char('0')));
+        ini.writeInteger(section, u"PlayTime", 30 + n * 131 % 90000);
+    }
+    ini.save();
+    return played;
+}
+
+struct ProcessStart {
+    double ms = -1;    // to the line that says the list is shown
+    double cpuMs = -1; // the processor time the program had used by then
+    QString caption;   // the window's caption at that moment
+};
+
+// Starts StartKALTO in `dir` and times it until it says that its window has painted
+// the filled list; it ends by itself then, without saving.
+ProcessStart timeProcessStart(const QString& dir) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(QStringLiteral("STARTKALTO_EXIT_WHEN_SHOWN"), QStringLiteral("1"));
+    env.insert(QStringLiteral("KALTO_SIM_CATALOG"),
+               dir + u'/' + QLatin1StringView(skbench::kCatalogFile));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setReadChannel(QProcess::StandardError);
+    process.setProgram(QStringLiteral(STARTKALTO_PATH));
+
+    // "StartKALTO shown after <ms> ms of processor time: <caption>"
+    static const QRegularExpression kShown(
+        QStringLiteral("StartKALTO shown after ([0-9.]+) ms of processor time: ([^\n]*)\n"));
+    ProcessStart result;
+    QByteArray said;
+    QElapsedTimer clock;
+    clock.start();
+    process.start();
+    while (process.waitForReadyRead(60000)) {
+        said += process.readAllStandardError();
+        const QRegularExpressionMatch match = kShown.match(QString::fromUtf8(said));
+        if (match.hasMatch()) {
+            result.ms = double(clock.nsecsElapsed()) / 1e6;
+            result.cpuMs = match.captured(1).toDouble();
+            result.caption = match.captured(2);
+            break;
+        }
+    }
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+    if (result.ms < 0)
+        std::printf("  StartKALTO did not say that it showed its list:\n    %s\n",
+                    qPrintable(QString::fromLocal8Bit(said + process.readAllStandardError())
+                                   .trimmed()
+                                   .replace(u'\n', QStringLiteral("\n    "))));
+    return result;
+}
+
+// The whole program as the user starts it, to its painted list: on the 40,000 games
+// with their history against the same program on a list of three games.
+void benchProcessStart(const Options& options, const skbench::CatalogSummary& summary) {
+    const QString smallDir = QFileInfo(options.dir).absolutePath() + QStringLiteral("/catalog-3");
+    skbench::CatalogParams smallParams;
+    smallParams.games = 3;
+    smallParams.zipFiles = 2;
+    smallParams.romsetDirectories = 0;
+    smallParams.gamesWithCheats = 1;
+    smallParams.emptyCheatSections = 0;
+    skbench::CatalogSummary smallSummary;
+    bool reused = false;
+    std::string error;
+    if (!skbench::ensureCatalog(smallDir.toStdString(), smallParams, KALTO_SIM_PATH, smallSummary,
+                                reused, error)) {
+        std::printf("  cannot make %s: %s\n", qPrintable(smallDir), error.c_str());
+        return;
+    }
+    const int played = prepareStartedDirectory(options.dir, 10);
+    const int smallPlayed = prepareStartedDirectory(smallDir, 2);
+    if (played < 0 || smallPlayed < 0) {
+        std::printf("  MISMATCH: the front-end directories could not be prepared\n");
+        return;
+    }
+    const auto stamp = [](const QString& dir) {
+        const QFileInfo list(dir + QStringLiteral("/listinfo.txt"));
+        const QFileInfo settings(dir + QStringLiteral("/StartKALTO.ini"));
+        return std::pair(list.lastModified(), settings.lastModified());
+    };
+    const auto before = stamp(options.dir);
+    const auto smallBefore = stamp(smallDir);
+
+    // The clock runs inside each start, so the samples are taken by hand: one start of
+    // each to warm the caches, then the two alternately.
+    ProcessStart large = timeProcessStart(options.dir);
+    ProcessStart small = timeProcessStart(smallDir);
+    std::vector<double> largeMs, smallMs, largeCpu, smallCpu;
+    for (int i = 0; i < options.reps && large.ms >= 0 && small.ms >= 0; ++i) {
+        large = timeProcessStart(options.dir);
+        small = timeProcessStart(smallDir);
+        largeMs.push_back(large.ms);
+        smallMs.push_back(small.ms);
+        largeCpu.push_back(large.cpuMs);
+        smallCpu.push_back(small.cpuMs);
+    }
+    const Timings t{skbench::median(largeMs), skbench::median(smallMs)};
+    const Timings cpu{skbench::median(largeCpu), skbench::median(smallCpu)};
+    // The figure stands for the start that users meet only when neither start asked the
+    // emulator for its list or saved, and both showed every game.
+    const QString full = QStringLiteral("[%1 of %1 games]");
+    if (!large.caption.endsWith(full.arg(summary.games)) ||
+        !small.caption.endsWith(full.arg(smallSummary.games)) || stamp(options.dir) != before ||
+        stamp(smallDir) != smallBefore)
+        std::printf("  MISMATCH: captions \"%s\" and \"%s\", or a start wrote its files\n",
+                    qPrintable(large.caption), qPrintable(small.caption));
+    reportLine("StartKALTO process to its painted list, 40k games / 3 games", t.ratio(), 3,
+               details("40k games", "3 games", t) +
+                   QStringLiteral(", %1 games with favourites and play history; processor "
+                                  "time %2 and %3, ratio %4")
+                       .arg(played)
+                       .arg(fmtMs(cpu.subject), fmtMs(cpu.baseline))
+                       .arg(cpu.ratio(), 0, 'f', 2)
+                       .toStdString());
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+    skbench::resetFrontEndFiles(smallDir.toStdString());
+}
+
 // The offscreen platform warns about every top-level window it cannot size-hint;
 // that says nothing about the program and would clutter the report.
 void filterMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
@@ -816,5 +980,7 @@ int main(int argc, char** argv) {
         benchSearch(options, summary);
     if (options.wants("memory"))
         benchMemory(options, summary);
+    if (options.wants("process"))
+        benchProcessStart(options, summary);
     return 0;
 }

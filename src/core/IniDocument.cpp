@@ -8,6 +8,9 @@
 #include <climits>
 #include <cstring>
 #include <stdexcept>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -18,6 +21,57 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 // back as 8-bit text. Lines before the first section are dropped at load, so the mark
 // never becomes part of the document. The last character is not UTF-8 on its own.
 const QByteArray kLatin1Mark("; 8-bit text (ISO 8859-1) \xA4\r\n");
+
+// The next section header line at or after pos, among the lines that end before limit
+// (or at it): its position, with name set to the text between the brackets; -1 when
+// there is none, with pos at limit. A header is a line that begins with "[" and ends
+// with "]".
+qsizetype nextHeader(QByteArrayView bytes, qsizetype& pos, qsizetype limit, QByteArrayView& name) {
+    const char* const data = bytes.data();
+    while (pos < limit) {
+        const auto* bracket =
+            static_cast<const char*>(std::memchr(data + pos, '[', size_t(limit - pos)));
+        if (!bracket)
+            break;
+        const qsizetype at = bracket - data;
+        pos = at + 1;
+        if (at > 0 && data[at - 1] != '\n' && data[at - 1] != '\r')
+            continue; // not at the start of a line
+        const auto* lf = static_cast<const char*>(std::memchr(bracket, '\n', size_t(limit - at)));
+        const qsizetype span = lf ? lf - bracket : limit - at;
+        const auto* cr = static_cast<const char*>(std::memchr(bracket, '\r', size_t(span)));
+        const QByteArrayView line(bracket, cr ? cr - bracket : span);
+        pos = at + line.size();
+        if (line.size() < 2 || line.back() != ']')
+            continue;
+        name = line.sliced(1, line.size() - 2);
+        return at;
+    }
+    pos = limit;
+    return -1;
+}
+
+// The first carriage return or line feed in [p, end), or end.
+inline const char16_t* lineBreak(const char16_t* p, const char16_t* end) {
+#if defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+    // Eight units at a time: settings lines are short, and there are a great many.
+    const __m128i cr = _mm_set1_epi16('\r');
+    const __m128i lf = _mm_set1_epi16('\n');
+    for (; end - p >= 8; p += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(units, cr), _mm_cmpeq_epi16(units, lf));
+        if (const int mask = _mm_movemask_epi8(hits))
+            return p + __builtin_ctz(unsigned(mask)) / 2;
+    }
+#endif
+    while (p < end && *p != u'\r' && *p != u'\n')
+        ++p;
+    return p;
+}
+
+bool isAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
 
 int hexDigit(QChar c) {
     const char16_t u = c.unicode();
@@ -69,10 +123,48 @@ void IniDocument::readFile() {
         return;
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(QStringLiteral("Cannot read %1:\r%2").arg(m_path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    bool cut = false;
+    QByteArray bytes = m_partial ? readUpToSection(file, cut) : QByteArray();
+    if (!cut && file.error() == QFileDevice::NoError)
+        bytes += file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Cannot read %1:\r%2").arg(m_path, file.errorString()));
     load(bytes);
+}
+
+QByteArray IniDocument::readUpToSection(QFile& file, bool& cut) const {
+    // Reads reach only the first section of the name, so a large file is read up to the
+    // end of that section, when everything up to there is plain ASCII: such text reads
+    // alike whether the whole file turns out to be UTF-8 or 8-bit text. Otherwise the
+    // rest is read too, and the whole file decides.
+    constexpr qint64 kChunk = 64 * 1024;
+    QByteArray bytes;
+    if (!std::all_of(m_onlySection.begin(), m_onlySection.end(),
+                     [](QChar c) { return c.unicode() < 0x80; }))
+        return bytes;
+    const QByteArray wanted = m_onlySection.toLatin1();
+    qsizetype pos = 0;
+    bool found = false;
+    while (!file.atEnd()) {
+        const QByteArray chunk = file.read(kChunk);
+        if (chunk.isEmpty())
+            break; // an error, which the caller reports
+        bytes += chunk;
+        // Only whole lines are looked at; the last line is whole at the end of the file.
+        const qsizetype limit = file.atEnd() ? bytes.size() : bytes.lastIndexOf('\n') + 1;
+        QByteArrayView name;
+        for (qsizetype at; (at = nextHeader(bytes, pos, limit, name)) >= 0;) {
+            if (found) {
+                if (!isAscii(QByteArrayView(bytes).first(at)))
+                    return bytes;
+                bytes.truncate(at);
+                cut = true;
+                return bytes;
+            }
+            found = name.compare(wanted, Qt::CaseInsensitive) == 0;
+        }
+    }
+    return bytes;
 }
 
 void IniDocument::load(QByteArrayView bytes) {
@@ -102,28 +194,11 @@ void IniDocument::load(QByteArrayView bytes) {
         QByteArray wanted;
         qsizetype keepFrom = -1;
         qsizetype pos = 0;
-        const char* const data = bytes.data();
-        const qsizetype size = bytes.size();
-        while (pos < size) {
-            const auto* bracket =
-                static_cast<const char*>(std::memchr(data + pos, '[', size_t(size - pos)));
-            if (!bracket)
-                break;
-            const qsizetype at = bracket - data;
-            pos = at + 1;
-            if (at > 0 && data[at - 1] != '\n' && data[at - 1] != '\r')
-                continue; // not at the start of a line
-            const auto* lf =
-                static_cast<const char*>(std::memchr(bracket, '\n', size_t(size - at)));
-            const qsizetype span = lf ? lf - bracket : size - at;
-            const auto* cr = static_cast<const char*>(std::memchr(bracket, '\r', size_t(span)));
-            const QByteArrayView line(bracket, cr ? cr - bracket : span);
-            pos = at + line.size();
-            if (line.size() < 2 || line.back() != ']')
-                continue;
+        QByteArrayView name;
+        for (qsizetype at; (at = nextHeader(bytes, pos, bytes.size(), name)) >= 0;) {
             if (keepFrom >= 0)
                 wanted += bytes.sliced(keepFrom, at - keepFrom);
-            keepFrom = matches(line.sliced(1, line.size() - 2)) ? at : -1;
+            keepFrom = matches(name) ? at : -1;
         }
         if (keepFrom >= 0)
             wanted += bytes.sliced(keepFrom);
@@ -135,13 +210,28 @@ void IniDocument::load(QByteArrayView bytes) {
     const QStringView text(m_text);
     const char16_t* const data = text.utf16();
     const qsizetype size = text.size();
-    m_lines.reserve(size_t(size / 24));
+    if (!m_partial) {
+        // Room for every line and section at once: a file of forty thousand sections
+        // would otherwise be copied into ever larger arrays as it is read.
+        const auto count = [bytes](char c) {
+            qsizetype n = 0;
+            if (bytes.isEmpty())
+                return n;
+            const char* p = bytes.data();
+            const char* const end = p + bytes.size();
+            while ((p = static_cast<const char*>(std::memchr(p, c, size_t(end - p))))) {
+                ++n;
+                ++p;
+            }
+            return n;
+        };
+        m_lines.reserve(size_t(count('\n') + 1));
+        m_sections.reserve(size_t(count('[')));
+    }
     qint32 current = -1;
     qsizetype pos = 0;
     while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && data[end] != u'\r' && data[end] != u'\n')
-            ++end;
+        const qsizetype end = lineBreak(data + pos, data + size) - data;
         const QStringView line = text.sliced(pos, end - pos);
         pos = end;
         if (pos < size) // one line break: CR LF, a lone LF or a lone CR
@@ -159,15 +249,17 @@ void IniDocument::load(QByteArrayView bytes) {
             current = qint32(m_sections.size()) - 1;
             continue;
         }
-        if (current >= 0)
-            addLine(m_sections[size_t(current)], line, line.indexOf(u'='));
+        if (current >= 0) {
+            const auto eq = std::find(line.begin(), line.end(), u'=');
+            addLine(m_sections[size_t(current)], line, eq == line.end() ? -1 : eq - line.begin());
+        }
     }
     rebuildIndex();
 }
 
 void IniDocument::addLine(Section& section, QStringView text, qsizetype eq) {
     const qint32 index = qint32(m_lines.size());
-    m_lines.push_back({text, eq, -1});
+    m_lines.push_back({text, qint32(eq), -1});
     if (section.last >= 0)
         m_lines[size_t(section.last)].next = index;
     else
@@ -245,15 +337,45 @@ const IniDocument::Line* IniDocument::findLine(const Section& section, QStringVi
     return nullptr;
 }
 
-const IniDocument::Line* IniDocument::findLine(QStringView section, QStringView key) const {
-    const Section* s = findSection(section);
-    return s ? findLine(*s, key) : nullptr;
+IniDocument::SectionReader IniDocument::section(QStringView section) const {
+    return SectionReader(*this, findSectionIndex(section));
+}
+
+const IniDocument::Line* IniDocument::SectionReader::line(QStringView key) const {
+    return m_section == NameIndex::kMissing
+               ? nullptr
+               : m_document.findLine(m_document.m_sections[size_t(m_section)], key);
+}
+
+QString IniDocument::SectionReader::readString(QStringView key, const QString& defaultValue) const {
+    const Line* line = this->line(key);
+    return line ? line->text.sliced(line->eq + 1).toString() : defaultValue;
+}
+
+int IniDocument::SectionReader::readInteger(QStringView key, int defaultValue) const {
+    const Line* line = this->line(key);
+    int value = 0;
+    return line && parseInteger(line->text.sliced(line->eq + 1), &value) ? value : defaultValue;
+}
+
+bool IniDocument::SectionReader::readBool(QStringView key, bool defaultValue) const {
+    return readInteger(key, defaultValue ? 1 : 0) != 0;
+}
+
+QDateTime IniDocument::SectionReader::readDateTime(QStringView key,
+                                                   const QDateTime& defaultValue) const {
+    const Line* line = this->line(key);
+    const QDateTime value = line ? parseDateTime(line->text.sliced(line->eq + 1)) : QDateTime();
+    return value.isValid() ? value : defaultValue;
+}
+
+bool IniDocument::SectionReader::keyExists(QStringView key) const {
+    return line(key) != nullptr;
 }
 
 QString IniDocument::readString(QStringView section, QStringView key,
                                 const QString& defaultValue) const {
-    const Line* line = findLine(section, key);
-    return line ? line->text.sliced(line->eq + 1).toString() : defaultValue;
+    return this->section(section).readString(key, defaultValue);
 }
 
 bool IniDocument::parseInteger(QStringView text, int* value) {
@@ -302,13 +424,11 @@ bool IniDocument::parseInteger(QStringView text, int* value) {
 }
 
 int IniDocument::readInteger(QStringView section, QStringView key, int defaultValue) const {
-    const Line* line = findLine(section, key);
-    int value = 0;
-    return line && parseInteger(line->text.sliced(line->eq + 1), &value) ? value : defaultValue;
+    return this->section(section).readInteger(key, defaultValue);
 }
 
 bool IniDocument::readBool(QStringView section, QStringView key, bool defaultValue) const {
-    return readInteger(section, key, defaultValue ? 1 : 0) != 0;
+    return this->section(section).readBool(key, defaultValue);
 }
 
 QString IniDocument::dateTimeText(const QDateTime& value) {
@@ -318,6 +438,29 @@ QString IniDocument::dateTimeText(const QDateTime& value) {
 }
 
 QDateTime IniDocument::parseDateTime(QStringView text) {
+    // The form the program writes, "yyyy-MM-ddTHH:mm:ssZ", is read digit by digit: a
+    // settings file may hold thousands of them, and a time in UTC must not pass through
+    // local time, where the hour that the clock skips in spring does not exist.
+    if (text.size() == 20 && text.back() == u'Z') {
+        int fields[6] = {};
+        bool digits = true;
+        static constexpr qsizetype kStart[6] = {0, 5, 8, 11, 14, 17};
+        for (int f = 0; f < 6 && digits; ++f) {
+            for (qsizetype i = kStart[f]; i < kStart[f] + (f == 0 ? 4 : 2); ++i) {
+                const char16_t c = text[i].unicode();
+                digits = digits && c >= u'0' && c <= u'9';
+                fields[f] = fields[f] * 10 + (c - u'0');
+            }
+        }
+        if (digits && text[4] == u'-' && text[7] == u'-' && text[10] == u'T' && text[13] == u':' &&
+            text[16] == u':') {
+            const QDate date(fields[0], fields[1], fields[2]);
+            const QTime time(fields[3], fields[4], fields[5]);
+            if (fields[0] < 1 || !date.isValid() || !time.isValid())
+                return {};
+            return QDateTime(date, time, Qt::UTC);
+        }
+    }
     const bool utc = text.endsWith(u'Z');
     const QDateTime local = QDateTime::fromString(
         utc ? text.chopped(1).toString() : text.toString(), QLatin1StringView(kDateTimeFormat));
@@ -328,9 +471,7 @@ QDateTime IniDocument::parseDateTime(QStringView text) {
 
 QDateTime IniDocument::readDateTime(QStringView section, QStringView key,
                                     const QDateTime& defaultValue) const {
-    const Line* line = findLine(section, key);
-    const QDateTime value = line ? parseDateTime(line->text.sliced(line->eq + 1)) : QDateTime();
-    return value.isValid() ? value : defaultValue;
+    return this->section(section).readDateTime(key, defaultValue);
 }
 
 void IniDocument::checkWritable(QStringView section, QStringView key, QStringView value) const {
@@ -407,7 +548,7 @@ bool IniDocument::sectionExists(QStringView section) const {
 }
 
 bool IniDocument::keyExists(QStringView section, QStringView key) const {
-    return findLine(section, key) != nullptr;
+    return this->section(section).keyExists(key);
 }
 
 QStringList IniDocument::sectionNames() const {

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class QFile;
+
 // An INI-style file held whole in memory. Every read and write works on memory;
 // only save() touches the disk, through a temporary file renamed over the old one.
 //
@@ -20,6 +22,8 @@
 // file read as 8-bit text is saved as 8-bit text. Loading makes no copy per line: lines
 // are views into the decoded file, and written lines are views into a few large blocks.
 class IniDocument final {
+    struct Line;
+
 public:
     IniDocument();
     // Loads the file when it exists; a missing file gives an empty document.
@@ -42,6 +46,27 @@ public:
     const QString& path() const { return m_path; }
     // Read as 8-bit text: saved as 8-bit text, and texts outside it cannot be written.
     bool isLatin1() const { return m_latin1; }
+
+    // One section, found once, for reading several of its keys: a file of forty thousand
+    // game sections is read a few keys per game. It reads as the document's own reads
+    // do, and is valid while the document is not changed.
+    class SectionReader {
+    public:
+        QString readString(QStringView key, const QString& defaultValue) const;
+        int readInteger(QStringView key, int defaultValue) const;
+        bool readBool(QStringView key, bool defaultValue) const;
+        QDateTime readDateTime(QStringView key, const QDateTime& defaultValue) const;
+        bool keyExists(QStringView key) const;
+
+    private:
+        friend class IniDocument;
+        SectionReader(const IniDocument& document, qint32 section)
+            : m_document(document), m_section(section) {}
+        const Line* line(QStringView key) const;
+        const IniDocument& m_document;
+        qint32 m_section; // NameIndex::kMissing when there is no such section
+    };
+    SectionReader section(QStringView section) const;
 
     QString readString(QStringView section, QStringView key, const QString& defaultValue) const;
     int readInteger(QStringView section, QStringView key, int defaultValue) const;
@@ -103,7 +128,7 @@ public:
 private:
     struct Line {
         QStringView text; // the whole line
-        qsizetype eq;     // position of the first "=", or -1
+        qint32 eq;        // position of the first "=", or -1
         qint32 next;      // the section's next line, or -1
     };
     struct Section {
@@ -113,13 +138,15 @@ private:
         bool shadowed = false; // an earlier section has the same name: lookups never land here
     };
     void readFile();
+    // The file's first bytes, up to the end of the section a partial document keeps;
+    // cut says whether the rest is left unread.
+    QByteArray readUpToSection(QFile& file, bool& cut) const;
     void load(QByteArrayView bytes);
     void addLine(Section& section, QStringView text, qsizetype eq);
     qint32 findSectionIndex(QStringView name) const;
     const Section* findSection(QStringView name) const;
     Section& sectionForWrite(QStringView name);
     const Line* findLine(const Section& section, QStringView key) const;
-    const Line* findLine(QStringView section, QStringView key) const;
     void rebuildIndex();
     // Copies the parts, joined, into the document's own storage.
     QStringView store(std::initializer_list<QStringView> parts);

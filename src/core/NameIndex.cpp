@@ -1,32 +1,65 @@
 #include "NameIndex.h"
 
+#include <QtEndian>
 #include <cstring>
 
+namespace {
+
+// Four UTF-16 units of plain ASCII at once with the letters A-Z made lower case: a
+// unit's 0x80 bit is set by adding when it lies at or above "A", and by a second sum
+// when it lies above "Z"; where only the first is set, the unit is a capital letter.
+inline quint64 lowerAsciiUnits(quint64 units) {
+    constexpr quint64 kHigh = 0x0080008000800080ULL;
+    const quint64 atLeastA = units + 0x003F003F003F003FULL;
+    const quint64 aboveZ = units + 0x0025002500250025ULL;
+    const quint64 capital = atLeastA & ~aboveZ & kHigh;
+    return units | (capital >> 2);
+}
+
+inline quint64 mixWord(quint64 h, quint64 word) {
+    h = (h ^ word) * 0xFF51AFD7ED558CCDULL;
+    return h ^ (h >> 32);
+}
+
+} // namespace
+
 quint32 NameIndex::hash(QStringView name) const {
-    // FNV-1a over the UTF-16 units, folded to 32 bits. Without case, every unit is
-    // folded as the comparison folds it; units of surrogate pairs are left out, since
-    // pairs fold as a whole.
-    quint64 h = 14695981039346656037ULL;
-    if (m_cs == Qt::CaseSensitive) {
-        for (const QChar c : name) {
-            h ^= c.unicode();
-            h *= 1099511628211ULL;
-        }
-    } else {
-        for (const QChar c : name) {
-            char16_t u = c.unicode();
-            if (u < 0x80)
-                u |= char16_t(char16_t(u - 'A') < 26) << 5; // A-Z to a-z
-            else
-                u = c.isSurrogate() ? char16_t(0xD800) : QChar::toCaseFolded(u);
-            h ^= u;
-            h *= 1099511628211ULL;
+    // Four units at a time, each as the comparison sees it: without case, folded as the
+    // comparison folds it (plain ASCII by a few operations for all four); units of
+    // surrogate pairs are left out, since pairs fold as a whole.
+    const char16_t* units = name.utf16();
+    const qsizetype n = name.size();
+    quint64 h = 0x9E3779B97F4A7C15ULL ^ quint64(n);
+    const auto foldUnit = [this](char16_t u) -> quint64 {
+        if (m_cs == Qt::CaseSensitive)
+            return u;
+        if (u < 0x80)
+            return u | (char16_t(char16_t(u - 'A') < 26) << 5);
+        return QChar::isSurrogate(u) ? 0xD800 : QChar::toCaseFolded(u);
+    };
+    qsizetype i = 0;
+    for (; i + 4 <= n; i += 4) {
+        // Unit k in bits 16k to 16k + 15, as the units folded one by one are placed.
+        const quint64 word = qFromLittleEndian<quint64>(units + i);
+        if (m_cs == Qt::CaseSensitive) {
+            h = mixWord(h, word);
+        } else if ((word & 0xFF80FF80FF80FF80ULL) == 0) {
+            h = mixWord(h, lowerAsciiUnits(word));
+        } else {
+            quint64 folded = 0;
+            for (int k = 0; k < 4; ++k)
+                folded |= foldUnit(units[i + k]) << (16 * k);
+            h = mixWord(h, folded);
         }
     }
-    // FNV's low bits, which pick the slot, are weak for names that differ only at the
-    // end: mixed once more.
+    if (i < n) {
+        quint64 folded = 0;
+        for (int k = 0; i + k < n; ++k)
+            folded |= foldUnit(units[i + k]) << (16 * k);
+        h = mixWord(h, folded);
+    }
     h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
+    h *= 0xC4CEB9FE1A85EC53ULL;
     h ^= h >> 33;
     return quint32(h);
 }
@@ -36,7 +69,11 @@ bool NameIndex::equalIgnoringCase(QStringView a, QStringView b) {
         return false;
     const char16_t* pa = a.utf16();
     const char16_t* pb = b.utf16();
-    for (qsizetype i = 0; i < a.size(); ++i) {
+    // Names compared are mostly the same: four units at a time while they are.
+    qsizetype i = 0;
+    while (i + 4 <= a.size() && std::memcmp(pa + i, pb + i, 4 * sizeof(char16_t)) == 0)
+        i += 4;
+    for (; i < a.size(); ++i) {
         char16_t x = pa[i];
         char16_t y = pb[i];
         if (x == y)

@@ -23,3 +23,18 @@ QString searchFolded(QStringView text) {
     }
     return folded.toCaseFolded();
 }
+
+int compareAsciiNoCase(QStringView a, QStringView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t* pa = a.utf16();
+    const char16_t* pb = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] == pb[i])
+            continue;
+        const char16_t ca = upperAscii(pa[i]);
+        const char16_t cb = upperAscii(pb[i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}

@@ -4,9 +4,9 @@
 #include "PlayHistory.h"
 #include "RomsetFinder.h"
 
+#include <QtEndian>
 #include <algorithm>
 #include <limits>
-#include <numeric>
 
 namespace {
 
@@ -19,9 +19,61 @@ bool centred(int column) {
            column == GameListModel::FavouriteColumn || column == GameListModel::PlayCountColumn;
 }
 
-inline char16_t upperAscii(char16_t c) {
-    return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
-}
+} // namespace
+
+// The first sixteen bytes of a row's sort order as two numbers, compared before the
+// texts themselves: most comparisons of a sort are then decided without reaching the
+// records. The bytes are the sort's fields one after the other, so that comparing keys
+// never contradicts comparing the rows, and rows whose keys tie are compared whole.
+//
+// A text's ASCII characters become one byte each, upper-cased as compareText folds
+// them and counted from 1, and a 0 ends the text (a shorter text is the smaller). The
+// first character beyond ASCII is larger than any of them: it becomes 0x81 and ends the
+// key, since what follows it can no longer be told from the bytes.
+struct GameListModel::SortKey {
+    quint64 high = 0;
+    quint64 low = 0;
+
+    bool operator<(const SortKey& other) const {
+        return high != other.high ? high < other.high : low < other.low;
+    }
+    bool operator==(const SortKey& other) const = default;
+};
+
+namespace {
+
+// Collects the key's bytes in order, then reads them as two numbers, the first bytes
+// the most significant.
+class SortKeyBuilder {
+public:
+    void addByte(quint8 byte) {
+        if (m_used < 16)
+            m_bytes[m_used++] = byte;
+    }
+    void addText(QStringView text) {
+        const char16_t* units = text.utf16();
+        const qsizetype n = std::min<qsizetype>(text.size(), 16 - m_used);
+        for (qsizetype i = 0; i < n; ++i) {
+            if (units[i] >= 0x80) {
+                m_bytes[m_used] = 0x81;
+                m_used = 16;
+                return;
+            }
+            m_bytes[m_used++] = quint8(upperAscii(units[i]) + 1);
+        }
+        addByte(0);
+    }
+    void addNumber(quint64 value) {
+        for (int shift = 56; shift >= 0; shift -= 8)
+            addByte(quint8(value >> shift));
+    }
+    quint64 high() const { return qFromBigEndian<quint64>(m_bytes); }
+    quint64 low() const { return qFromBigEndian<quint64>(m_bytes + 8); }
+
+private:
+    quint8 m_bytes[16] = {};
+    int m_used = 0;
+};
 
 } // namespace
 
@@ -81,9 +133,10 @@ int GameListModel::rowOf(const TGameObject* game) const {
 bool GameListModel::matches(const Row& row) const {
     const TGameObject& game = *row.game;
     if (row.plainText < 0)
-        row.plainText = GameSearch::isPlain(game.Description) &&
-                        GameSearch::isPlain(game.ZipName) &&
-                        GameSearch::isPlain(game.Manufacturer) && GameSearch::isPlain(game.Year);
+        row.plainText =
+            game.PlainTexts ||
+            (GameSearch::isPlain(game.Description) && GameSearch::isPlain(game.ZipName) &&
+             GameSearch::isPlain(game.Manufacturer) && GameSearch::isPlain(game.Year));
     // Plain texts need no folding: the terms are folded, and ASCII letters compare
     // without case as they are.
     if (row.plainText)
@@ -111,21 +164,6 @@ void GameListModel::setSearchText(const QString& text) {
     m_search = std::move(search);
     narrow();
     endResetModel();
-}
-
-int GameListModel::compareText(QStringView a, QStringView b) {
-    const qsizetype n = std::min(a.size(), b.size());
-    const char16_t* pa = a.utf16();
-    const char16_t* pb = b.utf16();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (pa[i] == pb[i])
-            continue;
-        const char16_t ca = upperAscii(pa[i]);
-        const char16_t cb = upperAscii(pb[i]);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
 void GameListModel::ensureDate(const Row& row) const {
@@ -215,6 +253,36 @@ int GameListModel::compare(const Row& a, const Row& b, int column) const {
     return result;
 }
 
+GameListModel::SortKey GameListModel::sortKey(const Row& row, int column) {
+    // The fields in the order compare() weighs them: the column, the title, the zip name.
+    const TGameObject& game = *row.game;
+    SortKeyBuilder key;
+    switch (column) {
+    case NameColumn:
+        break;
+    case ZipNameColumn:
+        key.addText(game.ZipName);
+        break;
+    case ManufacturerColumn:
+        key.addText(game.Manufacturer);
+        break;
+    case YearColumn:
+        key.addText(game.Year);
+        break;
+    case CheatColumn:
+        key.addByte(game.HasCheats ? 1 : 0);
+        break;
+    case ZipDateColumn:
+        key.addNumber(quint64(row.dateKey) ^ (quint64(1) << 63)); // signed order as unsigned
+        break;
+    default:
+        return {}; // a column without a key: every row ties, and compare() decides
+    }
+    key.addText(game.Description);
+    key.addText(game.ZipName);
+    return {key.high(), key.low()};
+}
+
 void GameListModel::sortOn(int column, bool descending) {
     if (column < 0 || column >= ColumnCount || m_givenOrder)
         return;
@@ -223,25 +291,41 @@ void GameListModel::sortOn(int column, bool descending) {
             ensureDate(row);
     }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> order(m_all.size());
-    std::iota(order.begin(), order.end(), 0);
+    struct Keyed {
+        SortKey key;
+        int row;
+    };
+    std::vector<Keyed> keyed(m_all.size());
+    for (size_t i = 0; i < m_all.size(); ++i)
+        keyed[i] = {sortKey(m_all[i], column), int(i)};
+    // Rows alike in everything keep their order: their places decide last, so the
+    // quicker unstable sort gives the stable sort's order.
     const int sign = descending ? -1 : 1;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return sign * compare(m_all[size_t(a)], m_all[size_t(b)], column) < 0;
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return descending ? b.key < a.key : a.key < b.key;
+        if (const int c = compare(m_all[size_t(a.row)], m_all[size_t(b.row)], column))
+            return sign * c < 0;
+        return a.row < b.row;
     });
-    std::vector<Row> sorted;
-    sorted.reserve(m_all.size());
     std::vector<int> newPlace(m_all.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(m_all[size_t(order[i])]));
-        newPlace[size_t(order[i])] = int(i);
+    for (size_t i = 0; i < keyed.size(); ++i)
+        newPlace[size_t(keyed[i].row)] = int(i);
+    keyed = {};
+    // The rows move to their places in the array they are in, cycle by cycle.
+    std::vector<int> place = newPlace;
+    for (size_t i = 0; i < place.size(); ++i) {
+        while (size_t(place[i]) != i) {
+            const size_t j = size_t(place[i]);
+            std::swap(m_all[i], m_all[j]);
+            std::swap(place[i], place[j]);
+        }
     }
     // The same rows stay shown, in their new order.
     std::vector<char> shown(m_all.size(), m_search.isEmpty());
     for (int i : m_shown)
         shown[size_t(newPlace[size_t(i)])] = 1;
     std::vector<int> oldShown = std::move(m_shown);
-    m_all = std::move(sorted);
     m_shown.clear();
     m_shown.reserve(oldShown.size());
     std::vector<int> shownRowOf(m_all.size(), -1);

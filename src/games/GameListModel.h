@@ -2,6 +2,7 @@
 
 #include "GameIcons.h"
 #include "GameSearch.h"
+#include "core/Text.h"
 
 #include <QAbstractTableModel>
 #include <memory>
@@ -71,7 +72,7 @@ public:
 
     // The list's text comparison: only the ASCII letters are compared without case,
     // everything else by character code; on equal common parts the shorter is smaller.
-    static int compareText(QStringView a, QStringView b);
+    static int compareText(QStringView a, QStringView b) { return compareAsciiNoCase(a, b); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -90,7 +91,10 @@ private:
         mutable std::unique_ptr<GameSearch::Folded> folded; // made when first needed
     };
 
+    struct SortKey;
+
     void ensureDate(const Row& row) const;
+    static SortKey sortKey(const Row& row, int column);
     int compare(const Row& a, const Row& b, int column) const;
     QString text(const Row& row, int column) const;
     const Row& row(int shownRow) const { return m_all[size_t(m_shown[size_t(shownRow)])]; }

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QStyledItemDelegate>
@@ -174,7 +175,6 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
     m_detailsView->setRootIsDecorated(false);
     m_detailsView->setItemsExpandable(false);
     m_detailsView->setUniformRowHeights(true);
-    m_detailsView->setAllColumnsShowFocus(true);
     m_detailsView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_detailsView->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_detailsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -270,6 +270,23 @@ void GameListView::setModel(GameListModel* model) {
     // number stays after the older columns'.
     QHeaderView* header = m_detailsView->header();
     header->moveSection(header->visualIndex(GameListModel::FavouriteColumn), 0);
+    connect(model, &QAbstractItemModel::modelReset, this, &GameListView::keepScrollBarSteady);
+    keepScrollBarSteady();
+}
+
+void GameListView::keepScrollBarSteady() {
+    // The icon styles wrap their items at the view's edge. A list too long for any screen
+    // shows its scroll bar from the start: one that appeared only after the first layout
+    // would narrow the view, and every item would be laid out a second time.
+    const QSize grid = m_iconView->gridSize();
+    const QScreen* screen = this->screen();
+    const QSize room = screen ? screen->availableVirtualSize() : QSize(8192, 8192);
+    const bool overflows = m_model && qint64(grid.width()) * grid.height() * m_model->rowCount() >
+                                          qint64(room.width()) * room.height();
+    const bool rows = m_iconView->flow() == QListView::LeftToRight;
+    const auto policy = overflows ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded;
+    m_iconView->setVerticalScrollBarPolicy(rows ? policy : Qt::ScrollBarAsNeeded);
+    m_iconView->setHorizontalScrollBarPolicy(rows ? Qt::ScrollBarAsNeeded : policy);
 }
 
 QItemSelectionModel* GameListView::selectionModel() const {
@@ -298,7 +315,11 @@ void GameListView::setViewStyle(Style style) {
         m_iconView->setIconSize(QSize(icon, icon));
         m_iconView->setGridSize(QSize(width, height));
         m_iconView->setWordWrap(large);
+        keepScrollBarSteady();
     }
+    // A hidden table would otherwise lay out all its rows whenever the current game
+    // changes, only to draw a focus frame no one sees.
+    m_detailsView->setAllColumnsShowFocus(style == Details);
     QWidget* shown = currentView();
     const bool hadFocus = m_stack->currentWidget() && m_stack->currentWidget()->hasFocus();
     m_stack->setCurrentWidget(shown);

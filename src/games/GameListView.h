@@ -70,6 +70,7 @@ signals:
 
 private:
     void scrollToCurrentAfterLayout();
+    void keepScrollBarSteady();
 
     QStackedLayout* m_stack = nullptr;
     QListView* m_iconView = nullptr;

@@ -32,6 +32,9 @@ public:
     qint32 PlayCount = 0;  // launches that ran
     qint64 LastPlayed = 0; // when the last run ended, seconds since the epoch; 0: never
     qint64 PlayTime = 0;   // whole seconds the emulator ran, summed over the runs
+    // Title, zip name, maker and year are all plain ASCII, which a search reads without
+    // folding them first. Known from the import; false says only that it is not known.
+    bool PlainTexts = false;
 };
 
 std::unique_ptr<TGameObject> CreateDefaultGame();

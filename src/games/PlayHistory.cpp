@@ -1,9 +1,9 @@
 #include "PlayHistory.h"
 
-#include "GameListModel.h"
 #include "GameObject.h"
 #include "RomsetFinder.h"
 #include "core/IniDocument.h"
+#include "core/Text.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -56,9 +56,9 @@ std::vector<TGameObject*> RecentlyPlayed(const TGameObjectList& games, int most)
     const auto later = [](const TGameObject* a, const TGameObject* b) {
         if (a->LastPlayed != b->LastPlayed)
             return a->LastPlayed > b->LastPlayed;
-        if (const int byTitle = GameListModel::compareText(a->Description, b->Description))
+        if (const int byTitle = compareAsciiNoCase(a->Description, b->Description))
             return byTitle < 0;
-        return GameListModel::compareText(a->ZipName, b->ZipName) < 0;
+        return compareAsciiNoCase(a->ZipName, b->ZipName) < 0;
     };
     const size_t kept = std::min(played.size(), size_t(std::max(0, most)));
     std::partial_sort(played.begin(), played.begin() + qsizetype(kept), played.end(), later);

@@ -76,9 +76,12 @@ TGameSettingsObject loadEffectiveSettings(const QString& iniFilesDir, const QStr
 }
 
 void ImportOldGameSettings(const QString& frontEndIniFile, const QString& iniFilesDir) {
-    // Asked at every start until the defaults file exists: a settings file of the
-    // present layout (often large) is only scanned for the old first section.
-    if (!IniDocument::sectionOf(frontEndIniFile, u"Game0").sectionExists(u"Game0"))
+    // Asked at every start until the defaults file exists: of a settings file of the
+    // present layout (often large) only the head is read, whose own section counts no
+    // old game sections; only an old file is scanned for its first one.
+    if (IniDocument::sectionOf(frontEndIniFile, u"StartKALTO")
+                .readInteger(u"StartKALTO", u"NumOfGames", 0) <= 0 ||
+        !IniDocument::sectionOf(frontEndIniFile, u"Game0").sectionExists(u"Game0"))
         return;
     const IniDocument old(frontEndIniFile);
     const int count = old.readInteger(u"StartKALTO", u"NumOfGames", 0);

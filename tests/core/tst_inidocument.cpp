@@ -4,7 +4,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QtTest>
+#include <ctime>
+
+using namespace Qt::StringLiterals;
 
 using testsupport::FrontEndDir;
 
@@ -46,6 +50,12 @@ private slots:
         QCOMPARE(ini.readString(u"s", u"k", {}), QStringLiteral("first"));
         // The second section of the same name is never reached.
         QCOMPARE(ini.readString(u"S", u"other", QStringLiteral("none")), QStringLiteral("none"));
+        // A section found once reads alike, a missing one as missing keys.
+        const IniDocument::SectionReader s = ini.section(u"s");
+        QCOMPARE(s.readString(u"K", {}), QStringLiteral("first"));
+        QVERIFY(!s.keyExists(u"other"));
+        QCOMPARE(ini.section(u"none").readInteger(u"k", 7), 7);
+        QVERIFY(!ini.section(u"none").keyExists(u"k"));
         ini.writeString(u"S", u"k", QStringLiteral("new"));
         QCOMPARE(ini.serialize(), QByteArray("[S]\r\nk=new\r\nK=second\r\n\r\n"
                                              "[s]\r\nk=third\r\nother=4\r\n\r\n"));
@@ -74,6 +84,21 @@ private slots:
         QCOMPARE(ini.readString(u"A", u"k2", {}), QStringLiteral("b"));
         QCOMPARE(ini.readString(u"A", u"k3", {}), QStringLiteral("c"));
         QCOMPARE(ini.readString(u"B", u"k", {}), QStringLiteral("d"));
+
+        // Lines of every length, broken every way: each reads back whole.
+        QRandomGenerator random(20261207);
+        const char* const breaks[] = {"\r\n", "\n", "\r"};
+        QByteArray text = "[S]\n";
+        std::vector<int> lengths;
+        for (int i = 0; i < 200; ++i) {
+            lengths.push_back(random.bounded(24));
+            text += "k" + QByteArray::number(i) + '=' + QByteArray(lengths.back(), 'v');
+            text += breaks[random.bounded(3)];
+        }
+        ini = load(text);
+        for (int i = 0; i < 200; ++i)
+            QCOMPARE(ini.readString(u"S", QString::number(i).prepend(u'k'), {}).size(),
+                     lengths[size_t(i)]);
     }
 
     void sectionExistsNeedsALine() {
@@ -225,6 +250,49 @@ private slots:
         QVERIFY(!IniDocument::parseDateTime(u"29/03/2026").isValid());
     }
 
+    // Times in UTC read back as written, also in the hour the local clock skips (which
+    // a reading through local time lost), and only whole, valid ones are times at all.
+    void utcTimes_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("expected");
+        const auto utc = [](int y, int mo, int d, int h, int mi, int s) {
+            return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC);
+        };
+        QTest::newRow("plain") << u"2025-07-14T23:59:58Z"_s << utc(2025, 7, 14, 23, 59, 58);
+        QTest::newRow("skipped local hour")
+            << u"2026-03-29T02:30:05Z"_s << utc(2026, 3, 29, 2, 30, 5);
+        QTest::newRow("repeated local hour")
+            << u"2026-10-25T02:30:05Z"_s << utc(2026, 10, 25, 2, 30, 5);
+        QTest::newRow("leap day") << u"2024-02-29T00:00:00Z"_s << utc(2024, 2, 29, 0, 0, 0);
+        QTest::newRow("no leap day") << u"2025-02-29T00:00:00Z"_s << QDateTime();
+        QTest::newRow("month 13") << u"2025-13-01T00:00:00Z"_s << QDateTime();
+        QTest::newRow("hour 24") << u"2025-01-01T24:00:00Z"_s << QDateTime();
+        QTest::newRow("second 60") << u"2025-01-01T23:59:60Z"_s << QDateTime();
+        QTest::newRow("letter in it") << u"2025-01-0xT00:00:00Z"_s << QDateTime();
+        QTest::newRow("cut short") << u"2025-01-01T00:00Z"_s << QDateTime();
+        QTest::newRow("trailing text") << u"2025-01-01T00:00:00Zx"_s << QDateTime();
+        QTest::newRow("empty") << QString() << QDateTime();
+    }
+    void utcTimes() {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, expected);
+        // A zone whose clock skips and repeats an hour at 02:00 local time.
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+        const QDateTime read = IniDocument::parseDateTime(text);
+        if (zone.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", zone);
+        tzset();
+        QCOMPARE(read.isValid(), expected.isValid());
+        if (expected.isValid()) {
+            QCOMPARE(read, expected);
+            QCOMPARE(IniDocument::dateTimeText(read), text);
+        }
+    }
+
     // A full disk or a file-size limit fails the save with the system's message; the
     // old file stays whole and no temporary file is left behind.
     void fullDiskAndSizeLimit() {
@@ -321,6 +389,44 @@ private slots:
                      whole.readString(u"caf\u00e9", QString::fromLatin1(key), QStringLiteral("-")));
         QCOMPARE(part.readString(u"Caf\u00c9", u"j", {}), QStringLiteral("[2]"));
         QVERIFY(!part.sectionExists(u"other"));
+    }
+
+    // A section read alone from a large file stops reading after it only when that
+    // cannot change what it reads: the encoding of the whole file still decides.
+    void oneSectionOfAFileLargerThanItsReads_data() {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("tail");
+        const QByteArray filler = QByteArray("[g]\r\nk=") + QByteArray(70000, 'x') + "\r\n";
+        QTest::newRow("ascii, then 8-bit text")
+            << QByteArray("[StartKALTO]\r\nEmuExePath=/e/\r\n") << filler + "[h\xe9]\r\nk=1\r\n";
+        QTest::newRow("utf-8 first, then 8-bit text")
+            << QByteArray("[StartKALTO]\r\nEmuExePath=/caf\xc3\xa9/\r\n")
+            << filler + "[h\xe9]\r\nk=1\r\n";
+        QTest::newRow("8-bit first, then utf-8")
+            << QByteArray("[StartKALTO]\r\nEmuExePath=/caf\xe9/\r\n")
+            << filler + "[h\xc3\xa9]\r\nk=1\r\n";
+        QTest::newRow("the section longer than a read")
+            << QByteArray("[a]\r\nk=1\r\n[startkalto]\r\nx=") + QByteArray(100000, 'y') +
+                   "\r\nEmuExePath=/far/\r\n"
+            << "[StartKALTO]\r\nEmuExePath=second\r\n" + filler;
+        QTest::newRow("after a large section") << filler + "[StartKALTO]\nEmuExePath=/late/\n"
+                                               << QByteArray("[next]\nk=1\n");
+        QTest::newRow("a header cut by a read")
+            << QByteArray(65530, ';') + "\r\n[StartKALTO]\r\nEmuExePath=/cut/\r\n"
+            << "[z]\r\n" + filler;
+    }
+    void oneSectionOfAFileLargerThanItsReads() {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, tail);
+        m_dir->writeFile(QStringLiteral("big.ini"), head + tail);
+        const QString path = m_dir->file(QStringLiteral("big.ini"));
+        const IniDocument whole(path);
+        const auto part = IniDocument::sectionOf(path, u"StartKALTO");
+        QCOMPARE(part.readString(u"StartKALTO", u"EmuExePath", QStringLiteral("-")),
+                 whole.readString(u"StartKALTO", u"EmuExePath", QStringLiteral("-")));
+        QVERIFY(part.readString(u"StartKALTO", u"EmuExePath", {}).size() > 2);
+        QCOMPARE(part.readString(u"StartKALTO", u"x", {}).size(),
+                 whole.readString(u"StartKALTO", u"x", {}).size());
     }
 
     void unreadableFileRaises() {

@@ -148,6 +148,13 @@ private slots:
         row("year range open below", "year:-1979", "Rally", "Sega", "1975", true);
         row("year range open above", "year:1990-", "Rally", "Sega", "2001", true);
         row("year range of no numbers", "year:19a0-1990", "Rally", "Sega", "1985", false);
+        // Plain texts are searched without Unicode folding: only letters ignore case.
+        row("letters without case", "sTrEeT", "STREET Fighter", "Capcom", "1987", true);
+        row("found at the very end", "ter", "Street Fighter", "Capcom", "1987", true);
+        row("partly found at the end", "terz", "Street Fighter", "Capcom", "1987", false);
+        row("symbols keep their code", "`", "Rally @ Night", "Sega", "1995", false);
+        row("brackets keep their code", "[x]", "Rally {X}", "Sega", "1995", false);
+        row("longer than the texts", "\"rally rally\"", "Rally", "Sega", "1995", false);
         row("terms narrow together", "maker:sega year:198?", "Rally", "Sega", "1991", false);
         row("terms all met", "rally maker:sega year:198?", "Rally", "Sega", "1986", true);
     }
@@ -354,6 +361,65 @@ private slots:
         twoPasses.sortOn(GameListModel::NameColumn, descending);
         twoPasses.sortOn(column, descending);
         QCOMPARE(order(onePass), order(twoPasses));
+    }
+
+    // Sorting compares prepared keys before the texts: on texts that tie over their
+    // first bytes, differ in case, hold characters beyond ASCII or below the blank, the
+    // order is that of comparing the rows whole.
+    void keyedSortKeepsTheOrder() {
+        const QStringList pieces = {
+            QStringLiteral("a"),         QStringLiteral("A"),        QStringLiteral("_"),
+            QStringLiteral("~\u007f"),   QString(QChar(0)),          QStringLiteral("\u0001"),
+            QStringLiteral(" "),         QStringLiteral("\u00e9"),   QStringLiteral("\u00c9"),
+            QStringLiteral("Super Dod"), QStringLiteral("12345678"), QStringLiteral("\U0001F600")};
+        QRandomGenerator random(20261207);
+        const auto text = [&] {
+            QString t;
+            const int n = random.bounded(5);
+            for (int i = 0; i < n; ++i)
+                t += pieces[random.bounded(int(pieces.size()))];
+            return t;
+        };
+        TGameObjectList games;
+        for (int i = 0; i < 400; ++i) {
+            auto g = game(text(), text(), text(), random.bounded(2));
+            g->Manufacturer = text();
+            games.AddGame(std::move(g));
+        }
+        const std::vector<TGameObject*> rows(games.begin(), games.end());
+        RomsetFinder finder;
+        for (int column = 0; column < GameListModel::ZipDateColumn; ++column) {
+            const auto field = [column](const TGameObject* g) {
+                switch (column) {
+                case GameListModel::ZipNameColumn:
+                    return g->ZipName;
+                case GameListModel::ManufacturerColumn:
+                    return g->Manufacturer;
+                case GameListModel::YearColumn:
+                    return g->Year;
+                case GameListModel::CheatColumn:
+                    return g->HasCheats ? QStringLiteral("Yes") : QStringLiteral("No");
+                }
+                return QString();
+            };
+            for (const bool descending : {false, true}) {
+                std::vector<TGameObject*> expected = rows;
+                std::stable_sort(expected.begin(), expected.end(), [&](auto* a, auto* b) {
+                    int c = GameListModel::compareText(field(a), field(b));
+                    if (c == 0)
+                        c = GameListModel::compareText(a->Description, b->Description);
+                    if (c == 0)
+                        c = GameListModel::compareText(a->ZipName, b->ZipName);
+                    return (descending ? -c : c) < 0;
+                });
+                GameListModel model(finder);
+                model.setGames(rows);
+                model.sortOn(column, descending);
+                for (int row = 0; row < model.rowCount(); ++row)
+                    QVERIFY2(model.gameAt(row) == expected[size_t(row)],
+                             qPrintable(QStringLiteral("column %1, row %2").arg(column).arg(row)));
+            }
+        }
     }
 
     void datesSortAfterAscendingAndBeforeDescending() {

@@ -60,13 +60,16 @@ private slots:
         QVERIFY(import(block("q", "archive ( name q name \"p\" )\n"
                                   "archive ( name \"x y\" )\n"
                                   "archive ( name \"\" name \"..\" name \"a/b\" name \"ok\" )\n"
+                                  "archive ( name \"in\"side\" name \"\"q\"\" name Q )\n"
                                   "archive ( name \"tail\"\n")));
         QCOMPARE(m_games.count(), 1);
         // Quoted and unquoted names alike; two lines add to one list; a name is one
-        // blank-separated word; unsafe names are dropped; a last name without a blank
-        // after it is empty, so dropped.
-        QCOMPARE(m_games.at(0)->Archives, (QStringList{QStringLiteral("q"), QStringLiteral("p"),
-                                                       QStringLiteral("x"), QStringLiteral("ok")}));
+        // blank-separated word; unsafe names are dropped; quotes within a name become
+        // blanks; a last name without a blank after it is empty, so dropped.
+        QCOMPARE(m_games.at(0)->Archives,
+                 (QStringList{QStringLiteral("q"), QStringLiteral("p"), QStringLiteral("x"),
+                              QStringLiteral("ok"), QStringLiteral("in side"), QStringLiteral("q"),
+                              QStringLiteral("Q")}));
     }
 
     void otherLinesAndMissingParts() {
@@ -145,6 +148,10 @@ private slots:
         QCOMPARE(m_games.count(), 2);
         QCOMPARE(m_games.at(0)->Description, QStringLiteral("Caf\u00e9"));
         QCOMPARE(m_games.at(1)->Description, QStringLiteral("Caf\u00e9"));
+        // Only texts known to be plain ASCII are searched without folding.
+        QVERIFY(import(block("plain", "") + block("latin", "", "Caf\xe9")));
+        QVERIFY(m_games.at(0)->PlainTexts);
+        QVERIFY(!m_games.at(1)->PlainTexts);
     }
 
     void endOfFileInsideABlockDropsIt() {

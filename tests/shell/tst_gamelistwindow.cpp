@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -347,6 +348,13 @@ private slots:
         m_main->FillGameList();
         QCOMPARE(view()->selectedRow(), 2500);
         QTRY_VERIFY(inSight());
+        // Narrowed to one game, the icons in rows show no scroll bar they do not need.
+        search()->setText(QStringLiteral("Game 102500"));
+        QCOMPARE(model()->rowCount(), 1);
+        if (style == "MSIconsLarge" || style == "MSIconsSmall")
+            QTRY_VERIFY(!view()->currentView()->verticalScrollBar()->isVisible());
+        QVERIFY(inSight());
+        QCOMPARE(view()->detailsView()->allColumnsShowFocus(), style == "MSIconsDetails");
         m_main->close();
     }
 
