@@ -83,28 +83,28 @@ private slots:
         QTest::addColumn<QString>("xdgDataHome");
         QTest::addColumn<bool>("collectionInHome");
         QTest::addColumn<QString>("expected");
-        // Paths relative to a scratch root holding home/ and work/.
+        // Paths relative to a scratch root holding home/ and start/.
         const auto row = [](const char* name, QStringList arguments, const char* cwd,
                             const char* xdg, bool collection, const char* expected) {
             QTest::newRow(name) << arguments << QString::fromLatin1(cwd) << QString::fromLatin1(xdg)
                                 << collection << QString::fromLatin1(expected);
         };
-        row("current", {}, "work", "", false, "work/");
-        row("user folder in XDG_DATA_HOME", {"--user-folder"}, "work", "@/xdg", false,
+        row("current", {}, "start", "", false, "start/");
+        row("user folder in XDG_DATA_HOME", {"--user-folder"}, "start", "@/xdg", false,
             "xdg/StartKALTO/");
-        row("user folder, XDG_DATA_HOME unset", {"--user-folder"}, "work", "", false,
+        row("user folder, XDG_DATA_HOME unset", {"--user-folder"}, "start", "", false,
             "home/.local/share/StartKALTO/");
-        row("user folder, XDG_DATA_HOME relative", {"--user-folder"}, "work", "xdg", false,
+        row("user folder, XDG_DATA_HOME relative", {"--user-folder"}, "start", "xdg", false,
             "home/.local/share/StartKALTO/");
-        row("folder relative to the current one", {"--folder", "sub/dir"}, "work", "", false,
-            "work/sub/dir/");
-        row("folder absolute", {"--folder", "@/elsewhere"}, "work", "", false, "elsewhere/");
+        row("folder relative to the current one", {"--folder", "sub/dir"}, "start", "", false,
+            "start/sub/dir/");
+        row("folder absolute", {"--folder", "@/elsewhere"}, "start", "", false, "elsewhere/");
         row("home itself without a collection", {}, "home", "", false,
             "home/.local/share/StartKALTO/");
         row("home itself keeps its collection", {}, "home", "", true, "home/");
-        row("folder naming home", {"--folder", "@/work/../home/"}, "work", "@/xdg", false,
+        row("folder naming home", {"--folder", "@/start/../home/"}, "start", "@/xdg", false,
             "xdg/StartKALTO/");
-        row("folder inside home", {"--folder", "@/home/Arcade"}, "work", "", false, "home/Arcade/");
+        row("folder inside home", {"--folder", "@/home/Arcade"}, "start", "", false, "home/Arcade/");
     }
     void workingFolder() {
         QFETCH(QStringList, arguments);
@@ -115,7 +115,7 @@ private slots:
         QTemporaryDir scratch;
         const QString root = scratch.path() + u'/';
         QVERIFY(QDir().mkpath(root + QStringLiteral("home")));
-        QVERIFY(QDir().mkpath(root + QStringLiteral("work")));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("start")));
         if (collectionInHome) {
             QFile ini(root + QStringLiteral("home/StartKALTO.ini"));
             QVERIFY(ini.open(QIODevice::WriteOnly));
@@ -195,7 +195,7 @@ private slots:
         const QString root = scratch.path() + u'/';
         const QString home = root + QStringLiteral("home");
         QVERIFY(QDir().mkpath(home));
-        QVERIFY(QDir().mkpath(root + QStringLiteral("work")));
+        QVERIFY(QDir().mkpath(root + QStringLiteral("start")));
         for (QString& argument : arguments)
             argument.replace(QStringLiteral("@/"), root);
         QProcess program;
@@ -209,7 +209,7 @@ private slots:
         else
             env.insert(QStringLiteral("XDG_DATA_HOME"), root + QStringLiteral("xdg"));
         program.setProcessEnvironment(env);
-        program.setWorkingDirectory(startInHome ? home : root + QStringLiteral("work"));
+        program.setWorkingDirectory(startInHome ? home : root + QStringLiteral("start"));
         program.setStandardOutputFile(QProcess::nullDevice());
         program.start(QStringLiteral(STARTKALTO_PATH), arguments);
         QVERIFY(program.waitForStarted());
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(program.waitForFinished(60000));
         QCOMPARE(program.exitCode(), 128 + SIGTERM);
         QVERIFY(QFileInfo(root + folder).isDir());
-        QCOMPARE(entriesUnder(root + QStringLiteral("work")), QStringList());
+        QCOMPARE(entriesUnder(root + QStringLiteral("start")), QStringList());
         // Nothing lands in the home folder itself.
         QCOMPARE(QDir(home).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  startInHome ? QStringList{QStringLiteral(".local")} : QStringList());
