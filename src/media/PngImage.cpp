@@ -410,6 +410,16 @@ struct WriteState {
         if (png)
             png_destroy_write_struct(&png, info ? &info : nullptr);
     }
+    // Makes libpng's write state, which writes into the file.
+    void start(QSaveFile& file) {
+        png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
+        if (!png)
+            throw writeError();
+        info = png_create_info_struct(png);
+        if (!info)
+            throw writeError();
+        png_set_write_fn(png, &file, writeToDevice, flushDevice);
+    }
 };
 
 // --- Drawing -----------------------------------------------------------------------
@@ -597,13 +607,7 @@ void savePngPicture(const QImage& image, const QString& path, QColor background)
     if (!file.open(QIODevice::WriteOnly))
         throw openError(path);
     WriteState state;
-    state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
-    if (!state.png)
-        throw writeError();
-    state.info = png_create_info_struct(state.png);
-    if (!state.info)
-        throw writeError();
-    png_set_write_fn(state.png, &file, writeToDevice, flushDevice);
+    state.start(file);
     if (!writeRgbHeaderStage(state.png, state.info, png_uint_32(image.width()),
                              png_uint_32(image.height())))
         throw writeError();
@@ -668,13 +672,7 @@ void TPngGraphic::saveToFile(const QString& path) const {
         throw openError(path);
 
     WriteState state;
-    state.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
-    if (!state.png)
-        throw writeError();
-    state.info = png_create_info_struct(state.png);
-    if (!state.info)
-        throw writeError();
-    png_set_write_fn(state.png, &file, writeToDevice, flushDevice);
+    state.start(file);
 
     // libpng copies each row before transforming it, so the rows are only read.
     std::vector<png_bytep> rows(std::size_t(std::max(image.height, 0)));
