@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -289,6 +290,10 @@ private slots:
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
         QVERIFY(area.contains(m_main->frameGeometry()));
+        // The title bar a window manager puts above it would still fit on the screen.
+        QVERIFY(m_main->geometry().bottom() +
+                    m_main->style()->pixelMetric(QStyle::PM_TitleBarHeight) <=
+                area.bottom());
         QVERIFY(m_main->listPanelWidth() < m_main->width());
         QCOMPARE(m_main->rememberedIndex(), 0);
         m_main->close();
