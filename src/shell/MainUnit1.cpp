@@ -140,8 +140,9 @@ void TMain1::ShowGameDetails() {
     } else {
         details.romsetFile = QStringLiteral("not found in the rompaths");
     }
-    details.romcheck =
-        game->BadRomcheck ? QStringLiteral("bad romset") : QStringLiteral("no errors reported");
+    details.romcheck = game->BadRomcheck    ? QStringLiteral("bad romset")
+                       : game->GoodRomcheck ? QStringLiteral("good romset")
+                                            : QStringLiteral("not checked");
     details.cheats = game->HasCheats ? QStringLiteral("Yes") : QStringLiteral("No");
     details.played = game->PlayCount == 0   ? QStringLiteral("never")
                      : game->PlayCount == 1 ? QStringLiteral("once")

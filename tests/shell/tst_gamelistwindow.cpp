@@ -1015,7 +1015,8 @@ private slots:
         m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
                          "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
                          "[alphab]\r\nBadRomcheck=1\r\nFavourite=1\r\nPlayCount=3\r\n"
-                         "LastPlayed=2024-02-29T12:00:00Z\r\nPlayTime=3900\r\n");
+                         "LastPlayed=2024-02-29T12:00:00Z\r\nPlayTime=3900\r\n"
+                         "[delta]\r\nGoodRomcheck=1\r\n");
         QImage picture(8, 8, QImage::Format_RGB888);
         picture.fill(Qt::darkCyan);
         for (const char* name : {"Titles/AlphaB.png", "Gameplay/alphab.001.bmp",
@@ -1058,6 +1059,7 @@ private slots:
         view()->selectRow(model()->rowOf(m_main->games().FindGame(u"delta")));
         QCOMPARE(info->lineText(QStringLiteral("Romset file")), QStringLiteral("delta (unpacked)"));
         QCOMPARE(info->lineText(QStringLiteral("Parent")), QStringLiteral("none"));
+        QCOMPARE(info->lineText(QStringLiteral("Romcheck")), QStringLiteral("good romset"));
         view()->selectRow(model()->rowOf(m_main->games().FindGame(u"betaj")));
         QCOMPARE(info->lineText(QStringLiteral("Parent")),
                  QStringLiteral("beta (not in the game list)"));
@@ -1065,6 +1067,7 @@ private slots:
         QCOMPARE(info->lineText(QStringLiteral("Romset file")),
                  QStringLiteral("not found in the rompaths"));
         QCOMPARE(info->lineText(QStringLiteral("Played")), QStringLiteral("never"));
+        QCOMPARE(info->lineText(QStringLiteral("Romcheck")), QStringLiteral("not checked"));
 
         // The parent left out by the filter: the list shows all games.
         const auto clickParent = [&] {
