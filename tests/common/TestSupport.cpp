@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
@@ -215,6 +216,21 @@ QList<qint64> processesMentioning(const QString& text) {
         found.append(pid);
     }
     return found;
+}
+
+QStringList folderSnapshot(const QString& folder) {
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        entries.append(QStringLiteral("%1 %2 %3")
+                           .arg(info.filePath())
+                           .arg(info.isDir() ? -1 : info.size())
+                           .arg(info.lastModified().toMSecsSinceEpoch()));
+    }
+    entries.sort();
+    return entries;
 }
 
 } // namespace testsupport

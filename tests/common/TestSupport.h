@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -116,6 +117,18 @@ private:
     qint64 m_oldSoft = -1;
     qint64 m_oldHard = -1;
 };
+
+// Every entry below the folder, hidden ones too, with its size and modification time,
+// sorted: two equal snapshots say that nothing was touched in between.
+QStringList folderSnapshot(const QString& folder);
+
+// The parent's child of that type and name; a missing one ends the test run, naming it.
+template <typename T> T* namedChild(const QObject* parent, const char* name) {
+    T* found = parent->findChild<T*>(QLatin1StringView(name));
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
 
 // The processes whose command line mentions text (the stand-in emulator of a test's
 // front-end directory, say), other than zombies.

@@ -382,10 +382,7 @@ private:
         QVERIFY(!m_main->terminating());
     }
     QAction* action(const char* name) const {
-        auto* found = m_main->findChild<QAction*>(QLatin1StringView(name));
-        if (!found)
-            qFatal("no action %s", name);
-        return found;
+        return testsupport::namedChild<QAction>(m_main.get(), name);
     }
     GameListView* view() const {
         return m_main->findChild<GameListView*>(QStringLiteral("GameList"));

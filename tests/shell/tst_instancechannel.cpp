@@ -3,7 +3,6 @@
 #include "shell/InstanceChannel.h"
 #include "shell/MainUnit1.h"
 
-#include <QDirIterator>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -32,14 +31,14 @@ private slots:
         auto first = startProgram();
         // The last of the folders the start-up makes.
         QTRY_VERIFY_WITH_TIMEOUT(m_dir->exists(QStringLiteral("Sound")), 60000);
-        const QStringList before = snapshot();
+        const QStringList before = testsupport::folderSnapshot(m_dir->path());
         {
             auto second = startProgram();
             QVERIFY(second->waitForFinished(60000));
             QCOMPARE(second->exitStatus(), QProcess::NormalExit);
             QCOMPARE(second->exitCode(), 0);
         }
-        QCOMPARE(snapshot(), before);
+        QCOMPARE(testsupport::folderSnapshot(m_dir->path()), before);
         QCOMPARE(first->state(), QProcess::Running);
 
         first->kill();
@@ -128,21 +127,6 @@ private:
                        {QStringLiteral("--folder"), m_dir->path()});
         [&] { QVERIFY(program->waitForStarted()); }();
         return program;
-    }
-
-    QStringList snapshot() const {
-        QStringList entries;
-        QDirIterator it(m_dir->path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QFileInfo info = it.nextFileInfo();
-            entries.append(QStringLiteral("%1 %2 %3")
-                               .arg(info.filePath())
-                               .arg(info.isDir() ? -1 : info.size())
-                               .arg(info.lastModified().toMSecsSinceEpoch()));
-        }
-        entries.sort();
-        return entries;
     }
 
     std::unique_ptr<FrontEndDir> m_dir;

@@ -13,7 +13,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDirIterator>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -210,14 +209,14 @@ private slots:
                                      m_dir->exists(QStringLiteral("Titles")),
                                  60000);
         QTest::qWait(200);
-        const QStringList before = snapshot();
+        const QStringList before = testsupport::folderSnapshot(m_dir->path());
         {
             TMain1 second(*m_prompter, m_opener);
             QVERIFY(second.terminating());
             QCOMPARE(second.exitCode(), 0);
         }
         QCOMPARE(m_prompter->shown.size(), 0);
-        QCOMPARE(snapshot(), before);
+        QCOMPARE(testsupport::folderSnapshot(m_dir->path()), before);
         QCOMPARE(m_dir->runs().size(), 1);
 
         // Killed without a chance to tidy up: its lock is stale and taken over.
@@ -811,24 +810,6 @@ private slots:
     }
 
 private:
-    // Every entry of the front-end directory with its size and time, to see that
-    // nothing was touched.
-    QStringList snapshot() const {
-        QStringList entries;
-        QDirIterator it(m_dir->path(),
-                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QFileInfo info = it.nextFileInfo();
-            entries.append(QStringLiteral("%1 %2 %3")
-                               .arg(info.filePath())
-                               .arg(info.isDir() ? -1 : info.size())
-                               .arg(info.lastModified().toMSecsSinceEpoch()));
-        }
-        entries.sort();
-        return entries;
-    }
-
     static void writeFile(const QString& path, const QByteArray& bytes) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
