@@ -455,7 +455,10 @@ void TMain1::MSReportNeededClick() {
         openDocument(report);
 }
 
-bool TMain1::runRomcheck(const QStringList& arguments, QString& statusNote) {
+bool TMain1::runRomcheck(const QString& zipName, QString& statusNote) {
+    QStringList arguments = {QStringLiteral("-romcheck")};
+    if (!zipName.isEmpty())
+        arguments << zipName << QStringLiteral("-verbose");
     const RomcheckRun run = RunRomcheck(m_paths, *m_execEmu, arguments);
     if (!run.started)
         return false; // the runner said so
@@ -464,7 +467,7 @@ bool TMain1::runRomcheck(const QStringList& arguments, QString& statusNote) {
         return false;
     }
     statusNote = run.note;
-    return reportFileErrors([this] { ReadRomcheckResults(m_games, m_paths.RomcheckFile); });
+    return reportFileErrors([&] { ReadRomcheckResults(m_games, m_paths.RomcheckFile, zipName); });
 }
 
 void TMain1::MenuRomCheckClick() {
@@ -473,7 +476,7 @@ void TMain1::MenuRomCheckClick() {
 
 bool TMain1::checkAllRomsets() {
     QString note;
-    if (!runRomcheck({QStringLiteral("-romcheck")}, note))
+    if (!runRomcheck(QString(), note))
         return false;
     // With merged romsets the installed state follows the romcheck.
     if (MenuMergedRomsetsSupport->isChecked())
@@ -487,12 +490,18 @@ bool TMain1::checkAllRomsets() {
 }
 
 void TMain1::RomcheckButtonClick() {
-    if (!currentGame())
+    TGameObject* game = currentGame();
+    if (!game)
         return;
     QString note;
-    if (!runRomcheck({QStringLiteral("-romcheck"), currentGame()->ZipName, QStringLiteral("-verbose")},
-                     note))
+    if (!runRomcheck(game->ZipName, note))
         return;
+    // With merged romsets the installed state follows the romcheck: a set found bad,
+    // or no longer found, leaves the installed games at once.
+    if (MenuMergedRomsetsSupport->isChecked()) {
+        m_romsets.rescan();
+        CheckInstalled(*game, m_romsets, true);
+    }
     FillGameList();
     if (!note.isEmpty())
         setStatusPanel(1, note);

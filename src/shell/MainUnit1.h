@@ -65,10 +65,11 @@ private:
     void buildMenus();
     // Moves the pictures of the older layout into the kinds' folders once.
     void MigrateScreenshotStore();
-    // Runs the emulator's romset check and reads its report into the marks; false when
-    // there was no new report (the user was told). statusNote gets what the status bar
-    // should say once the list is refilled (a report read despite a non-zero status).
-    bool runRomcheck(const QStringList& arguments, QString& statusNote);
+    // Runs the emulator's romset check of every game (an empty zip name) or of one, and
+    // reads its report into the marks; false when there was no new report (the user was
+    // told). statusNote gets what the status bar should say once the list is refilled
+    // (a report read despite a non-zero status).
+    bool runRomcheck(const QString& zipName, QString& statusNote);
     // The check of all romsets; false when it gave no new report.
     bool checkAllRomsets();
     void renameRomsets(RomsetNames names);
