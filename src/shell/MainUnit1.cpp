@@ -135,7 +135,7 @@ void TMain1::ShowGameDetails() {
         details.romsetFile = romset.leaf;
         if (romset.isDirectory)
             details.romsetFile += QStringLiteral(" (unpacked)");
-        if (romset.archive != game->Archives.value(0))
+        if (!romset.isOwnedBy(*game))
             details.romsetFile += QStringLiteral(" (the parent's romset)");
     } else {
         details.romsetFile = QStringLiteral("not found in the rompaths");

@@ -722,10 +722,9 @@ private slots:
     }
 
     void perGameStateSurvivesARestartAndARerun() {
-        m_dir->writeFile(
-            QStringLiteral("StartKALTO.ini"),
-            "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
-            "[Zeta]\r\nBadRomcheck=1\r\nCurScrShot=4\r\n");
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
+                         "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
+                         "[Zeta]\r\nBadRomcheck=1\r\nCurScrShot=4\r\n");
         start();
         TGameObject* zeta = m_main->games().FindGame(u"zeta");
         QVERIFY(zeta->BadRomcheck);
@@ -1011,7 +1010,11 @@ private slots:
         writeCatalog(catalogText() +
                      "game (\r\nname alphab\r\ndescription \"Alpha Blaster (bootleg)\"\r\n"
                      "manufacturer \"Bootleg\"\r\nyear 1985\r\n"
-                     "archive ( name \"alphab\" name \"alpha\" )\r\n)\r\n");
+                     "archive ( name \"alphab\" name \"alpha\" )\r\n)\r\n"
+                     "game (\r\nname alphaj\r\ndescription \"Alpha Blaster (Japan)\"\r\n"
+                     "manufacturer \"Ace\"\r\nyear 1985\r\n"
+                     "archive ( name \"alphajpn\" name \"alphaj\" name \"alpha\" )\r\n)\r\n");
+        m_dir->writeFile(QStringLiteral("roms1/alphaj.zip"), ""); // renamed to its short name
         m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
                          "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
                          "[alphab]\r\nBadRomcheck=1\r\nFavourite=1\r\nPlayCount=3\r\n"
@@ -1055,6 +1058,9 @@ private slots:
         for (const QString& line : expected)
             QCOMPARE(line.section(u'=', 0, 0) + u'=' + info->lineText(line.section(u'=', 0, 0)),
                      line);
+        // A clone's own set under its zip name is its own, as the installed check says.
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"alphaj")));
+        QCOMPARE(info->lineText(QStringLiteral("Romset file")), QStringLiteral("alphaj.zip"));
         // An unpacked set and a game not found.
         view()->selectRow(model()->rowOf(m_main->games().FindGame(u"delta")));
         QCOMPARE(info->lineText(QStringLiteral("Romset file")), QStringLiteral("delta (unpacked)"));
