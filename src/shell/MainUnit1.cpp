@@ -237,7 +237,13 @@ bool TMain1::mergedRomsetsSupport() const {
 
 void TMain1::SaveFrontEndSettings() {
     writeSettingsFile();
+    ensureEmulatorConfig();
     WriteRomDirs(m_paths.EmuCfgFile, m_romDirs);
+}
+
+void TMain1::ensureEmulatorConfig() {
+    if (!QFileInfo::exists(m_paths.EmuCfgFile))
+        m_startUp.RequestDefaultConfig();
 }
 
 void TMain1::saveSettingsAfterRun() {
@@ -281,6 +287,7 @@ void TMain1::LoadFrontEndSettings() {
 void TMain1::runRompathsDialog() {
     if (!m_zipDirs)
         m_zipDirs = new TZipDirsForm1(m_prompter, m_paths.EmuCfgFile, this);
+    ensureEmulatorConfig();
     m_zipDirs->SetDirs(m_romDirs);
 }
 
@@ -315,6 +322,7 @@ void TMain1::MenuMergedRomsetsSupportClick() {
 void TMain1::MenuSetMameKeysClick() {
     if (!m_prompter.confirm(QStringLiteral("Are you sure you want to\rset keys to Mame-default ?")))
         return;
+    ensureEmulatorConfig();
     reportFileErrors([this] { WriteMameDefaultKeys(m_paths.EmuCfgFile); });
 }
 
@@ -322,6 +330,7 @@ void TMain1::MenuResetKaltodefaultKeysClick() {
     if (!m_prompter.confirm(
             QStringLiteral("Are you sure you want to\rreset keys to Kalto-default ?")))
         return;
+    ensureEmulatorConfig();
     reportFileErrors([this] { RemoveDefaultKeys(m_paths.EmuCfgFile); });
 }
 
@@ -331,6 +340,7 @@ void TMain1::MenuEnableKaltoGuiClick() {
 
 void TMain1::EnableWibbleKaltoGUIonly1Click() {
     const bool on = EnableWibbleKaltoGUIonly1->isChecked();
+    ensureEmulatorConfig();
     // The mark shows what the emulator's file holds: it goes back when the file stays.
     if (!reportFileErrors([&] { WriteWibble(m_paths.EmuCfgFile, on); }))
         EnableWibbleKaltoGUIonly1->setChecked(!on);
@@ -364,6 +374,7 @@ void TMain1::LaunchGame() {
     const QString title = game->Description;
     LaunchResult result;
     QStringList shots;
+    ensureEmulatorConfig();
     const bool launched = reportFileErrors([&] {
         result = ::LaunchGame(
             m_paths, *m_execEmu, m_prompter, zipName, MenuEnableKaltoGui->isChecked(), m_romDirs,
@@ -392,6 +403,7 @@ void TMain1::LaunchGame() {
 
 void TMain1::MenuEnableSecretGamesClick() {
     const bool on = MenuEnableSecretGames->isChecked();
+    ensureEmulatorConfig();
     // The mark shows what the emulator's file holds: it goes back when the file stays.
     if (!reportFileErrors([&] { WriteSecretGames(m_paths.EmuCfgFile, on); })) {
         MenuEnableSecretGames->setChecked(!on);

@@ -73,6 +73,10 @@ private:
     // The check of all romsets; false when it gave no new report.
     bool checkAllRomsets();
     void renameRomsets(RomsetNames names);
+    // Before the program writes into the emulator's configuration: a file that has gone
+    // is asked of the emulator first, so that it becomes the emulator's whole default
+    // file and not one holding only the program's keys.
+    void ensureEmulatorConfig();
     QString kaltoReadme() const;
 
     QWidget* RomcheckTab = nullptr;
