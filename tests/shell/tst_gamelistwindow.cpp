@@ -5,6 +5,7 @@
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "games/PlayHistory.h"
+#include "media/ScreenshotStore.h"
 #include "shell/GameInfoPage.h"
 #include "shell/MainUnit1.h"
 
@@ -879,6 +880,12 @@ private slots:
         QVERIFY(m_main->games().FindGame(u"lumabol2")->Installed);
         QVERIFY(m_main->games().FindGame(u"lumabolt")->HasCheats);
         QVERIFY(!m_main->games().FindGame(u"skyloom")->HasCheats); // an empty cheat section
+        // The first start selects a game whose pictures show what the program is for.
+        QVERIFY(m_main->currentGame());
+        const PictureCounts pictures =
+            CountScreenshots(m_main->paths(), m_main->currentGame()->ZipName);
+        QVERIFY2(pictures.title > 0 && pictures.gameplay > 0,
+                 qPrintable(m_main->currentGame()->ZipName));
 
         // The romcheck of one game that is not installed leaves it selected.
         const TGameObject* missing =
