@@ -117,7 +117,9 @@ void writePictures(
           "marquee (PNG with transparency)");
     write("Cabinets/lumabolt.bmp", encoded(screen(lumabolt, 6).scaled(180, 320), "BMP"),
           "cabinet (BMP)");
-    for (const char* zip : {"cogrider", "mirefox", "skyloom", "vantarex"}) {
+    // Caldera Kids is the installed game listed first, which a first start selects: its
+    // pictures are the first thing a new user sees.
+    for (const char* zip : {"calkids", "cogrider", "mirefox", "skyloom", "vantarex"}) {
         const sk::DemoGame g = game(zip);
         write("Titles/" + g.zip + ".jpg", encoded(screen(g, 0), "JPG"), "title (JPEG)");
         write("Gameplay/" + g.zip + ".001.pcx", pcx(screen(g, 1)), "gameplay (PCX)");

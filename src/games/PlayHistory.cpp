@@ -42,7 +42,11 @@ bool RecordRun(TGameObject& game, qint64 runMs, qint64 endedAtSecs, bool endedWe
         return false;
     if (game.PlayCount < std::numeric_limits<qint32>::max())
         ++game.PlayCount;
-    game.PlayTime += (runMs + 500) / 1000;
+    // Rounded to whole seconds; a hand-edited time near the largest number stops there.
+    const qint64 seconds = runMs / 1000 + (runMs % 1000 >= 500 ? 1 : 0);
+    game.PlayTime = game.PlayTime > std::numeric_limits<qint64>::max() - seconds
+                        ? std::numeric_limits<qint64>::max()
+                        : game.PlayTime + seconds;
     game.LastPlayed = endedAtSecs;
     return true;
 }

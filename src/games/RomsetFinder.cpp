@@ -22,6 +22,10 @@ bool isOwnArchive(const TGameObject& game, const QString& archive) {
 
 } // namespace
 
+bool RomsetLocation::isOwnedBy(const TGameObject& game) const {
+    return isValid() && isOwnArchive(game, archive);
+}
+
 void RomsetFinder::setRomDirs(const RomDirs& dirs) {
     m_romDirs = dirs;
     m_sources.clear();
@@ -230,12 +234,16 @@ std::vector<RomsetRename> PlanRomsetRenames(const TGameObjectList& games, Romset
         // its other clones.
         if (!old.isValid() || old.isDirectory || !isOwnArchive(*game, old.archive))
             continue;
+        // The new name must be one the search (and the emulator) looks under: the
+        // first archive name, or the zip name where it is one of them.
         QString name;
         if (names == RomsetNames::Long) {
             if (game->Archives.isEmpty())
                 continue;
             name = game->Archives.first();
         } else {
+            if (!game->Archives.contains(game->ZipName))
+                continue;
             name = game->ZipName;
         }
         if (!platform::isSafeFileName(name))

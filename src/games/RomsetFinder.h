@@ -23,6 +23,9 @@ struct RomsetLocation {
     QString archive; // the game's archive name it was found under
 
     bool isValid() const { return !path.isEmpty(); }
+    // Whether this is the game's own set rather than its parent's: found under its zip
+    // name or its first archive name, as the installed check counts it.
+    bool isOwnedBy(const TGameObject& game) const;
 };
 
 // Finds romsets across the working directory and the four rom directories.
@@ -120,7 +123,8 @@ struct RomsetRename {
 // its zip name (Short) would do, looking at the disk now. Only a game's own set is
 // renamed (see ownOnDisk): one found under a later archive name is its parent's and
 // stays. Directories, sets that have the name already and games without a name to use
-// are left out.
+// are left out; so are games whose zip name is none of their archive names, for a short
+// rename: the set would no longer be found under any of them.
 std::vector<RomsetRename> PlanRomsetRenames(const class TGameObjectList& games,
                                             RomsetFinder& romsets, RomsetNames names);
 

@@ -10,8 +10,9 @@ struct TGameSettingsObject;
 
 // The emulator's own configuration file (Config/Kalto.cfg). The program edits a few of
 // its keys in place; every operation opens the file afresh and saves it whole before it
-// returns. The key texts end in one blank, as the emulator's own lines "key = value" do,
-// so that they match them. Every other line of the file stays byte for byte. Paths are
+// returns. The key texts end in one blank, so that a written line reads as the
+// emulator's own "key = value" lines do; a key is found whatever the blanks around it.
+// Every other line of the file stays byte for byte. Paths are
 // written as the file system's bytes of them and read back the same way.
 
 // The four rom paths as the emulator's configuration holds them ("rom_dir_0 " to

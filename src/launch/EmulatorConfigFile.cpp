@@ -6,15 +6,18 @@
 
 #include <QFile>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 constexpr QByteArrayView kUtf8Bom("\xEF\xBB\xBF");
 
-QByteArrayView trimmedBlanks(QByteArrayView text) {
-    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t'))
+// Without the blanks and tabs at either end, which the emulator's reader skips.
+template <typename View> View trimmedBlanks(View text) {
+    const auto blank = [](auto c) { return c == u' ' || c == u'\t'; };
+    while (!text.isEmpty() && blank(text.front()))
         text = text.sliced(1);
-    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t'))
+    while (!text.isEmpty() && blank(text.back()))
         text.chop(1);
     return text;
 }
@@ -76,18 +79,28 @@ QByteArrayView EmulatorConfigFile::body(qsizetype index) const {
 }
 
 std::optional<QByteArrayView> EmulatorConfigFile::sectionName(qsizetype index) const {
-    const QByteArrayView text = trimmedBlanks(body(index));
-    if (text.size() < 2 || text.front() != '[' || text.back() != ']')
+    return headerName(body(index));
+}
+
+std::optional<QByteArrayView> EmulatorConfigFile::headerName(QByteArrayView line) {
+    // As the emulator reads a header: "[", the name, "]", and whatever after it (a
+    // comment, say); blanks around the name do not count.
+    const QByteArrayView text = trimmedBlanks(line);
+    if (!text.startsWith('['))
         return std::nullopt;
-    return text.sliced(1, text.size() - 2);
+    const qsizetype close = text.indexOf(']');
+    if (close < 0)
+        return std::nullopt;
+    return trimmedBlanks(text.sliced(1, close - 1));
 }
 
 bool EmulatorConfigFile::isContent(qsizetype index) const {
-    const QByteArrayView text = body(index);
+    const QByteArrayView text = trimmedBlanks(body(index));
     return !text.isEmpty() && text.front() != ';';
 }
 
 qsizetype EmulatorConfigFile::findSection(QStringView section, qsizetype from) const {
+    section = trimmedBlanks(section);
     for (qsizetype i = from; i < qsizetype(m_lines.size()); ++i) {
         const auto name = sectionName(i);
         if (name && sameName(*name, section))
@@ -104,13 +117,16 @@ qsizetype EmulatorConfigFile::sectionEnd(qsizetype header) const {
 }
 
 qsizetype EmulatorConfigFile::findKey(qsizetype header, QStringView key) const {
+    // The emulator reads "key=value", "key = value" and "key\t= value" alike: the key is
+    // the text before the "=" without the blanks around it.
+    key = trimmedBlanks(key);
     const qsizetype end = sectionEnd(header);
     for (qsizetype i = header + 1; i < end; ++i) {
         if (!isContent(i))
             continue;
         const QByteArrayView text = body(i);
         const qsizetype eq = text.indexOf('=');
-        if (eq >= 0 && sameName(text.first(eq), key))
+        if (eq >= 0 && sameName(trimmedBlanks(text.first(eq)), key))
             return i;
     }
     return -1;
@@ -166,9 +182,11 @@ void EmulatorConfigFile::writeRaw(QStringView section, QStringView key, QByteArr
     };
     if (wide(section) || wide(key) || key.contains(u'='))
         refuse(QStringLiteral("\"%1\" in [%2] cannot be a key of this file.").arg(key, section));
+    // A header holds its name up to the first "]", without the blanks around it.
+    if (section.contains(u']') || trimmedBlanks(section) != section)
+        refuse(QStringLiteral("[%1] cannot be a section of this file.").arg(section));
     const QByteArray text = key.toLatin1() + '=' + value.toByteArray();
-    const QByteArrayView shape = trimmedBlanks(text);
-    if (text.startsWith(';') || (shape.startsWith('[') && shape.endsWith(']')))
+    if (trimmedBlanks(text).startsWith(';') || headerName(text))
         refuse(QStringLiteral("the line \"%1\" would be read back as something else.")
                    .arg(decodeValue(text)));
     qsizetype header = findSection(section);
@@ -223,19 +241,36 @@ void EmulatorConfigFile::writePath(QStringView section, QStringView key, const Q
 }
 
 void EmulatorConfigFile::eraseSection(QStringView section) {
-    for (qsizetype header = findSection(section); header >= 0;
-         header = findSection(section, header)) {
-        const qsizetype end = sectionEnd(header);
-        qsizetype last = header;
-        for (qsizetype i = header + 1; i < end; ++i) {
-            if (isContent(i))
-                last = i;
+    if (findSection(section) < 0)
+        return;
+    section = trimmedBlanks(section);
+    // Every copy of the section goes in one pass over the lines, however many there are.
+    std::vector<Line> kept;
+    kept.reserve(m_lines.size());
+    QByteArray byteOrderMark; // of a first line that goes: the file keeps it
+    const qsizetype count = qsizetype(m_lines.size());
+    for (qsizetype i = 0; i < count;) {
+        const auto name = sectionName(i);
+        if (!name || !sameName(*name, section)) {
+            kept.push_back(std::move(m_lines[size_t(i)]));
+            if (kept.size() == 1)
+                kept.front().text.prepend(std::exchange(byteOrderMark, {}));
+            ++i;
+            continue;
         }
-        qsizetype cut = last + 1;
-        while (cut < end && body(cut).isEmpty())
-            ++cut;
-        m_lines.erase(m_lines.begin() + header, m_lines.begin() + cut);
+        if (i == 0 && m_lines.front().text.startsWith(kUtf8Bom))
+            byteOrderMark = kUtf8Bom.toByteArray();
+        const qsizetype end = sectionEnd(i);
+        qsizetype last = i;
+        for (qsizetype j = i + 1; j < end; ++j) {
+            if (isContent(j))
+                last = j;
+        }
+        i = last + 1;
+        while (i < end && trimmedBlanks(body(i)).isEmpty())
+            ++i;
     }
+    m_lines = std::move(kept);
 }
 
 QByteArray EmulatorConfigFile::bytes() const {

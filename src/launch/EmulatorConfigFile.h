@@ -10,11 +10,12 @@
 // program does not write stays byte for byte, comments, empty lines and the lines
 // before the first section too, whatever the text's encoding.
 //
-// Things are found by the rules of the program's INI files: names compare without
-// regard to case, the first matching section and line win, a key is the whole text
-// before the first "=" (a trailing blank is part of it), and a line that begins with
-// ";" is a comment. A section header may stand between blanks ("[Display] "), as the
-// emulator's own reader allows.
+// Things are found where the emulator's own reader finds them: names compare without
+// regard to case and without the blanks and tabs around them, and the first matching
+// section and line win. A key is the text before the first "=" ("key=value",
+// "key = value" and "key\t= value" name the same key); a header is "[", the name and
+// "]", with anything after it ("[Directories] ; paths"); a line whose first character
+// other than a blank is ";" is a comment. A key found is changed in its own line.
 class EmulatorConfigFile final {
 public:
     // Loads the file when it exists; a missing file gives an empty one. Throws FileError
@@ -42,8 +43,9 @@ public:
     // emulator opens exactly those bytes.
     void writePath(QStringView section, QStringView key, const QString& path);
 
-    // Removes every section of that name: its header, its lines and the empty lines
-    // after them. Comments after its last line stay: they tell of what follows.
+    // Removes every section of that name, in one pass: its header, its lines and the
+    // empty lines after them. Comments after its last line stay: they tell of what
+    // follows.
     void eraseSection(QStringView section);
 
     QByteArray bytes() const;
@@ -63,6 +65,7 @@ private:
     // The line's text as the parser sees it: the first line without a byte order mark.
     QByteArrayView body(qsizetype index) const;
     std::optional<QByteArrayView> sectionName(qsizetype index) const;
+    static std::optional<QByteArrayView> headerName(QByteArrayView line);
     bool isContent(qsizetype index) const;
     qsizetype findSection(QStringView section, qsizetype from = 0) const;
     // One past the last line of the section whose header is at header.

@@ -135,7 +135,7 @@ void TMain1::ShowGameDetails() {
         details.romsetFile = romset.leaf;
         if (romset.isDirectory)
             details.romsetFile += QStringLiteral(" (unpacked)");
-        if (romset.archive != game->Archives.value(0))
+        if (!romset.isOwnedBy(*game))
             details.romsetFile += QStringLiteral(" (the parent's romset)");
     } else {
         details.romsetFile = QStringLiteral("not found in the rompaths");
@@ -237,7 +237,13 @@ bool TMain1::mergedRomsetsSupport() const {
 
 void TMain1::SaveFrontEndSettings() {
     writeSettingsFile();
+    ensureEmulatorConfig();
     WriteRomDirs(m_paths.EmuCfgFile, m_romDirs);
+}
+
+void TMain1::ensureEmulatorConfig() {
+    if (!QFileInfo::exists(m_paths.EmuCfgFile))
+        m_startUp.RequestDefaultConfig();
 }
 
 void TMain1::saveSettingsAfterRun() {
@@ -281,6 +287,7 @@ void TMain1::LoadFrontEndSettings() {
 void TMain1::runRompathsDialog() {
     if (!m_zipDirs)
         m_zipDirs = new TZipDirsForm1(m_prompter, m_paths.EmuCfgFile, this);
+    ensureEmulatorConfig();
     m_zipDirs->SetDirs(m_romDirs);
 }
 
@@ -315,6 +322,7 @@ void TMain1::MenuMergedRomsetsSupportClick() {
 void TMain1::MenuSetMameKeysClick() {
     if (!m_prompter.confirm(QStringLiteral("Are you sure you want to\rset keys to Mame-default ?")))
         return;
+    ensureEmulatorConfig();
     reportFileErrors([this] { WriteMameDefaultKeys(m_paths.EmuCfgFile); });
 }
 
@@ -322,6 +330,7 @@ void TMain1::MenuResetKaltodefaultKeysClick() {
     if (!m_prompter.confirm(
             QStringLiteral("Are you sure you want to\rreset keys to Kalto-default ?")))
         return;
+    ensureEmulatorConfig();
     reportFileErrors([this] { RemoveDefaultKeys(m_paths.EmuCfgFile); });
 }
 
@@ -331,6 +340,7 @@ void TMain1::MenuEnableKaltoGuiClick() {
 
 void TMain1::EnableWibbleKaltoGUIonly1Click() {
     const bool on = EnableWibbleKaltoGUIonly1->isChecked();
+    ensureEmulatorConfig();
     // The mark shows what the emulator's file holds: it goes back when the file stays.
     if (!reportFileErrors([&] { WriteWibble(m_paths.EmuCfgFile, on); }))
         EnableWibbleKaltoGUIonly1->setChecked(!on);
@@ -364,6 +374,7 @@ void TMain1::LaunchGame() {
     const QString title = game->Description;
     LaunchResult result;
     QStringList shots;
+    ensureEmulatorConfig();
     const bool launched = reportFileErrors([&] {
         result = ::LaunchGame(
             m_paths, *m_execEmu, m_prompter, zipName, MenuEnableKaltoGui->isChecked(), m_romDirs,
@@ -392,6 +403,7 @@ void TMain1::LaunchGame() {
 
 void TMain1::MenuEnableSecretGamesClick() {
     const bool on = MenuEnableSecretGames->isChecked();
+    ensureEmulatorConfig();
     // The mark shows what the emulator's file holds: it goes back when the file stays.
     if (!reportFileErrors([&] { WriteSecretGames(m_paths.EmuCfgFile, on); })) {
         MenuEnableSecretGames->setChecked(!on);
@@ -455,7 +467,10 @@ void TMain1::MSReportNeededClick() {
         openDocument(report);
 }
 
-bool TMain1::runRomcheck(const QStringList& arguments, QString& statusNote) {
+bool TMain1::runRomcheck(const QString& zipName, QString& statusNote) {
+    QStringList arguments = {QStringLiteral("-romcheck")};
+    if (!zipName.isEmpty())
+        arguments << zipName << QStringLiteral("-verbose");
     const RomcheckRun run = RunRomcheck(m_paths, *m_execEmu, arguments);
     if (!run.started)
         return false; // the runner said so
@@ -464,7 +479,7 @@ bool TMain1::runRomcheck(const QStringList& arguments, QString& statusNote) {
         return false;
     }
     statusNote = run.note;
-    return reportFileErrors([this] { ReadRomcheckResults(m_games, m_paths.RomcheckFile); });
+    return reportFileErrors([&] { ReadRomcheckResults(m_games, m_paths.RomcheckFile, zipName); });
 }
 
 void TMain1::MenuRomCheckClick() {
@@ -473,7 +488,7 @@ void TMain1::MenuRomCheckClick() {
 
 bool TMain1::checkAllRomsets() {
     QString note;
-    if (!runRomcheck({QStringLiteral("-romcheck")}, note))
+    if (!runRomcheck(QString(), note))
         return false;
     // With merged romsets the installed state follows the romcheck.
     if (MenuMergedRomsetsSupport->isChecked())
@@ -487,12 +502,18 @@ bool TMain1::checkAllRomsets() {
 }
 
 void TMain1::RomcheckButtonClick() {
-    if (!currentGame())
+    TGameObject* game = currentGame();
+    if (!game)
         return;
     QString note;
-    if (!runRomcheck({QStringLiteral("-romcheck"), currentGame()->ZipName, QStringLiteral("-verbose")},
-                     note))
+    if (!runRomcheck(game->ZipName, note))
         return;
+    // With merged romsets the installed state follows the romcheck: a set found bad,
+    // or no longer found, leaves the installed games at once.
+    if (MenuMergedRomsetsSupport->isChecked()) {
+        m_romsets.rescan();
+        CheckInstalled(*game, m_romsets, true);
+    }
     FillGameList();
     if (!note.isEmpty())
         setStatusPanel(1, note);

@@ -65,13 +65,18 @@ private:
     void buildMenus();
     // Moves the pictures of the older layout into the kinds' folders once.
     void MigrateScreenshotStore();
-    // Runs the emulator's romset check and reads its report into the marks; false when
-    // there was no new report (the user was told). statusNote gets what the status bar
-    // should say once the list is refilled (a report read despite a non-zero status).
-    bool runRomcheck(const QStringList& arguments, QString& statusNote);
+    // Runs the emulator's romset check of every game (an empty zip name) or of one, and
+    // reads its report into the marks; false when there was no new report (the user was
+    // told). statusNote gets what the status bar should say once the list is refilled
+    // (a report read despite a non-zero status).
+    bool runRomcheck(const QString& zipName, QString& statusNote);
     // The check of all romsets; false when it gave no new report.
     bool checkAllRomsets();
     void renameRomsets(RomsetNames names);
+    // Before the program writes into the emulator's configuration: a file that has gone
+    // is asked of the emulator first, so that it becomes the emulator's whole default
+    // file and not one holding only the program's keys.
+    void ensureEmulatorConfig();
     QString kaltoReadme() const;
 
     QWidget* RomcheckTab = nullptr;

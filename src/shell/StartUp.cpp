@@ -11,6 +11,7 @@
 #include "launch/Launch.h"
 #include "media/ScreenshotStore.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -58,9 +59,14 @@ StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
         return Result::AlreadyRunning;
     if (aborted())
         return Result::Aborted;
-    LocateEmulator();
+    const bool located = LocateEmulator();
     if (aborted())
         return Result::Aborted;
+    // Without the emulator its configuration means nothing: nothing more is asked.
+    if (!located) {
+        DeleteWorkFiles(m_paths);
+        return Result::NeededFileMissing;
+    }
     writeBatchFile(m_paths.CaptureFile);
     EnsureEmulatorConfig();
     if (aborted())
@@ -101,14 +107,38 @@ bool StartUp::BuildPaths() {
     return true;
 }
 
-void StartUp::LocateEmulator() {
+bool StartUp::LocateEmulator() {
     m_paths.EmuDir = ownSettings().readString(u"StartKALTO", u"EmuExePath", QString());
     // An empty path would leave the executable to the shell's command search.
     if (m_paths.EmuDir.isEmpty())
         m_paths.EmuDir = platform::defaultEmuExePath();
-    if (!QFileInfo(m_paths.EmuDir + platform::emuExeName()).isFile())
+    const auto found = [this] {
+        return QFileInfo(m_paths.EmuDir + platform::emuExeName()).isFile();
+    };
+    bool located = found();
+    // Until the user points to it or gives up: the program can do nothing without it.
+    while (!located) {
         AskForEmulator();
+        located = found();
+        if (located || m_abort || !offerToPointAgain())
+            break;
+    }
     SetEmulatorPaths();
+    return located;
+}
+
+bool StartUp::offerToPointAgain() {
+    // The full path: a path relative to a folder the user never chose says nothing.
+    const QString where =
+        QDir::cleanPath(QFileInfo(m_paths.EmuDir + platform::emuExeName()).absoluteFilePath());
+    const Prompter::Answer answer =
+        m_prompter.message(Prompter::Icon::Warning, Prompter::Buttons::YesNo,
+                           QCoreApplication::translate(
+                               "StartUp", "StartKALTO needs the Kalto emulator, but there is no "
+                                          "kalto.exe at\r%1\r\rDo you want to point to kalto.exe? "
+                                          "No ends StartKALTO.")
+                               .arg(where));
+    return answer == Prompter::Answer::Yes && !m_abort;
 }
 
 void StartUp::AskForEmulator() {
@@ -141,6 +171,10 @@ void StartUp::EnsureEmulatorConfig() {
     if (!m_prompter.confirm(
             QStringLiteral("Kalto.cfg file was not found.\rGenerate default Kalto.cfg ?")))
         return;
+    RequestDefaultConfig();
+}
+
+void StartUp::RequestDefaultConfig() {
     // The emulator writes its default configuration when run without its GUI; its
     // output is not wanted, so the script runs it without capture this once.
     if (writeBatchFile(std::nullopt))

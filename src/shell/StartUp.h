@@ -58,10 +58,14 @@ public:
 
     // False when the working directory no longer exists (the message is shown).
     bool BuildPaths();
-    void LocateEmulator();
+    // False when kalto.exe is still missing and the user chose to end the program.
+    bool LocateEmulator();
     void AskForEmulator();
     void SetEmulatorPaths();
     void EnsureEmulatorConfig();
+    // Runs the emulator with "-nogui", which writes its default configuration file; the
+    // launch script captures the output of the runs after it again.
+    void RequestDefaultConfig();
     bool CheckNeededFile(const QString& path);
     bool CheckNeededFiles();
     // False when the emulator was asked and its run failed: the old list file is kept.
@@ -81,6 +85,9 @@ private:
     // sequence goes on. False when it was not written.
     bool writeBatchFile(const std::optional<QString>& capturePath);
     bool runEmulator(const QString& parameters);
+    // Says that kalto.exe was not found and where; true when the user wants to point
+    // to it again.
+    bool offerToPointAgain();
     QString runFailure() const;
     bool aborted();
     // The front-end's own section of its settings file.

@@ -2,6 +2,7 @@
 #include "games/PlayHistory.h"
 
 #include <QtTest>
+#include <limits>
 
 class TestPlayHistory : public QObject {
     Q_OBJECT
@@ -14,24 +15,37 @@ private slots:
         QTest::addColumn<bool>("endedWell");
         QTest::addColumn<bool>("counts");
         QTest::addColumn<qint64>("addedSeconds");
-        QTest::newRow("quick and good") << qint64(300) << true << true << qint64(0);
-        QTest::newRow("rounded up") << qint64(61'500) << true << true << qint64(62);
-        QTest::newRow("failed at once") << qint64(1'999) << false << false << qint64(0);
-        QTest::newRow("failed after playing") << qint64(2'000) << false << true << qint64(2);
-        QTest::newRow("a clock that went back") << qint64(-5'000) << true << true << qint64(0);
+        QTest::addColumn<qint64>("playTime"); // before the run
+        constexpr qint64 most = std::numeric_limits<qint64>::max();
+        QTest::newRow("quick and good") << qint64(300) << true << true << qint64(0) << qint64(100);
+        QTest::newRow("rounded up") << qint64(61'500) << true << true << qint64(62) << qint64(100);
+        QTest::newRow("failed at once")
+            << qint64(1'999) << false << false << qint64(0) << qint64(100);
+        QTest::newRow("failed after playing")
+            << qint64(2'000) << false << true << qint64(2) << qint64(100);
+        QTest::newRow("a clock that went back")
+            << qint64(-5'000) << true << true << qint64(0) << qint64(100);
+        // A hand-edited time near the largest number stops there.
+        QTest::newRow("play time at the top")
+            << qint64(61'500) << true << true << qint64(0) << most;
+        QTest::newRow("play time just below it")
+            << qint64(61'500) << true << true << qint64(10) << most - 10;
+        QTest::newRow("the longest run")
+            << most << true << true << qint64(most / 1000 + 1) << qint64(0);
     }
     void runsThatCount() {
         QFETCH(qint64, runMs);
         QFETCH(bool, endedWell);
         QFETCH(bool, counts);
         QFETCH(qint64, addedSeconds);
+        QFETCH(qint64, playTime);
         TGameObject game;
         game.PlayCount = 4;
-        game.PlayTime = 100;
+        game.PlayTime = playTime;
         game.LastPlayed = 1000;
         QCOMPARE(RecordRun(game, runMs, 5000, endedWell), counts);
         QCOMPARE(game.PlayCount, counts ? 5 : 4);
-        QCOMPARE(game.PlayTime, 100 + addedSeconds);
+        QCOMPARE(game.PlayTime, playTime + addedSeconds);
         QCOMPARE(game.LastPlayed, counts ? 5000 : 1000);
     }
 

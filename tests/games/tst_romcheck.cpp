@@ -38,57 +38,85 @@ private slots:
     }
     void cleanup() { m_dir.reset(); }
 
-    // Only lines with "|" count; "| BAD" (bar, blank, capitals) is the only bad mark; a
-    // good line installs, a bad one leaves the installed flag alone; unknown names and
-    // games the report does not name change nothing. Names are read as the list reads
-    // them: UTF-8 where the bytes are UTF-8, else Latin-1, after a byte order mark.
+    // A check of all romsets: only lines with "|" count; the name is the text before
+    // the last " | ", trimmed, blanks within it included; "| BAD" (bar, blank,
+    // capitals) is the only bad mark; a good line installs, a bad one leaves the
+    // installed flag alone; unknown names change nothing, and a game the report does
+    // not name has no set: it loses both marks. Names are read as the list reads them:
+    // UTF-8 where the bytes are UTF-8, else Latin-1, after a byte order mark.
     void reportMarksTheGames() {
         TGameObjectList games;
-        for (const char* zip : {"good", "bad", "nobar", "lower", "tight", "silent", "absent"})
+        for (const char* zip : {"good", "bad", "nobar", "lower", "tight", "silent", "absent", "sky",
+                                "sky loom", "end"})
             games.AddGame(game(QLatin1StringView(zip), false, QByteArray(zip) == "silent"));
         for (const QString& zip : {u"first"_s, u"caf\u00e9"_s, u"na\u00efve"_s})
             games.AddGame(game(zip, false));
         games.FindGame(u"absent")->Installed = true;
         games.FindGame(u"bad")->Installed = true;
-        ApplyRomcheckReport(games, "\xEF\xBB\xBF"
-                                   "first | BAD\r\n"
-                                   "Kalto romset check | version 1\r\n"
-                                   "caf\xC3\xA9 | OK\r\n"
-                                   "na\xEFve | OK\r\n"
-                                   "  good        | OK\r\n"
-                                   "bad         | BAD wrong CRC in b.bin\n"
-                                   "nobar OK no bar here\n"
-                                   "lower | bad\n"
-                                   "tight |BAD\n"
-                                   "nosuchgame | BAD\n"
-                                   "| BAD\n"
-                                   "\tabsent | BAD\r");
+        games.FindGame(u"sky")->GoodRomcheck = true;
+        ApplyRomcheckReport(games,
+                            "\xEF\xBB\xBF"
+                            "first | BAD\r\n"
+                            "Kalto romset check | version 1\r\n"
+                            "caf\xC3\xA9 | OK\r\n"
+                            "na\xEFve | OK\r\n"
+                            "  good        | OK\r\n"
+                            "bad         | BAD wrong CRC in b.bin\n"
+                            "nobar OK no bar here\n"
+                            "lower | bad\n"
+                            "tight |BAD\n"
+                            "sky loom    | BAD missing sl-01.bin\n"
+                            "end |\n"
+                            "nosuchgame | BAD\n"
+                            "| BAD\n"
+                            "\tabsent | BAD\r",
+                            {});
         const auto flags = [&](const char16_t* zip) {
             const TGameObject* g = games.FindGame(QStringView(zip));
-            return std::pair{g->Installed, g->BadRomcheck};
+            return std::tuple{g->Installed, g->BadRomcheck, g->GoodRomcheck};
         };
-        QCOMPARE(flags(u"good"), std::pair(true, false));
-        QCOMPARE(flags(u"bad"), std::pair(true, true)); // installed stays as it was
-        QCOMPARE(flags(u"absent"), std::pair(true, true));
-        QCOMPARE(flags(u"nobar"), std::pair(false, false)); // no bar: nothing
-        QCOMPARE(flags(u"lower"), std::pair(true, false));  // lower case counts as good
-        QCOMPARE(flags(u"tight"), std::pair(true, false));  // no blank after the bar: good
-        QCOMPARE(flags(u"silent"), std::pair(false, true)); // not named: kept
-        QCOMPARE(flags(u"first"), std::pair(false, true));
-        QCOMPARE(flags(u"caf\u00e9"), std::pair(true, false));
-        QCOMPARE(flags(u"na\u00efve"), std::pair(true, false));
-        // What the last romcheck said is kept apart from never having been named.
-        QVERIFY(games.FindGame(u"good")->GoodRomcheck && !games.FindGame(u"bad")->GoodRomcheck);
-        QVERIFY(!games.FindGame(u"nobar")->GoodRomcheck &&
-                !games.FindGame(u"silent")->GoodRomcheck);
+        QCOMPARE(flags(u"good"), std::tuple(true, false, true));
+        QCOMPARE(flags(u"bad"), std::tuple(true, true, false)); // installed stays as it was
+        QCOMPARE(flags(u"absent"), std::tuple(true, true, false));
+        QCOMPARE(flags(u"nobar"), std::tuple(false, false, false));  // no bar: not named
+        QCOMPARE(flags(u"lower"), std::tuple(true, false, true));    // lower case counts as good
+        QCOMPARE(flags(u"tight"), std::tuple(true, false, true));    // no blank after the bar: good
+        QCOMPARE(flags(u"end"), std::tuple(true, false, true));      // a bar that ends the line
+        QCOMPARE(flags(u"silent"), std::tuple(false, false, false)); // not named: marks go
+        QCOMPARE(flags(u"sky loom"), std::tuple(false, true, false));
+        QCOMPARE(flags(u"sky"), std::tuple(false, false, false)); // not its line
+        QCOMPARE(flags(u"first"), std::tuple(false, true, false));
+        QCOMPARE(flags(u"caf\u00e9"), std::tuple(true, false, true));
+        QCOMPARE(flags(u"na\u00efve"), std::tuple(true, false, true));
 
-        // A good line later clears the mark, a bad one the good mark; a missing report
-        // says so.
-        ApplyRomcheckReport(games, "bad | OK\ngood | BAD");
-        QCOMPARE(flags(u"bad"), std::pair(true, false));
-        QVERIFY(games.FindGame(u"bad")->GoodRomcheck && !games.FindGame(u"good")->GoodRomcheck);
+        // A good line later clears the bad mark, a bad one the good mark; a missing
+        // report says so and changes nothing.
+        ApplyRomcheckReport(games, "bad | OK\ngood | BAD", {});
+        QCOMPARE(flags(u"bad"), std::tuple(true, false, true));
+        QCOMPARE(flags(u"good"), std::tuple(true, true, false));
+        QCOMPARE(flags(u"first"), std::tuple(false, false, false));
         QVERIFY_THROWS_EXCEPTION(FileError,
-                                 ReadRomcheckResults(games, m_dir->file(u"romcheck.txt"_s)));
+                                 ReadRomcheckResults(games, m_dir->file(u"romcheck.txt"_s), {}));
+        QCOMPARE(flags(u"good"), std::tuple(true, true, false));
+    }
+
+    // A check of one game speaks for that game alone: a report that does not name it
+    // clears its marks, and every other game keeps its own.
+    void singleCheckSpeaksForItsGame() {
+        TGameObjectList games;
+        for (const char* zip : {"one", "other", "sky loom"})
+            games.AddGame(game(QLatin1StringView(zip), true));
+        games.FindGame(u"one")->GoodRomcheck = true;
+        games.FindGame(u"other")->BadRomcheck = true;
+        ApplyRomcheckReport(games, "Kalto romset check\nDone: 0 found\n", u"one");
+        const TGameObject* one = games.FindGame(u"one");
+        QVERIFY(!one->GoodRomcheck && !one->BadRomcheck);
+        QVERIFY(games.FindGame(u"other")->BadRomcheck);
+
+        ApplyRomcheckReport(games, "sky loom | BAD missing sl-01.bin\n  sl-01.bin: missing\n",
+                            u"Sky Loom");
+        QVERIFY(games.FindGame(u"sky loom")->BadRomcheck);
+        QVERIFY(games.FindGame(u"other")->BadRomcheck);
     }
 
     // Every heading even without games, names cut or filled to 40 characters, an

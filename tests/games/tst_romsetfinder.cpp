@@ -240,12 +240,14 @@ private slots:
         for (const auto& g : games)
             QCOMPARE(finder.FindRomset(*g), findOnDisk(*g, dirs()));
 
-        QCOMPARE(rename(games, finder, RomsetNames::Short), QList<int>({3, 2, 1}));
+        // short2 is none of its archive names: under it the set would be found by
+        // nobody, so it keeps its long name.
+        QCOMPARE(rename(games, finder, RomsetNames::Short), QList<int>({2, 1, 1}));
         QVERIFY2(m_failed.first().startsWith(
                      m_dir->file(QStringLiteral("r1/long3.zip to short3.zip: "))),
                  qPrintable(m_failed.first()));
         QCOMPARE(m_dir->readFile(QStringLiteral("r0/short1.zip")), QByteArray("1"));
-        QCOMPARE(m_dir->readFile(QStringLiteral("r1/short2.zip")), QByteArray("2"));
+        QCOMPARE(m_dir->readFile(QStringLiteral("r1/longname2.zip")), QByteArray("2"));
         // short3 is found as long3.zip first, whose short name is taken by short3.zip.
         QCOMPARE(m_dir->readFile(QStringLiteral("r1/long3.zip")), QByteArray("other"));
         for (const auto& g : games)

@@ -197,6 +197,41 @@ private slots:
         QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), after);
     }
 
+    // Keys and headers are found where the emulator finds them in a hand-edited file,
+    // and their own lines change: no second key the emulator would not read, no key in
+    // a section of its own.
+    void handEditedLinesAreFound_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray dirs = "rom_dir_0 =/n/\nrom_dir_1 =\nrom_dir_2 =\nrom_dir_3 =\n";
+        QTest::newRow("no blanks around =")
+            << QByteArray("[Directories]\nrom_dir_0=/old/\n[General]\nWibble=0\n")
+            << "[Directories]\n" + dirs + "[General]\nWibble =1\n";
+        QTest::newRow("tabs around =")
+            << QByteArray("[Directories]\nrom_dir_0\t= /old/\n[General]\nWibble\t=\t0\n")
+            << "[Directories]\n" + dirs + "[General]\nWibble =1\n";
+        QTest::newRow("comment after the header")
+            << QByteArray("[Directories] ; rom folders\nrom_dir_0 = /old/\n[General]\t; misc\n"
+                          "Wibble = 0\n")
+            << "[Directories] ; rom folders\n" + dirs + "[General]\t; misc\nWibble =1\n";
+        QTest::newRow("blanks in the brackets, indented lines")
+            << QByteArray("[ directories ]\n  ROM_DIR_0 = /old/\n  ; rom_dir_1 = /commented/\n"
+                          "[General]\nWibble = 0\n")
+            << "[ directories ]\n" + dirs + "  ; rom_dir_1 = /commented/\n[General]\nWibble =1\n";
+    }
+    void handEditedLinesAreFound() {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, written);
+        m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"), content);
+        bool wibble = true;
+        QCOMPARE(ReadRomDirs(m_cfg, &wibble),
+                 (RomDirs{QStringLiteral("/old/"), QString(), QString(), QString()}));
+        QVERIFY(!wibble);
+        WriteRomDirs(m_cfg, {QStringLiteral("/n/")});
+        WriteWibble(m_cfg, true);
+        QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), written);
+    }
+
     void missingSectionsAreAppended_data() {
         QTest::addColumn<QByteArray>("content"); // null: no file
         QTest::addColumn<QStringList>("sections");
@@ -415,14 +450,16 @@ private slots:
         RemoveDefaultKeys(m_cfg);
         QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), original);
 
-        // A hand-edited file with the section twice loses both: a copy left behind
-        // would become the layout. The comment before the next section stays.
+        // A hand-edited file with the section three times loses every copy: one left
+        // behind would become the layout. The comment before the next section stays,
+        // and so does the file's byte order mark.
         m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"),
-                         "[DefGameKeyConfig]\nDef_Coin_A = 4\n; in it\nDef_Up = 2\n\n"
-                         "; general\n[General]\nx = 1\n[defgamekeyconfig]\nDef_Coin_A = 9\n");
+                         "\xEF\xBB\xBF[DefGameKeyConfig]\nDef_Coin_A = 4\n; in it\nDef_Up = 2\n\n"
+                         "; general\n[General]\nx = 1\n[defgamekeyconfig] ; again\nDef_Coin_A = 9\n"
+                         "[ DefGameKeyConfig ]\n");
         RemoveDefaultKeys(m_cfg);
         QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")),
-                 QByteArray("; general\n[General]\nx = 1\n"));
+                 QByteArray("\xEF\xBB\xBF; general\n[General]\nx = 1\n"));
     }
 
     void wibbleIsSwitched() {

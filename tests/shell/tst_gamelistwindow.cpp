@@ -5,6 +5,7 @@
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "games/PlayHistory.h"
+#include "media/ScreenshotStore.h"
 #include "shell/GameInfoPage.h"
 #include "shell/MainUnit1.h"
 
@@ -722,10 +723,9 @@ private slots:
     }
 
     void perGameStateSurvivesARestartAndARerun() {
-        m_dir->writeFile(
-            QStringLiteral("StartKALTO.ini"),
-            "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
-            "[Zeta]\r\nBadRomcheck=1\r\nCurScrShot=4\r\n");
+        m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
+                         "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
+                         "[Zeta]\r\nBadRomcheck=1\r\nCurScrShot=4\r\n");
         start();
         TGameObject* zeta = m_main->games().FindGame(u"zeta");
         QVERIFY(zeta->BadRomcheck);
@@ -880,6 +880,12 @@ private slots:
         QVERIFY(m_main->games().FindGame(u"lumabol2")->Installed);
         QVERIFY(m_main->games().FindGame(u"lumabolt")->HasCheats);
         QVERIFY(!m_main->games().FindGame(u"skyloom")->HasCheats); // an empty cheat section
+        // The first start selects a game whose pictures show what the program is for.
+        QVERIFY(m_main->currentGame());
+        const PictureCounts pictures =
+            CountScreenshots(m_main->paths(), m_main->currentGame()->ZipName);
+        QVERIFY2(pictures.title > 0 && pictures.gameplay > 0,
+                 qPrintable(m_main->currentGame()->ZipName));
 
         // The romcheck of one game that is not installed leaves it selected.
         const TGameObject* missing =
@@ -1011,7 +1017,11 @@ private slots:
         writeCatalog(catalogText() +
                      "game (\r\nname alphab\r\ndescription \"Alpha Blaster (bootleg)\"\r\n"
                      "manufacturer \"Bootleg\"\r\nyear 1985\r\n"
-                     "archive ( name \"alphab\" name \"alpha\" )\r\n)\r\n");
+                     "archive ( name \"alphab\" name \"alpha\" )\r\n)\r\n"
+                     "game (\r\nname alphaj\r\ndescription \"Alpha Blaster (Japan)\"\r\n"
+                     "manufacturer \"Ace\"\r\nyear 1985\r\n"
+                     "archive ( name \"alphajpn\" name \"alphaj\" name \"alpha\" )\r\n)\r\n");
+        m_dir->writeFile(QStringLiteral("roms1/alphaj.zip"), ""); // renamed to its short name
         m_dir->writeFile(QStringLiteral("StartKALTO.ini"),
                          "[StartKALTO]\r\nEmuExePath=./\r\n[Screenshot]\r\nTitle=1\r\n"
                          "[alphab]\r\nBadRomcheck=1\r\nFavourite=1\r\nPlayCount=3\r\n"
@@ -1055,6 +1065,9 @@ private slots:
         for (const QString& line : expected)
             QCOMPARE(line.section(u'=', 0, 0) + u'=' + info->lineText(line.section(u'=', 0, 0)),
                      line);
+        // A clone's own set under its zip name is its own, as the installed check says.
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"alphaj")));
+        QCOMPARE(info->lineText(QStringLiteral("Romset file")), QStringLiteral("alphaj.zip"));
         // An unpacked set and a game not found.
         view()->selectRow(model()->rowOf(m_main->games().FindGame(u"delta")));
         QCOMPARE(info->lineText(QStringLiteral("Romset file")), QStringLiteral("delta (unpacked)"));

@@ -24,8 +24,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -490,6 +490,34 @@ private slots:
         select("lumabolt");
         button()->click();
         QVERIFY(wibble->isChecked());
+    }
+
+    // The emulator's file deleted while the program runs, so that the emulator makes a
+    // fresh one: the launch and the close ask the emulator for its default before they
+    // write their keys, instead of leaving a file of the program's keys alone.
+    void missingConfigurationIsAskedOfTheEmulator() {
+        start();
+        const QString cfg = m_dir->file(QStringLiteral("Config/Kalto.cfg"));
+        const auto fromTheEmulator = [&] {
+            const QByteArray text = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
+            return text.startsWith("; Kalto configuration file\r\n") &&
+                   sectionLines(text, "General").contains(QStringLiteral("Wibble = 0"));
+        };
+        QVERIFY(QFile::remove(cfg));
+        select("lumabolt");
+        button()->click();
+        QCOMPARE(m_dir->runs().mid(m_dir->runs().size() - 2),
+                 (QStringList{QStringLiteral("-nogui"), QStringLiteral("-game lumabolt -nogui")}));
+        QVERIFY(fromTheEmulator());
+
+        QVERIFY(QFile::remove(cfg));
+        m_main->close();
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-nogui"));
+        QVERIFY(fromTheEmulator());
+        QVERIFY(sectionLines(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), "Directories")
+                    .contains(QStringLiteral("rom_dir_0 =roms/")));
+        QCOMPARE(m_prompter->shown.size(), 0);
+        QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
     }
 
     // Every argument reaches the emulator whole: a zip name with a blank is one argument,

@@ -6,6 +6,7 @@
 #include "core/IniDocument.h"
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
+#include "shell/GameInfoPage.h"
 #include "shell/MainUnit1.h"
 
 #include <QAction>
@@ -13,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -184,6 +186,47 @@ private slots:
         action("MenuMergedRomsetsSupport")->trigger();
         QVERIFY(!action("MenuMergedRomsetsSupport")->isChecked());
         QVERIFY(m_prompter->texts().last().startsWith(u"kalto.exe -romcheck did not check"_s));
+    }
+
+    // With merged romsets the romchecks are the truth: a set deleted since the last
+    // full check leaves the installed games at the next one, and the Info page and the
+    // needed-files report say so; a single check that finds a set bad takes it out of
+    // the installed games at once, also while the list shows only those.
+    void romchecksFollowTheSets() {
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        m_prompter->answers = {Prompter::Answer::Yes, Prompter::Answer::No};
+        action("MenuMergedRomsetsSupport")->trigger();
+        QVERIFY(game(u"lumabolt")->GoodRomcheck && game(u"lumabol2")->Installed);
+
+        QVERIFY(QFile::remove(m_dir->file(u"roms/lumabolt.zip"_s)));
+        m_prompter->answers = {Prompter::Answer::No};
+        action("MenuRomCheck")->trigger();
+        for (const char16_t* zip : {u"lumabolt", u"lumabol2"}) {
+            const TGameObject* g = game(zip);
+            QVERIFY2(!g->GoodRomcheck && !g->BadRomcheck && !g->Installed,
+                     qPrintable(QString::fromUtf16(zip)));
+        }
+        auto* info = m_main->findChild<GameInfoPage*>(u"InfoTab"_s);
+        m_main->findChild<QTabWidget*>(u"PageControl"_s)->setCurrentWidget(info);
+        select(u"lumabolt");
+        QCOMPARE(info->lineText(u"Romset file"_s), u"not found in the rompaths"_s);
+        QCOMPARE(info->lineText(u"Romcheck"_s), u"not checked"_s);
+        action("MSReportNeeded")->trigger();
+        QVERIFY(m_dir->readFile(u"needed.txt"_s).contains("| lumabolt.zip\r\n"));
+
+        action("MSGamesInstalled")->trigger();
+        select(u"mirefox");
+        m_dir->writeFile(u"roms/mirefox.zip"_s, "no longer a zip");
+        romcheckButton()->click();
+        QVERIFY(game(u"mirefox")->BadRomcheck && !game(u"mirefox")->Installed);
+        QCOMPARE(m_main->listModel()->rowOf(game(u"mirefox")), -1);
+        QVERIFY(m_main->currentGame() && m_main->currentGame()->Installed);
+        // What the check said stays in sight.
+        QVERIFY(m_main->findChild<QPlainTextEdit*>(u"RomcheckMemo"_s)
+                    ->toPlainText()
+                    .contains(u"mirefox"_s));
     }
 
     // Secret games: the section is written or erased, and the list asked for again.

@@ -125,21 +125,51 @@ private slots:
         QCOMPARE(m_dir->runs(), QStringList{QStringLiteral("-listinfo")});
     }
 
-    void missingExecutableEndsTheProgram() {
-        m_dir->installConfig();
+    // Without the emulator nothing is asked about its configuration: one box says
+    // where kalto.exe was looked for, in full, and offers to point to it again or to
+    // end. A folder pointed to without kalto.exe is named in turn.
+    void missingEmulator_data() {
+        QTest::addColumn<bool>("configThere");
+        QTest::newRow("configuration there") << true;
+        QTest::newRow("configuration missing too") << false;
+    }
+    void missingEmulator() {
+        QFETCH(bool, configThere);
+        if (configThere)
+            m_dir->installConfig();
+        m_dir->writeFile(QStringLiteral("wrong/other.exe"), "");
+        m_prompter->openFileAnswers = {std::nullopt,
+                                       m_dir->file(QStringLiteral("wrong/other.exe"))};
+        m_prompter->answers = {Prompter::Answer::Yes, Prompter::Answer::No};
         RecordedSteps steps;
         QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::NeededFileMissing);
-        QCOMPARE(m_prompter->openFileRequests.size(), 1);
-        QCOMPARE(m_prompter->shown.size(), 1);
-        QCOMPARE(m_prompter->shown[0].text,
-                 QStringLiteral("File not found: ./kalto.exe\rThis file is needed by StartKALTO."));
-        QCOMPARE(m_prompter->shown[0].buttons, Prompter::Buttons::Cancel);
-        QCOMPARE(m_prompter->shown[0].icon, Prompter::Icon::Error);
+        const auto box = [](const QString& path) {
+            return QStringLiteral("StartKALTO needs the Kalto emulator, but there is no kalto.exe "
+                                  "at\r%1\r\rDo you want to point to kalto.exe? No ends "
+                                  "StartKALTO.")
+                .arg(path);
+        };
+        QCOMPARE(m_prompter->texts(),
+                 (QStringList{box(m_dir->file(QStringLiteral("kalto.exe"))),
+                              box(m_dir->file(QStringLiteral("wrong/kalto.exe")))}));
+        QCOMPARE(m_prompter->shown[0].buttons, Prompter::Buttons::YesNo);
+        QCOMPARE(m_prompter->openFileRequests.size(), 2);
+        QCOMPARE(m_prompter->unscripted, 0);
         QVERIFY(steps.calls.isEmpty());
         QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
         QVERIFY(!m_dir->exists(QStringLiteral("StartKALTO.ini")));
         QVERIFY(!m_dir->exists(QStringLiteral("IniFiles")));
         QVERIFY(m_dir->runs().isEmpty());
+
+        // Pointed to at the second try, it is used.
+        m_dir->installEmulator(QStringLiteral("emu/"));
+        m_dir->installConfig(QStringLiteral("emu/"));
+        m_prompter->shown.clear();
+        m_prompter->openFileAnswers = {std::nullopt, m_dir->file(QStringLiteral("emu/kalto.exe"))};
+        m_prompter->answers = {Prompter::Answer::Yes};
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QCOMPARE(m_paths.EmuExeFile, m_dir->file(QStringLiteral("emu/kalto.exe")));
     }
 
     void missingConfiguration_data() {
@@ -184,17 +214,6 @@ private slots:
                          "File not found: ./Config/Kalto.cfg\rThis file is needed by StartKALTO."));
             QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
         }
-    }
-
-    void bothMissingAsksThenReportsTheExecutable() {
-        m_prompter->answers.append(Prompter::Answer::Yes);
-        RecordedSteps steps;
-        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::NeededFileMissing);
-        QCOMPARE(m_prompter->texts(),
-                 (QStringList{
-                     QStringLiteral("Kalto.cfg file was not found.\rGenerate default Kalto.cfg ?"),
-                     QStringLiteral(
-                         "File not found: ./kalto.exe\rThis file is needed by StartKALTO.")}));
     }
 
     void executableWithoutExecuteBit() {
