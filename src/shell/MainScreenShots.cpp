@@ -62,6 +62,23 @@ void TMain::showRunScreenshots(const QString& title, const QStringList& shots) {
         m_screenShot->ShowNew(shots.value(0));
 }
 
+void TMain::reportLeftoverShots(const QString& title, const QStringList& names) {
+    if (names.isEmpty())
+        return;
+    QStringList listed = names.mid(0, 5);
+    if (names.size() > listed.size())
+        listed.append(tr("and %1 more").arg(names.size() - listed.size()));
+    const QString list = listed.join(u'\r');
+    m_prompter.information(
+        names.size() == 1
+            ? tr("A screenshot in %1 was there before %2 ran. It is no shot of this run, so it "
+                 "stays where it is and is not filed as the game's:\r%3")
+                  .arg(m_paths.TempDir, title, list)
+            : tr("%1 screenshots in %2 were there before %3 ran. They are no shots of this run, "
+                 "so they stay where they are and are not filed as the game's:\r%4")
+                  .arg(QString::number(names.size()), m_paths.TempDir, title, list));
+}
+
 void TMain::LoadNewScreenshots() {
     if (m_screenShot)
         m_screenShot->LoadNew();
