@@ -36,6 +36,8 @@ void TMain::connectScreenShotPage() {
     connect(SSImage, &ScreenShotImage::playPauseRequested, this,
             [this] { SToolPlay->isChecked() ? SToolPauseClick() : SToolPlayClick(); });
     connect(SSImage, &ScreenShotImage::deleteRequested, this, &TMain::MSSCRDeleteClick);
+    // The Info page counts the game's pictures.
+    connect(m_screenShot, &TScreenShot::picturesChanged, this, [this] { ShowGameDetails(); });
 
     // Every run of the emulator or the converter pauses the slideshow: the window takes
     // no input meanwhile, so a box a step opened could not be closed, and the converter
@@ -139,9 +141,11 @@ void TMain::SToolTimerClick() {
 
 void TMain::SSTimerTimer() {
     // The slideshow holds still while a menu, a pop-up or a box is open, so that a command
-    // acts on the picture that was shown when its menu opened, and while a run lasts.
+    // acts on the picture that was shown when its menu opened, and while a run lasts. Nor
+    // does it load pictures nobody sees: the window minimised, another page in front, the
+    // pages hidden.
     if (QApplication::activePopupWidget() || QApplication::activeModalWidget() ||
-        m_execEmu->isRunning())
+        m_execEmu->isRunning() || isMinimized() || !ScreenShotTab->isVisible())
         return;
     m_screenShot->Next();
 }
