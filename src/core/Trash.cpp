@@ -50,23 +50,26 @@ bool statOf(const QString& path, struct stat& info) {
     return ::stat(encoded(path).constData(), &info) == 0;
 }
 
-// A folder of this user's alone, made when missing; never a symbolic link.
-bool privateDir(const QString& path) {
+// A folder of this user's alone, made when missing. At the top of a shared file system
+// never a symbolic link, which could lead another user's files elsewhere.
+bool privateDir(const QString& path, bool linkAllowed = false) {
     if (::mkdir(encoded(path).constData(), 0700) != 0 && errno != EEXIST)
         return false;
     struct stat info = {};
-    if (::lstat(encoded(path).constData(), &info) != 0)
+    const QByteArray name = encoded(path);
+    if ((linkAllowed ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info)) != 0)
         return false;
     if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) {
-        errno = ENOTDIR;
+        errno = S_ISDIR(info.st_mode) ? EPERM : ENOTDIR;
         return false;
     }
     return true;
 }
 
-// A trash folder with its "files" and "info" folders, made where missing.
-bool trashDir(const QString& trash) {
-    return privateDir(trash) && privateDir(trash + QStringLiteral("/files")) &&
+// A trash folder with its "files" and "info" folders, made where missing; the user's own
+// may be a link to a folder elsewhere.
+bool trashDir(const QString& trash, bool linkAllowed = false) {
+    return privateDir(trash, linkAllowed) && privateDir(trash + QStringLiteral("/files")) &&
            privateDir(trash + QStringLiteral("/info"));
 }
 
@@ -226,26 +229,32 @@ TrashResult moveToTrash(const QString& file, const QString& homeTrash) {
         (folder == QStringLiteral("/") ? QString() : folder) + u'/' + info.fileName();
     const dev_t device = self.st_dev;
 
-    const bool home =
-        !homeTrash.isEmpty() && QDir().mkpath(QFileInfo(homeTrash).path()) && trashDir(homeTrash);
+    // The user's own trash is made where missing. One that is there but cannot take
+    // files is a trash all the same: only where none can be made is there no trash.
+    const bool homeUsable = !homeTrash.isEmpty() && QDir().mkpath(QFileInfo(homeTrash).path()) &&
+                            trashDir(homeTrash, true);
+    const int homeError = errno;
+    const bool homeThere = homeUsable || QFileInfo(homeTrash).exists();
     struct stat homeInfo = {};
-    const QString homePlace = home ? homeTrash : existingAncestor(homeTrash);
+    const QString homePlace = homeThere ? homeTrash : existingAncestor(homeTrash);
     const bool sameDevice =
         !homePlace.isEmpty() && statOf(homePlace, homeInfo) && homeInfo.st_dev == device;
-    if (home && sameDevice)
-        return trashInto(homeTrash, {}, original);
-    if (!home && (sameDevice || homeTrash.isEmpty()))
+    if (sameDevice || homeTrash.isEmpty()) {
+        if (homeUsable)
+            return trashInto(homeTrash, {}, original);
+        if (homeThere)
+            return failed(systemError(homeError));
         return {Outcome::NoTrash, {}, {}};
+    }
 
     const QString top = mountTop(folder, device);
     const QString trash = topTrash(top);
-    if (trash.isEmpty()) {
-        const QString why = systemError(errno);
-        if (!home)
-            return {Outcome::NoTrash, {}, {}};
-        return failed(QStringLiteral("its disk has no trash that can take it (%1)").arg(why));
-    }
-    return trashInto(trash, top, original);
+    if (!trash.isEmpty())
+        return trashInto(trash, top, original);
+    if (!homeThere)
+        return {Outcome::NoTrash, {}, {}};
+    return failed(
+        QStringLiteral("its disk has no trash that can take it (%1)").arg(systemError(errno)));
 }
 
 #else
