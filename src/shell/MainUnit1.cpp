@@ -496,9 +496,8 @@ void TMain1::RomcheckButtonClick() {
     if (!currentGame())
         return;
     QString note;
-    if (!runRomcheck(
-            {QStringLiteral("-romcheck"), currentGame()->ZipName, QStringLiteral("-verbose")},
-            note))
+    if (!runRomcheck({QStringLiteral("-romcheck"), currentGame()->ZipName, QStringLiteral("-verbose")},
+                     note))
         return;
     FillGameList();
     if (!note.isEmpty())
