@@ -24,7 +24,7 @@ QString homeTrashDir();
 // Moves a file to the trash. Ends in every case: a name that is taken is tried again
 // under another name a bounded number of times, any other failure ends the attempt. A
 // name too long for the info file's name is shortened in the trash (the info file keeps
-// it whole). The info file is written beside and linked into place, so the trash never
-// holds a half-written one; on failure the file stays where it was and nothing is left
-// in the trash.
+// it whole). The info file is written beside and renamed into place, never over another,
+// so the trash never holds a half-written one; on failure the file stays where it was
+// and nothing is left in the trash.
 TrashResult moveToTrash(const QString& file, const QString& homeTrash = homeTrashDir());
