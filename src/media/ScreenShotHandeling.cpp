@@ -3,6 +3,7 @@
 #include "Pictures.h"
 #include "core/PathSet.h"
 #include "core/Prompter.h"
+#include "core/Trash.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -15,7 +16,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -25,17 +25,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Moves a file to the user's trash; false when there is none to take it. Qt moves a file
-// into the working directory when it cannot make the trash folder, so the folder is
-// made first: where it cannot be, there is no trash.
-bool moveToTrash(const QString& file) {
-    const QString trash =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u"/Trash"_s;
-    if (!QDir().mkpath(trash + u"/files"_s) || !QDir().mkpath(trash + u"/info"_s))
-        return false;
-    return QFile::moveToTrash(file);
-}
 
 // The picture reduced by whole factors fx and fy, smoothly, a band of rows at a time, so
 // that only the result and one band are held at 32 bits a pixel. Null when there is no
@@ -253,6 +242,9 @@ void TScreenShot::showEvent(QShowEvent* event) {
 }
 
 void TScreenShot::setGame(const QString& zipName, qint32* currentShot) {
+    // Each picture that cannot be shown is told once while its game is on show.
+    if (zipName != m_zipName)
+        m_failuresShown.clear();
     m_zipName = zipName;
     m_currentShot = zipName.isEmpty() ? nullptr : currentShot;
 }
@@ -293,12 +285,17 @@ void TScreenShot::Load() {
         Scale();
         return;
     }
+    m_shown.clear();
+    m_shownLoaded = false;
     m_page.SSImage->clear();
     m_page.showPicture(false);
     m_page.SSShowName->clear();
 }
 
-void TScreenShot::showError(const QString& text) {
+void TScreenShot::showErrorOnce(const QString& path, const QString& text) {
+    if (m_failuresShown.contains(path))
+        return;
+    m_failuresShown.insert(path);
     // A running slideshow waits until the box is closed.
     m_showingError = true;
     m_prompter.error(text);
@@ -307,12 +304,16 @@ void TScreenShot::showError(const QString& text) {
 
 bool TScreenShot::LoadScreenShot(const QString& path) {
     const LoadedPicture picture = loadPicture(path, background);
-    if (picture.image.isNull()) {
-        showError(picture.error); // the previous picture stays
+    m_shown = path;
+    m_shownLoaded = !picture.image.isNull();
+    if (!m_shownLoaded) {
+        // Nothing of another picture stays on show under this one's name.
+        m_page.SSImage->clear();
+        m_page.showPicture(false);
+        m_page.SSShowName->setText(tr("%1 (cannot be shown)").arg(shownPath(path)));
+        showErrorOnce(path, picture.error);
         return false;
     }
-    m_shown = path;
-    m_scaleFailureShown = false;
     m_page.SSImage->setBackground(background);
     m_page.SSImage->setImage(picture.image);
     m_page.showPicture(true);
@@ -348,10 +349,8 @@ void TScreenShot::Scale() {
     m_page.SSImage->setSharp(sharp ? sharp() : true);
     // A picture that cannot be scaled for lack of memory is told once, like one that
     // cannot be read.
-    if (!m_page.SSImage->prepare() && !m_scaleFailureShown) {
-        m_scaleFailureShown = true;
-        showError(pictureFormatFor(m_shown).failureText);
-    }
+    if (!m_page.SSImage->prepare())
+        showErrorOnce(m_shown, pictureFormatFor(m_shown).failureText);
 }
 
 void TScreenShot::Next() {
@@ -399,30 +398,52 @@ QString TScreenShot::shownPath(const QString& entry) const {
     return shown;
 }
 
-void TScreenShot::Delete() {
+QString TScreenShot::shownFile() const {
     if (m_files.isEmpty() || !hasGame())
+        return {};
+    const QString entry = m_files.value(*m_currentShot);
+    return entry == m_shown ? entry : QString();
+}
+
+void TScreenShot::Delete() {
+    const QString file = shownFile();
+    if (file.isEmpty())
         return;
     const bool wasPlaying = pauseSlideshow();
-    const QString file = m_files.value(current());
     if (m_prompter.confirm(
             QStringLiteral("Are you sure you want to delete\r%1 ?").arg(shownPath(file)))) {
-        if (!file.isEmpty() && QFileInfo::exists(file)) {
-            // The desktop's trash keeps it for the user to take back; only where there is
-            // none is it gone for good.
-            if (!moveToTrash(file))
-                QFile::remove(file);
+        const QFileInfo info(file);
+        if ((info.exists() || info.isSymLink()) && removePicture(file))
             Renumber();
-        }
     }
     resumeSlideshow(wasPlaying);
 }
 
+bool TScreenShot::removePicture(const QString& file) {
+    // The desktop's trash keeps it for the user to take back; only where there is none
+    // is it gone for good without a further question.
+    const TrashResult trashed = moveToTrash(file);
+    if (trashed.outcome == TrashResult::Outcome::Trashed)
+        return true;
+    if (trashed.outcome == TrashResult::Outcome::Failed &&
+        !m_prompter.confirm(tr("%1 could not be moved to the trash: %2.\rDelete it for good?")
+                                .arg(shownPath(file), trashed.error)))
+        return false;
+    QFile picture(file);
+    if (picture.remove())
+        return true;
+    m_prompter.error(tr("%1 could not be deleted: %2").arg(shownPath(file), picture.errorString()));
+    return false;
+}
+
 void TScreenShot::SetAsTitle() {
     const bool wasPlaying = pauseSlideshow();
-    if (!m_files.isEmpty() && hasGame() &&
+    // Only a picture on show: one that cannot be shown would make a title that cannot.
+    const QString file = m_shownLoaded ? shownFile() : QString();
+    if (!file.isEmpty() &&
         m_prompter.confirm(QStringLiteral(
             "Are you sure you want to set the\rcurrent Screenshot as the Titleshot?"))) {
-        MakeTitle(m_files.value(current()), m_paths.TitlesDir, m_paths.GameplayDir, m_zipName);
+        MakeTitle(file, m_paths.TitlesDir, m_paths.GameplayDir, m_zipName);
         Renumber();
     }
     resumeSlideshow(wasPlaying);
@@ -434,4 +455,5 @@ void TScreenShot::Renumber() {
         RenumberGameplay(m_paths.GameplayDir, m_zipName);
     LoadNew();
     resumeSlideshow(wasPlaying);
+    emit picturesChanged();
 }

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QSet>
 #include <QStringList>
 #include <functional>
 
@@ -123,9 +124,12 @@ public:
     // Runs the timer dialog; the new interval in milliseconds, or interval on Cancel.
     int SetTimer(int interval);
     void TimerBarChange();
-    // Asks, naming the file, then moves the picture on show to the desktop's trash (where
-    // there is none, deletes it) and closes the gap in the gameplay numbering.
+    // Asks, naming the file, then moves the picture on show to the desktop's trash and
+    // closes the gap in the gameplay numbering. Where there is no trash it is deleted;
+    // where the trash cannot take it the user is asked whether to delete it for good.
+    // A picture that cannot be shown is named on the page and can be deleted too.
     void Delete();
+    // Makes the picture on show the title; nothing for one that cannot be shown.
     void SetAsTitle();
     void Renumber();
 
@@ -133,6 +137,10 @@ public:
     QLabel* TimerLabel = nullptr;
     QPushButton* OKButton = nullptr;
     QPushButton* CancelButton = nullptr;
+
+signals:
+    // Pictures of the game were deleted, moved or renumbered.
+    void picturesChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -142,7 +150,13 @@ private:
     int& current() { return *m_currentShot; }
     // The entry as the user sees it, without the front-end directory.
     QString shownPath(const QString& entry) const;
-    void showError(const QString& text);
+    // The error box for a picture, once while its game is on show.
+    void showErrorOnce(const QString& path, const QString& text);
+    // The list entry the page names (shown or not), or empty.
+    QString shownFile() const;
+    // To the trash, or for good where there is none or the user agrees; false, once the
+    // user was told, when it stays.
+    bool removePicture(const QString& file);
     bool pauseSlideshow();
     void resumeSlideshow(bool wasPlaying);
 
@@ -152,7 +166,8 @@ private:
     QString m_zipName;
     qint32* m_currentShot = nullptr;
     QStringList m_files;
-    QString m_shown; // the file of the picture on show
-    bool m_scaleFailureShown = false;
+    QString m_shown;            // the file the page names
+    bool m_shownLoaded = false; // and it shows (else the placeholder does)
+    QSet<QString> m_failuresShown;
     bool m_showingError = false; // slideshow steps wait while an error box is open
 };

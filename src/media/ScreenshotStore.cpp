@@ -54,6 +54,24 @@ bool copyNoReplace(const QString& source, const QString& target) {
     return false;
 }
 
+// Moves source to target unless target exists in any form. Across file systems (a
+// picture folder that is a link to another disk), where no rename can, the file is
+// copied without replacing anything and the source removed once the copy is whole.
+bool moveNoReplace(const QString& source, const QString& target) {
+    if (platform::renameNoReplace(source, target))
+        return true;
+    if (errno != EXDEV)
+        return false;
+    if (!copyNoReplace(source, target))
+        return false;
+    if (QFile::remove(source))
+        return true;
+    // The picture stays where it was, once only.
+    QFile::remove(target);
+    errno = EACCES;
+    return false;
+}
+
 // The names of the game's gameplay pictures (lower case): one listing answers every
 // question about the numbers taken.
 QSet<QString> takenNames(const QString& gameplayDir, const QString& lowerZip) {
@@ -85,7 +103,7 @@ QString fileAsGameplay(const QString& source, const QString& gameplayDir, const 
         number = nextFreeNumber(taken, lowerZip, number);
         const QString name = lowerZip + u'.' + NumberText(number) + extension;
         const bool filed = copy ? copyNoReplace(source, gameplayDir + name)
-                                : platform::renameNoReplace(source, gameplayDir + name);
+                                : moveNoReplace(source, gameplayDir + name);
         if (filed || errno == EEXIST)
             taken.insert(name); // a name someone else took meanwhile: try the next
         if (filed)
@@ -108,11 +126,12 @@ QString NextGameplayName(const QString& gameplayDir, const QString& zipName) {
 }
 
 QStringList CollectRunScreenshots(const QString& tempDir, const QString& gameplayDir,
-                                  const QString& zipName) {
+                                  const QString& zipName, const QSet<QString>& leftovers) {
     QDir().mkpath(tempDir);
     QStringList shots;
     platform::listDirectory(tempDir, [&](QStringView name, platform::EntryKind kind) {
-        if (kind == platform::EntryKind::File && name.endsWith(u".pcx", Qt::CaseInsensitive))
+        if (kind == platform::EntryKind::File && name.endsWith(u".pcx", Qt::CaseInsensitive) &&
+            !leftovers.contains(name.toString()))
             shots.append(name.toString());
     });
     shots.sort(Qt::CaseInsensitive);
@@ -252,7 +271,7 @@ bool MakeTitle(const QString& picture, const QString& titlesDir, const QString& 
         if (fileAsGameplay(title, gameplayDir, lowerZip, taken, false).isEmpty())
             return false;
     }
-    return platform::renameNoReplace(picture, target);
+    return moveNoReplace(picture, target);
 }
 
 void MigrateScreenshotStore(const PathSet& paths, const QStringList& zipNames, Prompter& prompter) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -14,12 +15,14 @@ QString NumberText(int number);
 // A number counts as taken whatever the extension of its picture.
 QString NextGameplayName(const QString& gameplayDir, const QString& zipName);
 
-// Moves the screenshots of a run (every "*.pcx" file in tempDir, in name order) to the
-// game's next free gameplay names, then removes tempDir when it is empty. A move that
-// fails leaves the file where it is; nothing ever replaces a picture. Returns the new
+// Moves the screenshots of a run (every "*.pcx" file in tempDir, in name order, but the
+// leftovers: names of files that lay there before the run) to the game's next free
+// gameplay names, then removes tempDir when it is empty. A move that fails leaves the
+// file where it is; nothing ever replaces a picture; a gameplay folder on another file
+// system gets a copy, and the shot goes once the copy is whole. Returns the new
 // pictures' full paths, in the order they were filed.
 QStringList CollectRunScreenshots(const QString& tempDir, const QString& gameplayDir,
-                                  const QString& zipName);
+                                  const QString& zipName, const QSet<QString>& leftovers = {});
 
 struct PathSet;
 class Prompter;
@@ -71,8 +74,9 @@ void RenumberGameplay(const QString& gameplayDir, const QString& zipName);
 // Makes a picture the game's title: moved (not copied) to the title directory as
 // zip + its extension. The game's earlier titles, of any format, go back among its
 // gameplay pictures under the next free numbers, so the chosen picture is the title
-// that shows. Nothing happens when it is the title already. False when a picture could
-// not be moved (nothing is replaced then).
+// that shows. Nothing happens when it is the title already. Between file systems a
+// picture moves by a copy, as the run's shots do. False when a picture could not be
+// moved (nothing is replaced then).
 bool MakeTitle(const QString& picture, const QString& titlesDir, const QString& gameplayDir,
                const QString& zipName);
 

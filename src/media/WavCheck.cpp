@@ -1,11 +1,14 @@
 #include "WavCheck.h"
 
 #include <QIODevice>
+#include <algorithm>
 
 namespace {
 
 // More chunks than any sound file has: a file made of empty chunks is not walked whole.
 constexpr int kMaxChunks = 1024;
+// The size a streaming writer puts where it does not know the size yet.
+constexpr qint64 kUnknownSize = 0xFFFFFFFF;
 
 quint32 littleEndian32(const char* p) {
     const auto* u = reinterpret_cast<const uchar*>(p);
@@ -21,9 +24,9 @@ bool isPlayableWav(QIODevice& device) {
         return false;
     if (QByteArrayView(header, 4) != "RIFF" || QByteArrayView(header + 8, 4) != "WAVE")
         return false;
-    const qint64 riffEnd = 8 + qint64(littleEndian32(header + 4));
-    if (riffEnd > fileSize)
-        return false;
+    // A recording written to a pipe cannot go back to fill in its sizes: it claims the
+    // largest (0xFFFFFFFF), and its chunks end where the file does.
+    const qint64 riffEnd = std::min(fileSize, 8 + qint64(littleEndian32(header + 4)));
 
     bool format = false;
     bool data = false;
@@ -32,10 +35,13 @@ bool isPlayableWav(QIODevice& device) {
         char chunk[8];
         if (chunks == kMaxChunks || !device.seek(pos) || device.read(chunk, 8) != 8)
             return false;
-        const qint64 size = littleEndian32(chunk + 4);
+        const QByteArrayView id(chunk, 4);
+        qint64 size = littleEndian32(chunk + 4);
+        // The sound library reads such sound data as it comes, up to the file's end.
+        if (id == "data" && size == kUnknownSize)
+            size = riffEnd - pos - 8;
         if (pos + 8 + size > riffEnd)
             return false;
-        const QByteArrayView id(chunk, 4);
         if (id == "fmt ")
             format = size >= 16;
         else if (id == "data")

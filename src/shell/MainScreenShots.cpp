@@ -36,6 +36,8 @@ void TMain::connectScreenShotPage() {
     connect(SSImage, &ScreenShotImage::playPauseRequested, this,
             [this] { SToolPlay->isChecked() ? SToolPauseClick() : SToolPlayClick(); });
     connect(SSImage, &ScreenShotImage::deleteRequested, this, &TMain::MSSCRDeleteClick);
+    // The Info page counts the game's pictures.
+    connect(m_screenShot, &TScreenShot::picturesChanged, this, [this] { ShowGameDetails(); });
 
     // Every run of the emulator or the converter pauses the slideshow: the window takes
     // no input meanwhile, so a box a step opened could not be closed, and the converter
@@ -60,6 +62,23 @@ void TMain::showRunScreenshots(const QString& title, const QStringList& shots) {
         setStatusPanel(1, QStringLiteral("%1: %2 new screenshots").arg(title).arg(shots.size()));
     if (m_screenShot)
         m_screenShot->ShowNew(shots.value(0));
+}
+
+void TMain::reportLeftoverShots(const QString& title, const QStringList& names) {
+    if (names.isEmpty())
+        return;
+    QStringList listed = names.mid(0, 5);
+    if (names.size() > listed.size())
+        listed.append(tr("and %1 more").arg(names.size() - listed.size()));
+    const QString list = listed.join(u'\r');
+    m_prompter.information(
+        names.size() == 1
+            ? tr("A screenshot in %1 was there before %2 ran. It is no shot of this run, so it "
+                 "stays where it is and is not filed as the game's:\r%3")
+                  .arg(m_paths.TempDir, title, list)
+            : tr("%1 screenshots in %2 were there before %3 ran. They are no shots of this run, "
+                 "so they stay where they are and are not filed as the game's:\r%4")
+                  .arg(QString::number(names.size()), m_paths.TempDir, title, list));
 }
 
 void TMain::LoadNewScreenshots() {
@@ -122,9 +141,11 @@ void TMain::SToolTimerClick() {
 
 void TMain::SSTimerTimer() {
     // The slideshow holds still while a menu, a pop-up or a box is open, so that a command
-    // acts on the picture that was shown when its menu opened, and while a run lasts.
+    // acts on the picture that was shown when its menu opened, and while a run lasts. Nor
+    // does it load pictures nobody sees: the window minimised, another page in front, the
+    // pages hidden.
     if (QApplication::activePopupWidget() || QApplication::activeModalWidget() ||
-        m_execEmu->isRunning())
+        m_execEmu->isRunning() || isMinimized() || !ScreenShotTab->isVisible())
         return;
     m_screenShot->Next();
 }

@@ -224,6 +224,9 @@ protected:
     // After a game: the status bar says how many shots the run made, and the viewer
     // shows the first of them.
     void showRunScreenshots(const QString& title, const QStringList& shots);
+    // Shots that lay in the temporary folder before the game's run stay there: the user
+    // is told of them once.
+    void reportLeftoverShots(const QString& title, const QStringList& names);
     // Starts the current game in the emulator and tidies up after it.
     virtual void LaunchGame() = 0;
     // The selected game changed, or what is known of it: pages that show it follow.

@@ -378,19 +378,24 @@ void TMain1::LaunchGame() {
     const bool launched = reportFileErrors([&] {
         result = ::LaunchGame(
             m_paths, *m_execEmu, m_prompter, zipName, MenuEnableKaltoGui->isChecked(), m_romDirs,
-            [&] { shots = CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName); },
+            [&](const QSet<QString>& leftovers) {
+                shots =
+                    CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName, leftovers);
+            },
             m_launchClock);
     });
     if (!launched)
         return;
-    if (result.started &&
-        RecordRun(*game, result.runMs, result.endedAtMs / 1000, result.ending.isEmpty())) {
+    const bool recorded = result.started && RecordRun(*game, result.runMs, result.endedAtMs / 1000,
+                                                      result.ending.isEmpty());
+    if (recorded) {
         m_listModel->gameChanged(game);
         saveSettingsAfterRun();
         if (MenuRecentGames->isChecked())
             RefreshGameList(); // the game moves to the top
-        ShowGameDetails();
     }
+    if (recorded || !shots.isEmpty())
+        ShowGameDetails(); // the play count, the picture counts
     m_romDirs = result.romDirs;
     EnableWibbleKaltoGUIonly1->setChecked(result.wibble);
     // A game that did not run at all would otherwise just flash by.
@@ -399,6 +404,7 @@ void TMain1::LaunchGame() {
         setStatusPanel(1, failure);
     else if (result.started)
         showRunScreenshots(title, shots);
+    reportLeftoverShots(title, result.leftovers);
 }
 
 void TMain1::MenuEnableSecretGamesClick() {

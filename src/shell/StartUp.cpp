@@ -198,9 +198,10 @@ bool StartUp::writeBatchFile(const std::optional<QString>& capturePath) {
 
 void StartUp::FinishInterruptedRun() {
     try {
-        ::FinishInterruptedRun(m_paths, [this](const QString& zipName) {
-            CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName);
-        });
+        ::FinishInterruptedRun(
+            m_paths, [this](const QString& zipName, const QSet<QString>& leftovers) {
+                CollectRunScreenshots(m_paths.TempDir, m_paths.GameplayDir, zipName, leftovers);
+            });
     } catch (const FileError& error) {
         m_prompter.error(error.message());
     }

@@ -145,9 +145,11 @@ bool UnwritableDir::probeWritable() const {
     return true;
 }
 
-TinyFileSystem::TinyFileSystem([[maybe_unused]] int kilobytes) {
+TinyFileSystem::TinyFileSystem([[maybe_unused]] int kilobytes, [[maybe_unused]] int inodes) {
 #ifdef Q_OS_LINUX
-    const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
+    QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
+    if (inodes > 0)
+        options += ",nr_inodes=" + QByteArray::number(inodes);
     m_mounted = m_dir.isValid() && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(),
                                            "tmpfs", 0, options.constData()) == 0;
 #endif

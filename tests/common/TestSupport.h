@@ -84,11 +84,12 @@ private:
     bool m_active = false;
 };
 
-// A tiny tmpfs mounted in a temporary directory, for a real full disk. isActive() is
-// false where mounting needs rights the test does not have.
+// A tiny tmpfs mounted in a temporary directory, for a real full disk (or one without
+// free inodes, when a number of them is given). isActive() is false where mounting needs
+// rights the test does not have.
 class TinyFileSystem {
 public:
-    explicit TinyFileSystem(int kilobytes);
+    explicit TinyFileSystem(int kilobytes, int inodes = 0);
     ~TinyFileSystem();
     TinyFileSystem(const TinyFileSystem&) = delete;
     TinyFileSystem& operator=(const TinyFileSystem&) = delete;

@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     runner.setWait(true);
     ScriptedPrompter prompter;
     LaunchGame(paths, runner, prompter, zipName, false, ReadRomDirs(paths.EmuCfgFile),
-               [&] { CollectRunScreenshots(paths.TempDir, paths.GameplayDir, zipName); });
+               [&](const QSet<QString>& leftovers) {
+                   CollectRunScreenshots(paths.TempDir, paths.GameplayDir, zipName, leftovers);
+               });
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <ctime>
 #include <fcntl.h>
@@ -96,17 +97,56 @@ private slots:
                  m_gameplay + "mygame.006.pcx");
     }
 
+    // Other files, and the shots that lay there before the run (leftovers), stay.
     void otherFilesStayInTheTempDir() {
         m_dir->writeFile(QStringLiteral("StartKaltoTemp/notes.txt"), "notes");
         m_dir->writeFile(QStringLiteral("StartKaltoTemp/shot.pcx"), "shot");
+        m_dir->writeFile(QStringLiteral("StartKaltoTemp/earlier.pcx"), "earlier");
         m_dir->makeDir(QStringLiteral("StartKaltoTemp/folder.pcx"));
 
-        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("mygame")).size(), 1);
+        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("mygame"),
+                                       {QStringLiteral("earlier.pcx")})
+                     .size(),
+                 1);
         QCOMPARE(m_dir->readFile(QStringLiteral("Gameplay/mygame.001.pcx")), "shot");
         QCOMPARE(QDir(m_temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
-                 (QStringList{"folder.pcx", "notes.txt"}));
+                 (QStringList{"earlier.pcx", "folder.pcx", "notes.txt"}));
         QCOMPARE(QDir(m_gameplay).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList{"mygame.001.pcx"});
+    }
+
+    // A gameplay folder on another file system (a link to a bigger disk) gets the shots
+    // by a copy that replaces nothing, and each shot leaves once its copy is whole; a
+    // title made from there moves back the same way.
+    void shotsReachAnotherFileSystem() {
+        testsupport::TinyFileSystem disk(1024);
+        QTemporaryDir shm(QStringLiteral("/dev/shm/startkalto-XXXXXX"));
+        const QString other = disk.isActive() ? disk.path() : shm.path() + u'/';
+        struct stat here = {}, there = {};
+        if (::stat(QFile::encodeName(m_dir->path()).constData(), &here) != 0 ||
+            ::stat(QFile::encodeName(other).constData(), &there) != 0 ||
+            here.st_dev == there.st_dev)
+            QSKIP("no second file system here");
+        QVERIFY(QDir(m_gameplay).removeRecursively());
+        QVERIFY(QDir().mkpath(other + QStringLiteral("Gameplay")));
+        QVERIFY(QFile::link(other + QStringLiteral("Gameplay"), m_dir->file("Gameplay")));
+        m_dir->writeFile(QStringLiteral("Gameplay/mygame.001.pcx"), "old 1");
+        m_dir->writeFile(QStringLiteral("StartKaltoTemp/a.pcx"), "shot a");
+        m_dir->writeFile(QStringLiteral("StartKaltoTemp/b.pcx"), "shot b");
+
+        QCOMPARE(CollectRunScreenshots(m_temp, m_gameplay, QStringLiteral("mygame")),
+                 (QStringList{m_gameplay + "mygame.002.pcx", m_gameplay + "mygame.003.pcx"}));
+        QCOMPARE(QDir(other + QStringLiteral("Gameplay")).entryList(QDir::Files, QDir::Name),
+                 (QStringList{"mygame.001.pcx", "mygame.002.pcx", "mygame.003.pcx"}));
+        QCOMPARE(m_dir->readFile(QStringLiteral("Gameplay/mygame.001.pcx")), "old 1");
+        QCOMPARE(m_dir->readFile(QStringLiteral("Gameplay/mygame.003.pcx")), "shot b");
+        QVERIFY(!QFileInfo::exists(m_temp));
+
+        const QString titles = m_dir->file(QStringLiteral("Titles/"));
+        m_dir->makeDir(QStringLiteral("Titles"));
+        QVERIFY(MakeTitle(m_gameplay + "mygame.002.pcx", titles, m_gameplay, "mygame"));
+        QCOMPARE(m_dir->readFile(QStringLiteral("Titles/mygame.pcx")), "shot a");
+        QVERIFY(!QFileInfo::exists(m_gameplay + "mygame.002.pcx"));
     }
 
     void nothingIsReplaced() {

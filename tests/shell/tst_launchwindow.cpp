@@ -559,42 +559,66 @@ private slots:
 
     // A front-end killed while its game runs leaves the emulator's screenshots pointed at
     // its temporary folder. The next start files that run's shots as the game's and puts
-    // the folder back, so that the next game gets only its own shots.
+    // the user's folder back. The emulator, ending later, writes the temporary folder
+    // back once more: the next launch still takes the user's folder for the user's, and
+    // restores it. A run files only its own shots: one that lay in the folder before
+    // stays there and is told of once.
     void interruptedRunIsFinishedAtTheNextStart() {
         ScopedEnv twoShots("KALTO_SIM_SHOTS", "2");
         const QString temp = m_dir->file(QStringLiteral("StartKaltoTemp/"));
+        const QString quit = m_dir->file(QStringLiteral("quit"));
+        const auto shotsLine = [this] {
+            const QStringList lines =
+                sectionLines(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")), "Directories");
+            return lines.filter(QStringLiteral("ScreenShots")).value(0);
+        };
+        const auto gameplay = [this] {
+            return QDir(m_dir->file(QStringLiteral("Gameplay"))).entryList(QDir::Files, QDir::Name);
+        };
         QProcess front;
         {
-            ScopedEnv sleep("KALTO_SIM_SLEEP_MS", "60000");
+            ScopedEnv hold("KALTO_SIM_GAME_HOLD", QFile::encodeName(quit));
             front.start(QStringLiteral(LAUNCH_RUN_PATH),
                         {m_dir->path(), QStringLiteral("lumabolt")});
             QVERIFY(front.waitForStarted());
         }
-        // The emulator has taken its shots and written its file back; it sleeps now.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            m_dir->readFile(QStringLiteral("KALTOStart.txt")).contains("lumabolt has finished."),
-            30000);
+        // The game has taken its shots and is played on.
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(temp).entryList(QDir::Files).size(), 2, 30000);
         ::kill(pid_t(front.processId()), SIGKILL);
         QVERIFY(front.waitForFinished());
-        for (const qint64 pid : testsupport::processesMentioning(m_dir->path()))
-            ::kill(pid_t(pid), SIGKILL);
-        QTRY_VERIFY(testsupport::processesMentioning(m_dir->path()).isEmpty());
-        QCOMPARE(QDir(temp).entryList(QDir::Files).size(), 2);
 
         start();
-        const QByteArray cfg = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
-        QVERIFY(
-            sectionLines(cfg, "Directories").contains(QStringLiteral("ScreenShots = screens/")));
-        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoRun.ini")));
+        QCOMPARE(shotsLine(), QStringLiteral("ScreenShots = screens/"));
+        QCOMPARE(gameplay(), (QStringList{QStringLiteral("lumabolt.001.pcx"),
+                                          QStringLiteral("lumabolt.002.pcx")}));
         QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoTemp")));
+        QVERIFY(!m_dir->readFile(QStringLiteral("StartKaltoRun.ini")).contains("ZipName"));
+
+        // A shot whose filing failed lies in the folder; another game runs while the first
+        // one still does.
+        m_dir->writeFile(QStringLiteral("StartKaltoTemp/stray_0000.pcx"), "stray");
         select("cogrider");
         button()->click();
-        const QStringList shots =
-            QDir(m_dir->file(QStringLiteral("Gameplay"))).entryList(QDir::Files, QDir::Name);
+        QCOMPARE(shotsLine(), QStringLiteral("ScreenShots = screens/"));
         QCOMPARE(
-            shots,
+            gameplay(),
             (QStringList{QStringLiteral("cogrider.001.pcx"), QStringLiteral("cogrider.002.pcx"),
                          QStringLiteral("lumabolt.001.pcx"), QStringLiteral("lumabolt.002.pcx")}));
+        QCOMPARE(m_dir->readFile(QStringLiteral("StartKaltoTemp/stray_0000.pcx")), "stray");
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QCOMPARE(m_prompter->shown[0].icon, Prompter::Icon::Information);
+        QVERIFY(m_prompter->shown[0].text.contains(temp));
+        QVERIFY(m_prompter->shown[0].text.endsWith(QStringLiteral("\rstray_0000.pcx")));
+
+        // The first game ends now and writes the temporary folder back.
+        m_dir->writeFile(QStringLiteral("quit"), "");
+        QTRY_VERIFY_WITH_TIMEOUT(testsupport::processesMentioning(m_dir->path()).isEmpty(), 30000);
+        QVERIFY(shotsLine().endsWith(temp));
+        button()->click();
+        QCOMPARE(shotsLine(), QStringLiteral("ScreenShots = screens/"));
+        QCOMPARE(gameplay().size(), 6);
+        QCOMPARE(m_prompter->shown.size(), 1); // told once
+        QVERIFY(m_dir->exists(QStringLiteral("StartKaltoTemp/stray_0000.pcx")));
     }
 
     // A save that fails before "Check for new Supported games" is said and keeps the

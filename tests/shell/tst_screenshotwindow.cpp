@@ -22,6 +22,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -161,6 +162,7 @@ private slots:
         m_pictureShown = false;
     }
     void cleanup() {
+        m_labels.clear();
         m_main.reset();
         m_viewer.reset();
         m_name.reset();
@@ -339,27 +341,57 @@ private slots:
         QCOMPARE(m_prompter->shown.size(), 0);
     }
 
-    // A file that is no picture: the box, the old picture stays, the name line has no size.
+    // A file that is no picture: the placeholder shows and the name line names the file,
+    // so nothing of another game's picture stays on show under its name. Its box shows
+    // once however often the slideshow comes back to it, and once more when the game is
+    // chosen again. Delete takes the file named; Set as Titleshot leaves it.
     void unreadablePictures() {
-        put("Gameplay/mygame.001.jpg", pictureBytes(u"a.jpg"_s, {8, 8}));
-        put("Gameplay/mygame.002.jpg", "no picture");
+        put("Gameplay/other.001.jpg", pictureBytes(u"a.jpg"_s, {8, 8}));
+        put("Gameplay/mygame.001.jpg", "no picture");
+        put("Gameplay/mygame.002.jpg", pictureBytes(u"a.jpg"_s, {8, 8}));
+        qint32 otherShot = 0;
+        m_viewer->setGame(u"other"_s, &otherShot);
+        m_viewer->LoadNew();
+        QVERIFY(m_pictureShown);
         showGame();
-        m_viewer->Next();
         QCOMPARE(m_prompter->texts(), QStringList{u"Invalid file format !"_s});
         QCOMPARE(m_prompter->shown[0].icon, Prompter::Icon::Error);
-        QCOMPARE(m_name->text(), u"Gameplay/mygame.002.jpg"_s);
-        QCOMPARE(m_image->image().size(), QSize(8, 8));
+        QCOMPARE(m_name->text(), u"Gameplay/mygame.001.jpg (cannot be shown)"_s);
+        QVERIFY(!m_pictureShown);
+        QVERIFY(m_image->image().isNull());
+        for (int step = 0; step < 6; ++step)
+            m_viewer->Next();
+        QCOMPARE(m_prompter->shown.size(), 1);
+        m_viewer->setGame(u"other"_s, &otherShot);
+        m_viewer->LoadNew();
+        showGame();
+        QCOMPARE(m_prompter->shown.size(), 2);
+
+        m_prompter->answers = {Prompter::Answer::Yes};
+        m_viewer->SetAsTitle();
+        QCOMPARE(m_prompter->shown.size(), 2);
+        QCOMPARE(namesIn(m_paths.TitlesDir), QStringList());
+        m_prompter->answers = {Prompter::Answer::Yes};
+        m_viewer->Delete();
+        QCOMPARE(m_prompter->texts().last(),
+                 u"Are you sure you want to delete\rGameplay/mygame.001.jpg ?"_s);
+        QCOMPARE(namesIn(m_paths.GameplayDir),
+                 (QStringList{u"mygame.001.jpg"_s, u"other.001.jpg"_s}));
+        QCOMPARE(m_name->text(), u"Gameplay/mygame.001.jpg (8x8)"_s);
+        QVERIFY(m_pictureShown);
     }
 
     // Deleting asks, naming the file, moves it to the trash and renumbers the gameplay
     // pictures; the last of three leaves them as they are. Without a trash the picture
-    // is deleted.
+    // is deleted. A trash that cannot take it is said, and the user asked whether to
+    // delete it for good; a picture that cannot be deleted either stays, and is said.
     void deleteAndRenumber() {
         for (const char* name : {"mygame.001.jpg", "mygame.002.jpg", "mygame.003.jpg"})
             put(u"Gameplay/"_s + QLatin1StringView(name), pictureBytes(u"a.jpg"_s, {8, 8}));
         showGame();
         m_playing = true;
         m_current = 2;
+        m_viewer->Load();
         m_prompter->answers = {Prompter::Answer::Yes};
         m_viewer->Delete();
         QCOMPARE(namesIn(m_paths.GameplayDir),
@@ -376,6 +408,7 @@ private slots:
         m_prompter->answers = {Prompter::Answer::Yes};
         m_viewer->Delete(); // the title
         m_current = 0;
+        m_viewer->Load();
         m_prompter->answers = {Prompter::Answer::Yes};
         {
             put("not-a-folder", "");
@@ -397,6 +430,32 @@ private slots:
         m_prompter->answers = {Prompter::Answer::No};
         m_viewer->Delete();
         QCOMPARE(namesIn(m_paths.GameplayDir).size(), 2);
+
+        // The trash refuses new files: No keeps the picture, Yes deletes it for good.
+        const int shown = int(m_prompter->shown.size());
+        testsupport::UnwritableDir refusing(m_dir->file(u"data/Trash/info"_s));
+        if (!refusing.isActive())
+            QSKIP("the trash cannot be made to refuse files here");
+        m_prompter->answers = {Prompter::Answer::Yes, Prompter::Answer::No};
+        m_viewer->Delete();
+        QCOMPARE(m_prompter->shown.size(), shown + 2);
+        QVERIFY(m_prompter->texts().last().startsWith(
+            u"Gameplay/mygame.001.jpg could not be moved to the trash: "_s));
+        QVERIFY(m_prompter->texts().last().endsWith(u".\rDelete it for good?"_s));
+        QCOMPARE(namesIn(m_paths.GameplayDir).size(), 2);
+        m_prompter->answers = {Prompter::Answer::Yes, Prompter::Answer::Yes};
+        m_viewer->Delete();
+        QCOMPARE(namesIn(m_paths.GameplayDir), QStringList{u"mygame.001.jpg"_s});
+        QCOMPARE(m_dir->readFile(u"Gameplay/mygame.001.jpg"_s), QByteArray("third"));
+        QCOMPARE(namesIn(m_dir->file(u"data/Trash/files"_s)).size(), 2);
+
+        testsupport::UnwritableDir keeping(m_paths.GameplayDir);
+        m_prompter->answers = {Prompter::Answer::Yes, Prompter::Answer::Yes};
+        m_viewer->Delete();
+        QVERIFY(m_prompter->texts().last().startsWith(
+            u"Gameplay/mygame.001.jpg could not be deleted: "_s));
+        QCOMPARE(m_prompter->shown.last().icon, Prompter::Icon::Error);
+        QCOMPARE(namesIn(m_paths.GameplayDir), QStringList{u"mygame.001.jpg"_s});
     }
 
     // Closing the gaps never loses a picture, whatever the names.
@@ -437,9 +496,14 @@ private slots:
     // The title itself stays; a picture made the title is the title that shows, and the
     // earlier title, of whatever format, goes back among the gameplay pictures.
     void setAsTitle() {
-        put("Titles/mygame.jpg", "A");
-        put("Gameplay/mygame.001.jpg", "B");
-        put("Gameplay/mygame.002.bmp", "C");
+        const auto picture = [this](const char* relative, const char* label, QColor color) {
+            const QByteArray bytes = pictureBytes(QString::fromLatin1(relative), {8, 8}, color);
+            m_labels.insert(bytes, QString::fromLatin1(label));
+            put(relative, bytes);
+        };
+        picture("Titles/mygame.jpg", "A", Qt::red);
+        picture("Gameplay/mygame.001.jpg", "B", Qt::green);
+        picture("Gameplay/mygame.002.bmp", "C", Qt::blue);
         m_viewer->setGame(u"mygame"_s, &m_current);
         m_viewer->LoadNew();
         m_prompter->answers = {Prompter::Answer::Yes};
@@ -452,6 +516,7 @@ private slots:
             m_current =
                 int(m_viewer->files().indexOf(m_paths.GameplayDir + QLatin1StringView(name)));
             QVERIFY(m_current > 0);
+            m_viewer->Load();
             m_prompter->answers = {Prompter::Answer::Yes};
             m_viewer->SetAsTitle();
             QCOMPARE(m_viewer->files().value(0),
@@ -597,6 +662,70 @@ private slots:
         QCOMPARE(activeDuringRuns, (QList<bool>{false, false}));
         QCOMPARE(game->CurScrShot, 1);
         QVERIFY(timer->isActive());
+    }
+
+    // The slideshow loads no picture nobody sees: with another page in front, the window
+    // minimised or the pages hidden, its ticks step nothing. A picture that cannot be
+    // shown has its box once, however often the slideshow comes back to it. The Info
+    // page's picture counts follow Delete, Set as Titleshot, Renumber and a run's shots.
+    void slideshowAndInfoFollowWhatIsSeen() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        m_dir->writeFile(u"roms/lumabolt.zip"_s, "");
+        put("Gameplay/lumabolt.001.bmp", pictureBytes(u"a.bmp"_s, {8, 8}));
+        put("Gameplay/lumabolt.002.bmp", pictureBytes(u"a.bmp"_s, {8, 8}));
+        put("Gameplay/lumabolt.003.bmp", "no picture");
+        startWindow();
+        auto* timer = m_main->findChild<QTimer*>(u"SSTimer"_s);
+        const auto tick = [timer] {
+            QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+        };
+        TGameObject* game = m_main->currentGame();
+        auto* pages = m_main->findChild<QTabWidget*>(u"PageControl"_s);
+        auto* screenshots = m_main->findChild<QWidget*>(u"ScreenShotTab"_s);
+        auto* info = m_main->findChild<QWidget*>(u"InfoTab"_s);
+        auto* pictures = m_main->findChild<QLabel*>(u"InfoPictures"_s);
+        const auto counts = [&](int title, int gameplay) {
+            return u"title %1, gameplay %2, flyer 0, marquee 0, cabinet 0"_s.arg(title).arg(
+                gameplay);
+        };
+
+        pages->setCurrentWidget(info);
+        tick();
+        QCOMPARE(game->CurScrShot, 0);
+        QTRY_COMPARE(pictures->text(), counts(0, 3));
+        pages->setCurrentWidget(screenshots);
+        m_main->showMinimized();
+        QTRY_VERIFY(m_main->isMinimized());
+        tick();
+        QCOMPARE(game->CurScrShot, 0);
+        m_main->showNormal();
+        QTRY_VERIFY(!m_main->isMinimized());
+        m_main->findChild<QAction*>(u"MSTabsheet"_s)->trigger();
+        QVERIFY(!screenshots->isVisible());
+        tick();
+        QCOMPARE(game->CurScrShot, 0);
+        m_main->findChild<QAction*>(u"MSTabsheet"_s)->trigger();
+        for (int step = 0; step < 7; ++step)
+            tick();
+        QCOMPARE(game->CurScrShot, 1);
+        QCOMPARE(m_prompter->texts(), QStringList{u"Invalid file format !"_s});
+
+        pages->setCurrentWidget(info);
+        m_prompter->answers = {Prompter::Answer::Yes};
+        m_main->findChild<QAction*>(u"MSSCRDelete"_s)->trigger();
+        QCOMPARE(pictures->text(), counts(0, 2));
+        game->CurScrShot = 0;
+        m_main->LoadNewScreenshots();
+        m_prompter->answers = {Prompter::Answer::Yes};
+        m_main->findChild<QAction*>(u"SetasTitleshot1"_s)->trigger();
+        QCOMPARE(pictures->text(), counts(1, 1));
+        put("Gameplay/lumabolt.009.bmp", pictureBytes(u"a.bmp"_s, {8, 8}));
+        m_main->findChild<QAction*>(u"ScrshotRenumber"_s)->trigger();
+        QCOMPARE(pictures->text(), counts(1, 2));
+        testsupport::ScopedEnv shots("KALTO_SIM_SHOTS", "2");
+        m_main->findChild<QPushButton*>(u"StartEmuButton"_s)->click();
+        QCOMPARE(pictures->text(), counts(1, 4));
     }
 
     // With the picture focused, Left and Right (and Page Up and Page Down) step, Space
@@ -823,7 +952,7 @@ private slots:
             shown[u"peak"_s].value(0).toLongLong() - shown[u"baseline"_s].value(0).toLongLong();
         qInfo("showing %s costs %lld MB", qPrintable(name), cost / 1024);
         QVERIFY2(cost <= limitKb, qPrintable(QString::number(cost / 1024) + u" MB"_s));
-        QCOMPARE(shown[u"error"_s].size(), error.isEmpty() ? 0 : 3);
+        QCOMPARE(shown[u"error"_s].size(), error.isEmpty() ? 0 : 1); // once, in any mode
         if (!error.isEmpty())
             QCOMPARE(shown[u"error"_s].value(0), error);
 
@@ -850,9 +979,9 @@ private slots:
         environment.insert(
             u"ASAN_OPTIONS"_s,
             u"detect_leaks=0:allocator_may_return_null=1:max_allocation_size_mb=2"_s);
-        for (const auto& [name, boxes] : {std::pair{u"rgba.pcx"_s, 3}, std::pair {
+        for (const auto& [name, boxes] : {std::pair{u"rgba.pcx"_s, 1}, std::pair {
                                               u"mono.pcx"_s,
-                                              2
+                                              1
                                           }}) {
             QProcess probe;
             probe.setProcessEnvironment(environment);
@@ -892,14 +1021,15 @@ private:
     void put(const QString& relative, const QByteArray& bytes) {
         m_dir->writeFile(relative, bytes);
     }
-    // The titles and gameplay pictures with their contents, for comparing in one line.
+    // The titles and gameplay pictures with their contents' labels, for comparing in one
+    // line.
     QString store() const {
         QString text;
         for (const char* dir : {"Titles", "Gameplay"}) {
             text += QLatin1StringView(dir) + u':';
             const QString folder = QLatin1StringView(dir) + u'/';
             for (const QString& name : namesIn(m_dir->file(folder)))
-                text += u' ' + name + u'=' + QString::fromUtf8(m_dir->readFile(folder + name));
+                text += u' ' + name + u'=' + m_labels.value(m_dir->readFile(folder + name));
             text += u"; "_s;
         }
         text.chop(2);
@@ -927,6 +1057,7 @@ private:
     bool m_pictureShown = false;
     bool m_playing = false;
     int m_pauses = 0;
+    QHash<QByteArray, QString> m_labels; // what store() calls a picture's bytes
 };
 
 QTEST_MAIN(TestScreenShotWindow)

@@ -301,24 +301,33 @@ private slots:
     }
 
     // A game run that a killed front-end left behind is finished at the next start: its
-    // shots are filed as the recorded game's, and the emulator's screenshot folder goes
-    // back to what it was, unless someone pointed it elsewhere meanwhile. A recorded
-    // name that would reach outside the picture folders files nothing.
+    // shots are filed as the recorded game's (not one that lay there before the run),
+    // and the emulator's screenshot folder goes back to the user's, unless someone
+    // pointed it elsewhere meanwhile. A recorded name that would reach outside the
+    // picture folders files nothing. The record keeps the user's folder: an emulator
+    // that outlived the front-end writes the temporary folder back when it ends, and
+    // every start puts the user's back.
     void interruptedRunIsFinished_data() {
-        QTest::addColumn<QString>("zip");
+        QTest::addColumn<QString>("zip"); // empty: no run left, only the folder kept
         QTest::addColumn<bool>("stillOurs");
+        QTest::addColumn<bool>("leftover");
         QTest::addColumn<QString>("filed");
         QTest::addColumn<QByteArray>("shotLine");
+        const QByteArray restored("ScreenShots = screens/\r\n");
         QTest::newRow("still ours")
-            << "Sky Loom" << true << "sky loom.001.pcx" << QByteArray("ScreenShots = screens/\r\n");
-        QTest::newRow("pointed elsewhere")
-            << "skyloom" << false << "skyloom.001.pcx" << QByteArray("ScreenShots = mine/\r\n");
-        QTest::newRow("unsafe name")
-            << "../skyloom" << true << QString() << QByteArray("ScreenShots = screens/\r\n");
+            << "Sky Loom" << true << false << "sky loom.001.pcx" << restored;
+        QTest::newRow("pointed elsewhere") << "skyloom" << false << false << "skyloom.001.pcx"
+                                           << QByteArray("ScreenShots = mine/\r\n");
+        QTest::newRow("unsafe name") << "../skyloom" << true << false << QString() << restored;
+        QTest::newRow("shot there before the run")
+            << "skyloom" << true << true << QString() << restored;
+        QTest::newRow("emulator ended after the last start")
+            << QString() << true << false << QString() << restored;
     }
     void interruptedRunIsFinished() {
         QFETCH(QString, zip);
         QFETCH(bool, stillOurs);
+        QFETCH(bool, leftover);
         QFETCH(QString, filed);
         QFETCH(QByteArray, shotLine);
         m_dir->installEmulator();
@@ -328,8 +337,16 @@ private slots:
             "; mine\r\n[Directories]\r\nScreenShots =" + (stillOurs ? temp : QByteArray(" mine/")) +
                 "\r\nrom_dir_0 = roms/\r\n");
         m_dir->writeFile(QStringLiteral("StartKaltoTemp/SHOT_0000.PCX"), "\x0a");
+        const QFileInfo shot(m_dir->file(QStringLiteral("StartKaltoTemp/SHOT_0000.PCX")));
+        const QByteArray before =
+            leftover
+                ? "SHOT_0000.PCX:1:" + QByteArray::number(shot.lastModified().toMSecsSinceEpoch())
+                : QByteArray();
+        const QByteArray run = zip.isEmpty()
+                                   ? QByteArray()
+                                   : "ZipName=" + zip.toUtf8() + "\r\nBefore=" + before + "\r\n";
         m_dir->writeFile(QStringLiteral("StartKaltoRun.ini"),
-                         "[Run]\r\nZipName=" + zip.toUtf8() + "\r\nScreenShots=%20screens/\r\n");
+                         "[Run]\r\n" + run + "ScreenShots=%20screens/\r\n");
         RecordedSteps steps;
         QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
         QCOMPARE(m_prompter->shown.size(), 0);
@@ -338,7 +355,8 @@ private slots:
         QCOMPARE(QDir(m_dir->file(QStringLiteral("Gameplay"))).entryList(QDir::Files),
                  filed.isEmpty() ? QStringList() : QStringList{filed});
         QCOMPARE(m_dir->exists(QStringLiteral("StartKaltoTemp/SHOT_0000.PCX")), filed.isEmpty());
-        QVERIFY(!m_dir->exists(QStringLiteral("StartKaltoRun.ini")));
+        QCOMPARE(m_dir->readFile(QStringLiteral("StartKaltoRun.ini")).trimmed(),
+                 QByteArray("[Run]\r\nScreenShots=%20screens/"));
     }
 
     // A run that could not even start is reported by the runner; the old list stays

@@ -98,6 +98,15 @@ void sleepIfAsked() {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+// KALTO_SIM_GAME_HOLD=<file>: the game is played on after its shots are taken, until the
+// file exists; only then does the emulator write its configuration back and end.
+void holdGameIfAsked() {
+    const std::string file = envValue("KALTO_SIM_GAME_HOLD");
+    std::error_code ec;
+    while (!file.empty() && !fs::exists(file, ec))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
 bool finishStdout() {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         warn(std::string("cannot write standard output: ") + std::strerror(errno));
@@ -509,6 +518,7 @@ int runGame(const std::string& emuDir, const std::string& zip) {
     std::fflush(stdout);
     sim::CfgFile cfg(text);
     writeScreenshots(emuDir, cfg, zip, size);
+    holdGameIfAsked();
     if (!saveConfig(cfgPath, cfg))
         return 1;
     std::printf("%s has finished.\n", zip.c_str());
