@@ -149,9 +149,17 @@ bool TMain::runStartup(bool checkEmuDate) {
     try {
         result = m_startUp.RunStartup(checkEmuDate, *this);
     } catch (const FileError& error) {
-        m_prompter.error(error.message());
+        if (!m_startUp.abortRequested())
+            m_prompter.error(error.message());
     }
     m_inStartup = false;
+    // A signal during the sequence's last box, or during a box that ended it anyway,
+    // still ends the program at once; a folder another copy holds is left alone.
+    if (m_startUp.abortRequested() && result != StartUp::Result::AlreadyRunning &&
+        result != StartUp::Result::WorkingDirectoryMissing) {
+        DeleteWorkFiles(m_paths);
+        result = StartUp::Result::Aborted;
+    }
     switch (result) {
     case StartUp::Result::Completed:
         m_startupCompleted = true;
@@ -163,7 +171,10 @@ bool TMain::runStartup(bool checkEmuDate) {
         return false;
     case StartUp::Result::AlreadyRunning:
         // Handing over to the copy that runs is an ordinary end.
-        endProgram(m_raisedRunningCopy ? 0 : kEndedEarlyExitCode);
+        if (m_abortSignal != 0)
+            endProgram(128 + m_abortSignal);
+        else
+            endProgram(m_raisedRunningCopy ? 0 : kEndedEarlyExitCode);
         return false;
     case StartUp::Result::NeededFileMissing:
     case StartUp::Result::WorkingDirectoryMissing:

@@ -62,6 +62,8 @@ StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
     if (aborted())
         return Result::Aborted;
     writeBatchFile(m_paths.CaptureFile);
+    if (aborted())
+        return Result::Aborted;
     EnsureEmulatorConfig();
     if (aborted())
         return Result::Aborted;
@@ -73,16 +75,24 @@ StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
     if (aborted())
         return Result::Aborted;
     CreateDataDirectories();
+    // The late steps may show a box too: a signal that ends it ends the sequence there,
+    // before anything more is written.
     FinishInterruptedRun();
+    if (aborted())
+        return Result::Aborted;
     CheckDefaultSettingsFile(steps);
+    if (aborted())
+        return Result::Aborted;
     // A failed first refresh leaves no list to read; its message has said so already.
     if (m_listRefreshFailed && !QFileInfo::exists(m_paths.ListInfoFile))
         return Result::GameListUnreadable;
     // The settings load needs the records of the import, and the installed check
     // needs the rom paths and marks that the load reads.
     if (!steps.ImportGameList())
-        return Result::GameListUnreadable;
+        return aborted() ? Result::Aborted : Result::GameListUnreadable;
     steps.LoadFrontEndSettings();
+    if (aborted())
+        return Result::Aborted;
     steps.UpdateFlags();
     return Result::Completed;
 }
