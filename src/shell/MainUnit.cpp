@@ -194,11 +194,37 @@ bool TMain::LockFrontEndDir() {
         m_raisedRunningCopy = true;
         return false;
     }
+    const FrontEndLock::Holder& holder = m_lock.holder();
+    const QString heldBy = FrontEndLock::describe(holder, QDateTime::currentDateTime());
+    if (holder.onThisMachine) {
+        m_prompter.errorCancel(tr("StartKALTO already runs in the folder %1\r"
+                                  "Only one copy of the program can work on the files of a folder. "
+                                  "Please use the window of the copy that runs.\r\r"
+                                  "It is held by %2.")
+                                   .arg(m_paths.FrontEndDir, heldBy));
+        return false;
+    }
+    // Held on another machine, where this one cannot see whether the copy still runs:
+    // one that died there (the disk pulled out, the computer switched off) would lock
+    // the folder for good.
+    if (!m_prompter.confirm(
+            tr("StartKALTO already runs in the folder %1\r"
+               "It is held by %2.\r\r"
+               "If that copy no longer runs (its computer was switched off, or the disk was "
+               "taken away while it ran), StartKALTO can take the folder over. A copy that "
+               "still runs there would lose what it saves.\r\r"
+               "Take the folder over?")
+                .arg(m_paths.FrontEndDir, heldBy)))
+        return false;
+    if (m_lock.takeOver(m_paths.FrontEndDir) == FrontEndLock::Outcome::Locked) {
+        m_channel->listen(m_paths.FrontEndDir);
+        return true;
+    }
     m_prompter.errorCancel(
-        QStringLiteral("StartKALTO already runs in the folder %1\r"
-                       "Only one copy of the program can work on the files of a folder. "
-                       "Please use the window of the copy that runs.")
-            .arg(m_paths.FrontEndDir));
+        tr("StartKALTO could not take over the folder %1\r"
+           "It is held by %2.")
+            .arg(m_paths.FrontEndDir,
+                 FrontEndLock::describe(m_lock.holder(), QDateTime::currentDateTime())));
     return false;
 }
 
