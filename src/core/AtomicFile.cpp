@@ -2,7 +2,10 @@
 
 #include "FileError.h"
 
+#include <QDirIterator>
+#include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 void writeFileAtomically(const QString& path, QByteArrayView bytes) {
     QSaveFile file(path);
@@ -29,4 +32,29 @@ void writeFileAtomically(const QString& path, QByteArrayView bytes) {
     }
     if (!file.commit())
         throw failed();
+}
+
+QStringView savedNameOfLeftover(QStringView name) {
+    constexpr qsizetype kLetters = 6;
+    if (name.size() < kLetters + 2 || name[name.size() - kLetters - 1] != u'.')
+        return {};
+    const QStringView letters = name.last(kLetters);
+    const bool random = std::all_of(letters.begin(), letters.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    });
+    return random ? name.first(name.size() - kLetters - 1) : QStringView();
+}
+
+int removeSaveLeftovers(const QString& dir,
+                        const std::function<bool(QStringView savedName)>& isSavedName) {
+    int removed = 0;
+    QDirIterator it(dir, QDir::Files | QDir::NoSymLinks);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        const QStringView saved = savedNameOfLeftover(name);
+        if (!saved.isEmpty() && isSavedName(saved) && QFile::remove(it.filePath()))
+            ++removed;
+    }
+    return removed;
 }

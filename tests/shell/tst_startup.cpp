@@ -500,6 +500,35 @@ private slots:
         QVERIFY(!steps.calls.contains(QStringLiteral("ImportOldGameSettings")));
     }
 
+    // A save killed between writing its temporary file and renaming it leaves the
+    // temporary file ("<name>." and six letters) behind; the next start removes those
+    // of the program's own files, and nothing else.
+    void leftoversOfKilledSavesAreRemoved() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        const QStringList leftovers = {"StartKALTO.ini.AbCdEf",       "batch.sh.xYzAbC",
+                                       "StartKaltoRun.ini.QwErTy",    "needed.txt.mnbvcx",
+                                       "IniFiles/skyloom.ini.PoIuYt", "IniFiles/Default.ini.aaaaaa",
+                                       "Config/Kalto.cfg.ZzZzZz"};
+        const QStringList kept = {"StartKALTO.ini.bak",          "StartKALTO.ini.abc123",
+                                  "StartKALTO.ini.AbCdEfG",      "notes.txt.AbCdEf",
+                                  "listinfo.txt.AbCdEf",         "Config/Cheats.cfg.AbCdEf",
+                                  "IniFiles/skyloom.cfg.AbCdEf", "Titles/skyloom.png.AbCdEf"};
+        for (const QString& file : leftovers + kept)
+            m_dir->writeFile(file, "x");
+        // Only plain files go: not a folder, not a link, whatever their names.
+        m_dir->makeDir(QStringLiteral("IniFiles/folder.ini.Folder"));
+        QVERIFY(QFile::link(m_dir->file(QStringLiteral("notes.txt.AbCdEf")),
+                            m_dir->file(QStringLiteral("Config/Kalto.cfg.LinkIt"))));
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        for (const QString& file : leftovers)
+            QVERIFY2(!m_dir->exists(file), qPrintable(file));
+        for (const QString& file : kept + QStringList{"IniFiles/folder.ini.Folder"})
+            QVERIFY2(m_dir->exists(file), qPrintable(file));
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("Config/Kalto.cfg.LinkIt"))).isSymLink());
+    }
+
     // A termination signal while a late step shows a box (the box goes with it) ends
     // the sequence right after that step: nothing later runs, and the work files go.
     void terminationInALateStepEndsTheSequence_data() {
