@@ -63,6 +63,34 @@ public:
         }
     }
 
+    // The next line as next() gives it, passing over on the way the lines whose first
+    // byte that is neither blank nor a control character is one that `wanted` turns
+    // down, without cutting them out one by one. A line it may give is checked again.
+    template <typename Wanted> std::optional<QByteArrayView> nextStartingWith(Wanted wanted) {
+        for (;;) {
+            const char* const data = m_buffer.constData();
+            qsizetype p = m_pos;
+            while (p < m_end && static_cast<unsigned char>(data[p]) <= 32 && data[p] != '\n')
+                ++p;
+            if (p == m_end) {
+                // Blank so far: the rest of the line is in the next block.
+                if (m_atEnd || !refill())
+                    return next();
+                continue;
+            }
+            if (data[p] != '\n' && wanted(data[p]))
+                return next();
+            const char* lf = findLineFeed(data + p, data + m_end);
+            if (!lf) {
+                m_scan = m_end;
+                if (m_atEnd || !refill())
+                    return next();
+                continue;
+            }
+            m_pos = m_scan = lf - data + 1;
+        }
+    }
+
     bool failed() const { return m_failed; }
 
 private:
@@ -325,16 +353,17 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game, bool& zipSafe, TextPoo
     game.PlainTexts = isPlainAscii(game.ZipName) && isPlainAscii(game.Description) &&
                       isPlainAscii(game.Manufacturer) && isPlainAscii(game.Year);
     zipSafe = platform::isSafeFileName(game.ZipName);
+    // Most lines (the roms) are told apart by their first character alone.
+    const auto mayMatter = [](char c) { return c == 'a' || c == 'v' || c == ')'; };
     while (!closing) {
-        const auto line = reader.next();
+        const auto line = reader.nextStartingWith(mayMatter);
         if (!line)
             return BlockEnd::EndOfFile;
-        // Most lines (the roms) are told apart by their first character alone.
         const QByteArrayView raw = *line;
         qsizetype first = 0;
         while (first < raw.size() && static_cast<unsigned char>(raw[first]) <= 32)
             ++first;
-        if (first == raw.size() || (raw[first] != 'a' && raw[first] != 'v' && raw[first] != ')'))
+        if (first == raw.size() || !mayMatter(raw[first]))
             continue;
         const QByteArrayView text = trimmed(raw.sliced(first));
         // The first word is what precedes the first blank: only these prefixes match.
