@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -120,6 +121,19 @@ TGameObject* TGameObjectList::FindParent(const TGameObject& game) const {
         }
     }
     return nullptr;
+}
+
+void TGameObjectList::AbandonAtExit() {
+    struct Abandoned {
+        std::vector<std::unique_ptr<TGameObject[]>> blocks;
+        std::vector<QString> keys;
+    };
+    static Abandoned* const abandoned = new Abandoned; // never freed, on purpose
+    std::move(m_blocks.begin(), m_blocks.end(), std::back_inserter(abandoned->blocks));
+    std::move(m_keys.begin(), m_keys.end(), std::back_inserter(abandoned->keys));
+    m_blocks.clear();
+    m_keys.clear();
+    FreeAll();
 }
 
 void TGameObjectList::FreeAll() {

@@ -133,6 +133,7 @@ int StartKaltoApplication::run() {
     main.show();
     const int code = exec();
     m_errorPrompter = nullptr;
+    main.abandonGameListAtExit();
     // Settings that could not be saved are a failure, not an ordinary end.
     return code == 0 && main.saveFailed() ? TMain::kEndedEarlyExitCode : code;
 }

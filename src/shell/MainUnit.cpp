@@ -346,6 +346,12 @@ void TMain::freeGameList() {
     m_games.FreeAll();
 }
 
+void TMain::abandonGameListAtExit() {
+    m_listModel->clear();
+    forgetCurrentGame();
+    m_games.AbandonAtExit();
+}
+
 void TMain::SaveSettingsAndCleanUp() {
     // A save that fails keeps the launch script: the program goes on using it.
     SaveFrontEndSettings();
@@ -411,9 +417,9 @@ void TMain::FormClose() {
         m_prompter.error(error.message());
         DeleteWorkFiles(m_paths);
     }
-    // Nothing shows or reads a record any more. The records themselves are freed with
-    // the window, which goes right after this: forty thousand of them take longer to
-    // free than the settings take to save, and the close waits for neither then.
+    // Nothing shows or reads a record any more. The records themselves go with the
+    // window, which goes right after this: forty thousand of them take longer to free
+    // than the settings take to save, and the close waits for neither then.
     m_listModel->clear();
     forgetCurrentGame();
 }

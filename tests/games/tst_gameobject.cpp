@@ -50,6 +50,16 @@ private slots:
         list.FreeAll();
         QCOMPARE(list.count(), 0);
         QCOMPARE(list.FindGame(u"darius"), nullptr);
+
+        // At the end of the process the records are left, not freed: the list is empty
+        // and takes new games, and what pointed at a record still reads it.
+        const TGameObject* kept = list.AddGame(std::move(*game(QStringLiteral("kept"))));
+        list.AbandonAtExit();
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(list.FindGame(u"kept"), nullptr);
+        QCOMPARE(kept->ZipName, QStringLiteral("kept"));
+        list.AddGame(game(QStringLiteral("kept")));
+        QCOMPARE(list.FindGame(u"kept"), list.at(0));
     }
 
     // The per-game sections are written as the document would write them key by key,
@@ -191,14 +201,13 @@ private slots:
         TGameObjectList list;
         for (const QString& name : names)
             list.AddGame(game(name));
-        list.ReadSettingsSections(
-            IniDocument::fromBytes(
-                "[Window]\r\nLGLPos=3\r\n[Game0]\r\nZipName=gone\r\n"
-                "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
-                "PlayTime=60\r\nFavourite=1\r\n"
-                "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n"
-                "[played]\r\nCurScrShot=0\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:00:00Z\r\n"
-                "[Columns]\r\nPlayTime=70\r\n[history]\r\nPlayCount=4\r\n"));
+        list.ReadSettingsSections(IniDocument::fromBytes(
+            "[Window]\r\nLGLPos=3\r\n[Game0]\r\nZipName=gone\r\n"
+            "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
+            "PlayTime=60\r\nFavourite=1\r\n"
+            "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n"
+            "[played]\r\nCurScrShot=0\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:00:00Z\r\n"
+            "[Columns]\r\nPlayTime=70\r\n[history]\r\nPlayCount=4\r\n"));
         IniDocument settings = IniDocument::emptyFor(QString());
         settings.writeString(u"StartKALTO", u"EmuExePath", u"./");
         const QByteArray text = list.WithSettingsSections(settings);
