@@ -123,6 +123,25 @@ TGameObject* TGameObjectList::FindParent(const TGameObject& game) const {
     return nullptr;
 }
 
+void TGameObjectList::AppendGames(TGameObjectList&& later) {
+    // The later list's index knows the first of each of its names; those that are here
+    // already stay this list's.
+    const bool distinct = m_byName.insertAll(later.m_byName, qint32(m_order.size()));
+    m_namesPlainAndDistinct = m_namesPlainAndDistinct && later.m_namesPlainAndDistinct && distinct;
+    m_order.insert(m_order.end(), later.m_order.begin(), later.m_order.end());
+    // The index points into the names' text, which a moved string keeps.
+    m_keys.insert(m_keys.end(), std::make_move_iterator(later.m_keys.begin()),
+                  std::make_move_iterator(later.m_keys.end()));
+    if (!later.m_blocks.empty()) {
+        m_blocks.insert(m_blocks.end(), std::make_move_iterator(later.m_blocks.begin()),
+                        std::make_move_iterator(later.m_blocks.end()));
+        m_usedInLastBlock = later.m_usedInLastBlock;
+    }
+    later.m_blocks.clear();
+    later.m_keys.clear();
+    later.FreeAll();
+}
+
 void TGameObjectList::AbandonAtExit() {
     struct Abandoned {
         std::vector<std::unique_ptr<TGameObject[]>> blocks;

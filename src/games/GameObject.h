@@ -58,6 +58,9 @@ public:
     // (the sets it shares) that names one, by zip name or by its own first archive name.
     TGameObject* FindParent(const TGameObject& game) const;
     void FreeAll();
+    // Moves the games of `later` after those of this list, as if they were added one by
+    // one, and leaves `later` empty.
+    void AppendGames(TGameObjectList&& later);
     // Empties the list without freeing its records, for a process about to end: the
     // system takes their memory back at once, where forty thousand records freed one
     // by one keep the end waiting. They stay reachable, so that leak checkers do not

@@ -62,6 +62,34 @@ private slots:
         QCOMPARE(list.FindGame(u"kept"), list.at(0));
     }
 
+    // Games moved over from another list stand as if they had been added one by one:
+    // in order, the first of two names alike found, their sections written alike.
+    void appendedGamesStandAsAddedOneByOne() {
+        const QStringList names = {"a", "b", "c", "B", "A", "d"};
+        TGameObjectList oneByOne;
+        TGameObjectList earlier;
+        TGameObjectList later;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            oneByOne.AddGame(game(names[i]));
+            (i < 3 ? earlier : later).AddGame(game(names[i]));
+        }
+        earlier.AppendGames(std::move(later));
+        QCOMPARE(later.count(), 0);
+        QCOMPARE(earlier.count(), names.size());
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            QCOMPARE(earlier.at(i)->ZipName, names[i]);
+            QCOMPARE(earlier.FindGame(names[i]) == earlier.at(i),
+                     oneByOne.FindGame(names[i]) == oneByOne.at(i));
+        }
+        QCOMPARE(earlier.FindGame(u"d"), earlier.at(5));
+        earlier.AddGame(game(QStringLiteral("e")));
+        QCOMPARE(earlier.FindGame(u"E"), earlier.at(6));
+        oneByOne.AddGame(game(QStringLiteral("e")));
+        IniDocument a = IniDocument::emptyFor(QString());
+        IniDocument b = IniDocument::emptyFor(QString());
+        QCOMPARE(earlier.WithSettingsSections(a), oneByOne.WithSettingsSections(b));
+    }
+
     // The per-game sections are written as the document would write them key by key,
     // whatever the names: distinct ones go straight into the text, names that share a
     // section (with each other or with the document's own) through the document, where
