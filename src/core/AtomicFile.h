@@ -12,6 +12,16 @@
 // and the old file stays as it was.
 void writeFileAtomically(const QString& path, QByteArrayView bytes);
 
+// Takes bytes piece by piece, in order.
+using ByteSink = std::function<void(QByteArrayView)>;
+// The same for bytes made piece by piece: produce() hands them to the sink in order, so
+// that a large file is never held whole. An exception from produce() leaves the old
+// file as it was.
+void writeFileAtomically(const QString& path, const std::function<void(const ByteSink&)>& produce);
+// The same, unless the file holds exactly these bytes already: then it is left as it
+// is, its time too, and nothing is written or synced to disk.
+void writeFileIfChanged(const QString& path, const std::function<void(const ByteSink&)>& produce);
+
 // The temporary file of such a write is named after the file with "." and six letters
 // added ("StartKALTO.ini.aBcDeF"); a write killed before its rename leaves it behind.
 // The name of the file that a leftover's name stands for, or an empty view.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AtomicFile.h"
 #include "core/NameIndex.h"
 
 #include <QString>
@@ -82,6 +83,8 @@ public:
     // of games not in the list, unchanged. "GoodRomcheck", the favourite mark and the
     // play history are written only when there is one, so that the file stays small.
     QByteArray WithSettingsSections(IniDocument& settings) const;
+    // The same bytes handed to write() a piece at a time.
+    void WriteSettingsSections(IniDocument& settings, const ByteSink& write) const;
 
     qsizetype count() const { return qsizetype(m_order.size()); }
     bool isEmpty() const { return m_order.empty(); }

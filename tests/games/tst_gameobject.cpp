@@ -101,6 +101,12 @@ private slots:
         QTest::newRow("the front-end's section") << QStringList{"alpha", "startkalto"};
         QTest::newRow("named like the columns' section") << QStringList{"alpha", "columns"};
         QTest::newRow("none") << QStringList{};
+        // More text than one piece of the writing, and a name longer than a piece.
+        QStringList many;
+        for (int i = 0; i < 3000; ++i)
+            many.append(QStringLiteral("game%1").arg(i));
+        many.insert(1500, QString(30000, u'\u00e9'));
+        QTest::newRow("many, one very long") << many;
     }
     void settingsSectionsMatchKeyByKeyWrites() {
         QFETCH(QStringList, names);

@@ -331,7 +331,19 @@ private slots:
         }
         const QByteArray settings = m_dir->readFile(QStringLiteral("StartKALTO.ini"));
         QVERIFY(settings.size() > 200);
+        // A close that changes nothing leaves the file alone.
+        const QString file = m_dir->file(QStringLiteral("StartKALTO.ini"));
+        const QDateTime before = QDateTime::currentDateTime().addDays(-1);
+        testsupport::setModified(file, before);
+        {
+            TMain1 same(*m_prompter, m_opener);
+            same.close();
+            QVERIFY(!same.saveFailed());
+        }
+        QCOMPARE(QFileInfo(file).lastModified().secsTo(before), 0);
+        QCOMPARE(m_dir->readFile(QStringLiteral("StartKALTO.ini")), settings);
         TMain1 main(*m_prompter, m_opener);
+        main.games().at(0)->CurScrShot = 3; // something new to save
         {
             testsupport::FileSizeLimit limit(100);
             main.close();
