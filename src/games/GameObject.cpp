@@ -145,12 +145,13 @@ void TGameObjectList::AppendGames(TGameObjectList&& later) {
 
 void TGameObjectList::AbandonAtExit() {
     struct Abandoned {
-        std::vector<std::unique_ptr<TGameObject[]>> blocks;
-        std::vector<QString> keys;
+        std::vector<std::vector<std::unique_ptr<TGameObject[]>>> blocks;
+        std::vector<std::vector<QString>> keys;
     };
     static Abandoned* const abandoned = new Abandoned; // never freed, on purpose
-    std::move(m_blocks.begin(), m_blocks.end(), std::back_inserter(abandoned->blocks));
-    std::move(m_keys.begin(), m_keys.end(), std::back_inserter(abandoned->keys));
+    // Whole arrays change hands: nothing is moved or freed one by one.
+    abandoned->blocks.push_back(std::move(m_blocks));
+    abandoned->keys.push_back(std::move(m_keys));
     m_blocks.clear();
     m_keys.clear();
     FreeAll();
