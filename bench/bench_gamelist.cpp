@@ -26,6 +26,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QThread>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -51,7 +52,7 @@ struct Options {
 
 void usage() {
     std::fprintf(stderr, "usage: bench_gamelist [--dir DIR] [--reps N] [--only "
-                         "import,flags,fill,filters,startup,search,memory,process]"
+                         "import,flags,fill,filters,startup,search,memory,process,close]"
                          " [--generate-only]\n");
 }
 
@@ -912,13 +913,135 @@ void benchProcessStart(const Options& options, const skbench::CatalogSummary& su
         stamp(smallDir) != smallBefore)
         std::printf("  MISMATCH: captions \"%s\" and \"%s\", or a start wrote its files\n",
                     qPrintable(large.caption), qPrintable(small.caption));
-    reportLine("StartKALTO process to its painted list, 40k games / 3 games", t.ratio(), 3,
+    reportLine("StartKALTO process to its painted list, 40k games / 3 games", t.ratio(), 2.2,
                details("40k games", "3 games", t) +
                    QStringLiteral(", %1 games with favourites and play history; processor "
                                   "time %2 and %3, ratio %4")
                        .arg(played)
                        .arg(fmtMs(cpu.subject), fmtMs(cpu.baseline))
                        .arg(cpu.ratio(), 0, 'f', 2)
+                       .toStdString());
+    skbench::resetFrontEndFiles(options.dir.toStdString());
+    skbench::resetFrontEndFiles(smallDir.toStdString());
+}
+
+struct ProcessClose {
+    double ms = -1;  // from the signal to the end of the process
+    QString failure; // why there is no figure, or the program did not end well
+};
+
+// Starts StartKALTO in `dir`, lets it show its filled list and settle, then sends it
+// SIGTERM and times it until its process has ended: the close the desktop asks for at
+// the end of a session (the settings saved, the window and its records freed).
+ProcessClose timeProcessClose(const QString& dir) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    env.insert(QStringLiteral("STARTKALTO_SAY_WHEN_SHOWN"), QStringLiteral("1"));
+    env.insert(QStringLiteral("KALTO_SIM_CATALOG"),
+               dir + u'/' + QLatin1StringView(skbench::kCatalogFile));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setReadChannel(QProcess::StandardError);
+    process.setProgram(QStringLiteral(STARTKALTO_PATH));
+
+    ProcessClose result;
+    QByteArray said;
+    process.start();
+    while (!said.contains("StartKALTO shown after") && process.waitForReadyRead(60000))
+        said += process.readAllStandardError();
+    if (!said.contains("StartKALTO shown after")) {
+        result.failure = QStringLiteral("it did not say that it showed its list: ") +
+                         QString::fromLocal8Bit(said).trimmed();
+        process.kill();
+        process.waitForFinished(10000);
+        return result;
+    }
+    // Settled: its processor time has stood still for a while, so that nothing the
+    // start left to the event loop is timed with the close.
+    const qint64 pid = process.processId();
+    QElapsedTimer idle;
+    idle.start();
+    for (qint64 ticks = -1; idle.elapsed() < 300;) {
+        process.waitForFinished(20);
+        const qint64 now = cpuTicks(pid);
+        if (now != ticks)
+            idle.restart();
+        ticks = now;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(pid_t(pid), SIGTERM);
+    const bool ended = process.waitForFinished(60000);
+    result.ms = double(clock.nsecsElapsed()) / 1e6;
+    if (!ended) {
+        result.failure = QStringLiteral("it did not end within 60 s of SIGTERM");
+        process.kill();
+        process.waitForFinished(10000);
+    } else if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        result.failure = QStringLiteral("it ended with status %1 (%2)")
+                             .arg(process.exitCode())
+                             .arg(QString::fromLocal8Bit(process.readAllStandardError()).trimmed());
+    }
+    return result;
+}
+
+// The whole program's close, from a termination signal to the end of its process: on
+// the 40,000 games with their history against the same program on three games.
+void benchProcessClose(const Options& options, const skbench::CatalogSummary& summary) {
+    const QString smallDir = QFileInfo(options.dir).absolutePath() + QStringLiteral("/catalog-3");
+    skbench::CatalogParams smallParams;
+    smallParams.games = 3;
+    smallParams.zipFiles = 2;
+    smallParams.romsetDirectories = 0;
+    smallParams.gamesWithCheats = 1;
+    smallParams.emptyCheatSections = 0;
+    skbench::CatalogSummary smallSummary;
+    bool reused = false;
+    std::string error;
+    if (!skbench::ensureCatalog(smallDir.toStdString(), smallParams, KALTO_SIM_PATH, smallSummary,
+                                reused, error)) {
+        std::printf("  cannot make %s: %s\n", qPrintable(smallDir), error.c_str());
+        return;
+    }
+    const int played = prepareStartedDirectory(options.dir, 10);
+    const int smallPlayed = prepareStartedDirectory(smallDir, 2);
+    if (played < 0 || smallPlayed < 0) {
+        std::printf("  MISMATCH: the front-end directories could not be prepared\n");
+        return;
+    }
+    // One close of each to warm the caches, then the two alternately.
+    ProcessClose large = timeProcessClose(options.dir);
+    ProcessClose small = timeProcessClose(smallDir);
+    // What a close saved; each later close saves what its start read, the same bytes.
+    const QString settings = QStringLiteral("/StartKALTO.ini");
+    const QByteArray before = readAll(options.dir + settings);
+    const QByteArray smallBefore = readAll(smallDir + settings);
+    std::vector<double> largeMs, smallMs;
+    for (int i = 0; i < options.reps && large.failure.isEmpty() && small.failure.isEmpty(); ++i) {
+        large = timeProcessClose(options.dir);
+        small = timeProcessClose(smallDir);
+        largeMs.push_back(large.ms);
+        smallMs.push_back(small.ms);
+    }
+    for (const ProcessClose* close : {&large, &small}) {
+        if (!close->failure.isEmpty())
+            std::printf("  StartKALTO on %s games: %s\n", close == &large ? "40k" : "3",
+                        qPrintable(close->failure));
+    }
+    const qint64 saved = countGameSections(options.dir + settings);
+    if (saved != summary.games || readAll(options.dir + settings) != before ||
+        readAll(smallDir + settings) != smallBefore)
+        std::printf("  MISMATCH: the closes saved settings for %lld games (expected %d), or "
+                    "changed them\n",
+                    (long long)saved, summary.games);
+    const Timings t{skbench::median(largeMs), skbench::median(smallMs)};
+    reportLine("StartKALTO process from SIGTERM to its end, 40k games / 3 games", t.ratio(), 2,
+               details("40k games", "3 games", t) +
+                   QStringLiteral(", %1 games with favourites and play history")
+                       .arg(played)
                        .toStdString());
     skbench::resetFrontEndFiles(options.dir.toStdString());
     skbench::resetFrontEndFiles(smallDir.toStdString());
@@ -996,5 +1119,7 @@ int main(int argc, char** argv) {
         benchMemory(options, summary);
     if (options.wants("process"))
         benchProcessStart(options, summary);
+    if (options.wants("close"))
+        benchProcessClose(options, summary);
     return 0;
 }

@@ -144,6 +144,25 @@ bool NameIndex::insert(QStringView name, qint32 value) {
     return true;
 }
 
+bool NameIndex::insertAll(const NameIndex& other, qint32 offset) {
+    Q_ASSERT(m_cs == other.m_cs);
+    reserve(size() + other.size());
+    bool all = true;
+    for (const Slot& from : other.m_slots) {
+        if (from.entry < 0)
+            continue;
+        const Entry& entry = other.m_entries[size_t(from.entry)];
+        Slot& slot = const_cast<Slot&>(slotFor(entry.name, from.hash));
+        if (slot.entry >= 0) {
+            all = false;
+            continue;
+        }
+        slot = {from.hash, qint32(m_entries.size())};
+        m_entries.push_back({entry.name, entry.value + offset});
+    }
+    return all;
+}
+
 void NameIndex::set(QStringView name, qint32 value) {
     if (insert(name, value))
         return;

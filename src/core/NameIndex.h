@@ -23,6 +23,10 @@ public:
     // Adds the name or gives it a new value; kMissing makes it absent again.
     void set(QStringView name, qint32 value);
     qint32 value(QStringView name) const;
+    // Adds each name of other (compared the same way) that is not here yet, with its
+    // value raised by offset, without hashing it again; the names' text must stay alive
+    // as for insert(). Returns whether every one of them was added.
+    bool insertAll(const NameIndex& other, qint32 offset);
 
     quint32 hash(QStringView name) const;
 

@@ -37,6 +37,29 @@ private:
     bool m_textUnderIcon = true;
 };
 
+// The details table. While the icon styles are shown it is hidden, and a new list
+// would have it lay out all its rows for scroll bars no one sees: that waits until it
+// is shown.
+class GameDetailsView final : public QTreeView {
+public:
+    using QTreeView::QTreeView;
+
+protected:
+    void updateGeometries() override {
+        m_geometriesPending = !isVisible();
+        if (!m_geometriesPending)
+            QTreeView::updateGeometries();
+    }
+    void showEvent(QShowEvent* event) override {
+        QTreeView::showEvent(event);
+        if (m_geometriesPending)
+            updateGeometries();
+    }
+
+private:
+    bool m_geometriesPending = false;
+};
+
 } // namespace
 
 QStringList GameListView::titleLines(const QString& text, const QFont& font, int width) {
@@ -170,7 +193,7 @@ GameListView::GameListView(QWidget* parent) : QWidget(parent) {
     m_iconView->setItemDelegate(new GameItemDelegate(m_iconView));
     m_stack->addWidget(m_iconView);
 
-    m_detailsView = new QTreeView(this);
+    m_detailsView = new GameDetailsView(this);
     m_detailsView->setObjectName(QStringLiteral("GameListDetails"));
     m_detailsView->setRootIsDecorated(false);
     m_detailsView->setItemsExpandable(false);

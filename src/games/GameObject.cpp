@@ -2,6 +2,7 @@
 
 #include "PlayHistory.h"
 #include "RomsetFinder.h"
+#include "core/AtomicFile.h"
 #include "core/FileError.h"
 #include "core/IniDocument.h"
 #include "core/NameIndex.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -122,6 +124,39 @@ TGameObject* TGameObjectList::FindParent(const TGameObject& game) const {
     return nullptr;
 }
 
+void TGameObjectList::AppendGames(TGameObjectList&& later) {
+    // The later list's index knows the first of each of its names; those that are here
+    // already stay this list's.
+    const bool distinct = m_byName.insertAll(later.m_byName, qint32(m_order.size()));
+    m_namesPlainAndDistinct = m_namesPlainAndDistinct && later.m_namesPlainAndDistinct && distinct;
+    m_order.insert(m_order.end(), later.m_order.begin(), later.m_order.end());
+    // The index points into the names' text, which a moved string keeps.
+    m_keys.insert(m_keys.end(), std::make_move_iterator(later.m_keys.begin()),
+                  std::make_move_iterator(later.m_keys.end()));
+    if (!later.m_blocks.empty()) {
+        m_blocks.insert(m_blocks.end(), std::make_move_iterator(later.m_blocks.begin()),
+                        std::make_move_iterator(later.m_blocks.end()));
+        m_usedInLastBlock = later.m_usedInLastBlock;
+    }
+    later.m_blocks.clear();
+    later.m_keys.clear();
+    later.FreeAll();
+}
+
+void TGameObjectList::AbandonAtExit() {
+    struct Abandoned {
+        std::vector<std::vector<std::unique_ptr<TGameObject[]>>> blocks;
+        std::vector<std::vector<QString>> keys;
+    };
+    static Abandoned* const abandoned = new Abandoned; // never freed, on purpose
+    // Whole arrays change hands: nothing is moved or freed one by one.
+    abandoned->blocks.push_back(std::move(m_blocks));
+    abandoned->keys.push_back(std::move(m_keys));
+    m_blocks.clear();
+    m_keys.clear();
+    FreeAll();
+}
+
 void TGameObjectList::FreeAll() {
     m_byName.clear();
     m_keys.clear();
@@ -196,6 +231,12 @@ void TGameObjectList::writeUnlistedSections(IniDocument& settings) const {
 }
 
 QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
+    QByteArray text;
+    WriteSettingsSections(settings, [&text](QByteArrayView bytes) { text += bytes; });
+    return text;
+}
+
+void TGameObjectList::WriteSettingsSections(IniDocument& settings, const ByteSink& write) const {
     // Forty thousand sections written key by key cost far more than the file itself.
     // When no two games share a section and none shares one of the document's, the
     // sections go straight into the text, exactly as the document would write them.
@@ -220,9 +261,10 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
                                      QString::number(game->PlayTime));
         }
         writeUnlistedSections(settings);
-        return settings.serialize();
+        write(settings.serialize());
+        return;
     }
-    const QByteArray head = settings.serialize();
+    write(settings.serialize());
     static constexpr QByteArrayView kBad = "]\r\nBadRomcheck=";
     static constexpr QByteArrayView kShot = "\r\nCurScrShot=";
     static constexpr QByteArrayView kGood = "\r\nGoodRomcheck=1";
@@ -234,24 +276,36 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
     const auto played = [](const TGameObject* game) {
         return game->Favourite || game->PlayCount > 0 || game->LastPlayed > 0 || game->PlayTime > 0;
     };
-    // Room for the longest each section can be (a UTF-16 unit is at most three bytes of
-    // UTF-8), then the bytes in place and the size cut to what was written.
-    qsizetype room = head.size();
-    for (const TGameObject* game : m_order) {
-        room += 1 + 3 * game->ZipName.size() + kBad.size() + 1 + kShot.size() + 11 + kGood.size() +
-                kEnd.size();
+    // The longest a game's section can be: a UTF-16 unit is at most three bytes of UTF-8.
+    const auto longest = [&](const TGameObject* game) {
+        qsizetype most = 1 + 3 * game->ZipName.size() + kBad.size() + 1 + kShot.size() + 11 +
+                         kGood.size() + kEnd.size();
         if (played(game))
-            room += kFavourite.size() + kCount.size() + 11 + kLast.size() + kPlayedAtLength +
+            most += kFavourite.size() + kCount.size() + 11 + kLast.size() + kPlayedAtLength +
                     kTime.size() + 20;
-    }
-    QByteArray text(room, Qt::Uninitialized);
-    char* out = text.data();
+        return most;
+    };
+    // The sections go out through one buffer a piece at a time: the text of forty
+    // thousand of them is never held whole, nor its memory made afresh at every save.
+    std::vector<char> buffer(64 * 1024);
+    char* out = buffer.data();
+    const auto flush = [&] {
+        write(QByteArrayView(buffer.data(), out - buffer.data()));
+        out = buffer.data();
+    };
     const auto put = [&out](QByteArrayView bytes) {
         std::memcpy(out, bytes.data(), size_t(bytes.size()));
         out += bytes.size();
     };
-    put(head);
     for (const TGameObject* game : m_order) {
+        const qsizetype most = longest(game);
+        if (out - buffer.data() + most > qsizetype(buffer.size())) {
+            flush();
+            if (most > qsizetype(buffer.size())) {
+                buffer.resize(size_t(most));
+                out = buffer.data();
+            }
+        }
         *out++ = '[';
         const QString& name = game->ZipName;
         const QChar* chars = name.constData();
@@ -285,13 +339,12 @@ QByteArray TGameObjectList::WithSettingsSections(IniDocument& settings) const {
         }
         put(kEnd);
     }
-    text.truncate(out - text.constData());
+    flush();
     if (!m_unlistedSections.empty()) {
         IniDocument unlisted;
         writeUnlistedSections(unlisted);
-        text += unlisted.serialize();
+        write(unlisted.serialize());
     }
-    return text;
 }
 
 void TGameObjectList::UpdateFlags(RomsetFinder& romsets, bool mergedRomsetsSupport,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AtomicFile.h"
 #include "core/NameIndex.h"
 
 #include <QString>
@@ -58,6 +59,14 @@ public:
     // (the sets it shares) that names one, by zip name or by its own first archive name.
     TGameObject* FindParent(const TGameObject& game) const;
     void FreeAll();
+    // Moves the games of `later` after those of this list, as if they were added one by
+    // one, and leaves `later` empty.
+    void AppendGames(TGameObjectList&& later);
+    // Empties the list without freeing its records, for a process about to end: the
+    // system takes their memory back at once, where forty thousand records freed one
+    // by one keep the end waiting. They stay reachable, so that leak checkers do not
+    // take them for lost; pointers to them stay valid.
+    void AbandonAtExit();
 
     // The installed check of every game, then its cheat flag from the emulator's cheat
     // file (a section "<zip>:Cheats" holding at least one line).
@@ -74,6 +83,8 @@ public:
     // of games not in the list, unchanged. "GoodRomcheck", the favourite mark and the
     // play history are written only when there is one, so that the file stays small.
     QByteArray WithSettingsSections(IniDocument& settings) const;
+    // The same bytes handed to write() a piece at a time.
+    void WriteSettingsSections(IniDocument& settings, const ByteSink& write) const;
 
     qsizetype count() const { return qsizetype(m_order.size()); }
     bool isEmpty() const { return m_order.empty(); }

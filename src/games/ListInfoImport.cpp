@@ -8,6 +8,9 @@
 #include <QIODevice>
 #include <QStringDecoder>
 #include <cstring>
+#include <exception>
+#include <functional>
+#include <thread>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -36,7 +39,12 @@ inline const char* findLineFeed(const char* p, const char* end) {
 // line is, every byte is looked at and moved a bounded number of times.
 class LineReader {
 public:
-    LineReader(QIODevice& device, qsizetype block) : m_device(device), m_block(block) {}
+    // offset: where in the file the device stands.
+    LineReader(QIODevice& device, qsizetype block, qint64 offset = 0)
+        : m_device(device), m_block(block), m_base(offset) {}
+
+    // Where in the file the next line begins.
+    qint64 offset() const { return m_base + m_pos; }
 
     std::optional<QByteArrayView> next() {
         for (;;) {
@@ -63,6 +71,34 @@ public:
         }
     }
 
+    // The next line as next() gives it, passing over on the way the lines whose first
+    // byte that is neither blank nor a control character is one that `wanted` turns
+    // down, without cutting them out one by one. A line it may give is checked again.
+    template <typename Wanted> std::optional<QByteArrayView> nextStartingWith(Wanted wanted) {
+        for (;;) {
+            const char* const data = m_buffer.constData();
+            qsizetype p = m_pos;
+            while (p < m_end && static_cast<unsigned char>(data[p]) <= 32 && data[p] != '\n')
+                ++p;
+            if (p == m_end) {
+                // Blank so far: the rest of the line is in the next block.
+                if (m_atEnd || !refill())
+                    return next();
+                continue;
+            }
+            if (data[p] != '\n' && wanted(data[p]))
+                return next();
+            const char* lf = findLineFeed(data + p, data + m_end);
+            if (!lf) {
+                m_scan = m_end;
+                if (m_atEnd || !refill())
+                    return next();
+                continue;
+            }
+            m_pos = m_scan = lf - data + 1;
+        }
+    }
+
     bool failed() const { return m_failed; }
 
 private:
@@ -73,6 +109,7 @@ private:
         const qsizetype keep = m_end - m_pos;
         if (keep > 0 && m_pos > 0)
             std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, size_t(keep));
+        m_base += m_pos;
         m_scan -= m_pos;
         m_pos = 0;
         m_end = keep;
@@ -90,6 +127,7 @@ private:
 
     QIODevice& m_device;
     const qsizetype m_block;
+    qint64 m_base; // where in the file the buffer begins
     QByteArray m_buffer;
     qsizetype m_pos = 0;  // start of the current line
     qsizetype m_scan = 0; // where the search for its end goes on
@@ -325,16 +363,17 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game, bool& zipSafe, TextPoo
     game.PlainTexts = isPlainAscii(game.ZipName) && isPlainAscii(game.Description) &&
                       isPlainAscii(game.Manufacturer) && isPlainAscii(game.Year);
     zipSafe = platform::isSafeFileName(game.ZipName);
+    // Most lines (the roms) are told apart by their first character alone.
+    const auto mayMatter = [](char c) { return c == 'a' || c == 'v' || c == ')'; };
     while (!closing) {
-        const auto line = reader.next();
+        const auto line = reader.nextStartingWith(mayMatter);
         if (!line)
             return BlockEnd::EndOfFile;
-        // Most lines (the roms) are told apart by their first character alone.
         const QByteArrayView raw = *line;
         qsizetype first = 0;
         while (first < raw.size() && static_cast<unsigned char>(raw[first]) <= 32)
             ++first;
-        if (first == raw.size() || (raw[first] != 'a' && raw[first] != 'v' && raw[first] != ')'))
+        if (first == raw.size() || !mayMatter(raw[first]))
             continue;
         const QByteArrayView text = trimmed(raw.sliced(first));
         // The first word is what precedes the first blank: only these prefixes match.
@@ -349,6 +388,82 @@ BlockEnd readBlock(LineReader& reader, TGameObject& game, bool& zipSafe, TextPoo
         }
     }
     return BlockEnd::Closed;
+}
+
+// Reads the game blocks from where the reader stands and hands each game the list
+// keeps to keep(). At the start of the file its first line may begin with a byte order
+// mark. Stops before the line that begins at stopAt when the reading stands between
+// blocks there, and returns true then; reads on to the end otherwise (stopAt -1: always).
+template <typename Keep>
+bool readGames(LineReader& reader, TextPool& pool, bool atFileStart, qint64 stopAt, Keep&& keep) {
+    bool first = atFileStart;
+    for (;;) {
+        if (reader.offset() == stopAt)
+            return true;
+        const auto line = reader.next();
+        if (!line)
+            return false;
+        const QByteArrayView text = first ? withoutByteOrderMark(*line) : *line;
+        first = false;
+        if (trimmed(text) != "game (")
+            continue;
+        TGameObject game; // as CreateDefaultGame makes it
+        bool zipSafe = false;
+        // A block cut off by the end of the file may hold half-read fields; it is
+        // dropped, and the import ends there.
+        if (readBlock(reader, game, zipSafe, pool) == BlockEnd::EndOfFile)
+            return false;
+        if (zipSafe)
+            keep(std::move(game));
+    }
+}
+
+// The first line at or after `from` that opens a block, or -1 when none does soon.
+qint64 blockOpenerFrom(QIODevice& device, qint64 from) {
+    if (from <= 0 || !device.seek(from - 1))
+        return -1;
+    // A line begins after a line feed: the one before `from` may be it.
+    LineReader reader(device, 64 * 1024, from - 1);
+    reader.next();
+    for (int lines = 0; lines < 100000; ++lines) {
+        const qint64 at = reader.offset();
+        const auto line = reader.next();
+        if (!line)
+            return -1;
+        if (trimmed(*line) == "game (")
+            return at;
+    }
+    return -1;
+}
+
+// The games of the file from `from` to its end, read by a thread of their own.
+struct LaterGames {
+    TGameObjectList games;
+    bool failed = false;
+    QString error;
+    std::exception_ptr exception;
+};
+
+void readLaterGames(const QString& path, qint64 from, LaterGames& out) {
+    try {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || !file.seek(from)) {
+            out.failed = true;
+            out.error = file.errorString();
+            return;
+        }
+        LineReader reader(file, kImportBlockSize, from);
+        TextPool pool;
+        out.games.reserve(std::min<qint64>((file.size() - from) / 1024, 200000) + 16);
+        readGames(reader, pool, false, -1,
+                  [&](TGameObject&& game) { out.games.AddGame(std::move(game)); });
+        if (reader.failed()) {
+            out.failed = true;
+            out.error = file.errorString();
+        }
+    } catch (...) {
+        out.exception = std::current_exception();
+    }
 }
 
 } // namespace
@@ -373,23 +488,9 @@ bool ImportGameList(TGameObjectList& games, QIODevice& device, QString* error,
     // that a huge file of something else does not reserve memory for nothing.
     if (!device.isSequential())
         games.reserve(std::min<qint64>(device.size() / 1024, 200000) + 16);
-    LineReader reader(device, std::max<qsizetype>(blockSize, 1));
+    LineReader reader(device, std::max<qsizetype>(blockSize, 1), device.pos());
     TextPool pool;
-    bool first = true;
-    while (const auto line = reader.next()) {
-        const QByteArrayView text = first ? withoutByteOrderMark(*line) : *line;
-        first = false;
-        if (trimmed(text) != "game (")
-            continue;
-        TGameObject game; // as CreateDefaultGame makes it
-        bool zipSafe = false;
-        // A block cut off by the end of the file may hold half-read fields; it is
-        // dropped, and the import ends there.
-        if (readBlock(reader, game, zipSafe, pool) == BlockEnd::EndOfFile)
-            break;
-        if (zipSafe)
-            games.AddGame(std::move(game));
-    }
+    readGames(reader, pool, true, -1, [&](TGameObject&& game) { games.AddGame(std::move(game)); });
     if (reader.failed()) {
         games.FreeAll();
         *error = device.errorString();
@@ -398,18 +499,56 @@ bool ImportGameList(TGameObjectList& games, QIODevice& device, QString* error,
     return true;
 }
 
-bool ImportGameList(TGameObjectList& games, const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+bool ImportGameList(TGameObjectList& games, const QString& path, QString* error,
+                    qint64 parallelFrom) {
+    const auto failed = [&](const QString& reason) {
         games.FreeAll();
-        *error = QStringLiteral("Cannot read the game list %1:\r%2").arg(path, file.errorString());
+        *error = QStringLiteral("Cannot read the game list %1:\r%2").arg(path, reason);
         return false;
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.errorString());
+    // A long list is read in two parts at once, when there is a processor for each: the
+    // later part from a block opener near the middle. The first part ends there only
+    // when its reading stands between blocks there, as a reading of the whole file would;
+    // otherwise (an unclosed block before it) it reads on to the end, and the later
+    // part's games are dropped. Either way the records are those of one reading.
+    const qint64 size = file.size();
+    const qint64 split = size >= parallelFrom && std::thread::hardware_concurrency() > 1
+                             ? blockOpenerFrom(file, size / 2)
+                             : -1;
+    if (split < 0 || !file.seek(0)) {
+        QString reason;
+        return file.seek(0) && ImportGameList(games, file, &reason, kImportBlockSize)
+                   ? true
+                   : failed(reason.isEmpty() ? file.errorString() : reason);
     }
-    QString reason;
-    if (ImportGameList(games, file, &reason, kImportBlockSize))
+    LaterGames later;
+    std::thread laterPart(readLaterGames, path, split, std::ref(later));
+    games.FreeAll();
+    games.reserve(std::min<qint64>(size / 1024, 200000) + 16);
+    LineReader reader(file, kImportBlockSize);
+    TextPool pool;
+    bool stoppedAtSplit = false;
+    try {
+        stoppedAtSplit = readGames(reader, pool, true, split,
+                                   [&](TGameObject&& game) { games.AddGame(std::move(game)); });
+    } catch (...) {
+        laterPart.join();
+        throw;
+    }
+    laterPart.join();
+    if (later.exception)
+        std::rethrow_exception(later.exception);
+    if (reader.failed())
+        return failed(file.errorString());
+    if (!stoppedAtSplit)
         return true;
-    *error = QStringLiteral("Cannot read the game list %1:\r%2").arg(path, reason);
-    return false;
+    if (later.failed)
+        return failed(later.error);
+    games.AppendGames(std::move(later.games));
+    return true;
 }
 
 bool HoldsGameBlock(const QString& path) {

@@ -208,9 +208,13 @@ QByteArray NeededReportText(const std::vector<NeededGame>& games, const PathSet&
     return report;
 }
 
+QString NeededReportFile(const PathSet& paths) {
+    return paths.FrontEndDir + QStringLiteral("needed.txt");
+}
+
 QString WriteNeededReport(const std::vector<NeededGame>& games, const PathSet& paths,
                           const QString& heading) {
-    const QString path = paths.FrontEndDir + QStringLiteral("needed.txt");
+    const QString path = NeededReportFile(paths);
     writeFileAtomically(path, NeededReportText(games, paths, heading));
     return path;
 }

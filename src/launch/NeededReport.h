@@ -24,7 +24,10 @@ struct NeededGame {
 QByteArray NeededReportText(const std::vector<NeededGame>& games, const PathSet& paths,
                             const QString& heading);
 
-// Writes the report as "needed.txt" in the front-end directory (CR LF lines, replacing
-// an earlier one whole) and returns its path. Throws FileError.
+// "needed.txt" in the front-end directory.
+QString NeededReportFile(const PathSet& paths);
+
+// Writes the report as NeededReportFile (CR LF lines, replacing an earlier one whole)
+// and returns its path. Throws FileError.
 QString WriteNeededReport(const std::vector<NeededGame>& games, const PathSet& paths,
                           const QString& heading);

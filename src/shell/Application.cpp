@@ -28,12 +28,15 @@ namespace {
 // standard error when the window has first painted its filled list, and end right
 // after without saving anything: a start can then be timed from outside the process.
 constexpr const char* kExitWhenShownVariable = "STARTKALTO_EXIT_WHEN_SHOWN";
+// The same without the end: the program runs on, for timing its close from outside.
+constexpr const char* kSayWhenShownVariable = "STARTKALTO_SAY_WHEN_SHOWN";
 
 // Waits for the first paint of the game list's view. The paint event is seen before it
 // is handled, so the report waits for the event loop to come back.
 class FirstListPaint final : public QObject {
 public:
-    explicit FirstListPaint(QWidget* window) : QObject(window), m_window(window) {
+    FirstListPaint(QWidget* window, bool exitThen)
+        : QObject(window), m_window(window), m_exitThen(exitThen) {
         qApp->installEventFilter(this);
     }
 
@@ -49,7 +52,8 @@ protected:
             std::fprintf(stderr, "StartKALTO shown after %.1f ms of processor time: %s\n", cpuMs,
                          qPrintable(m_window->windowTitle()));
             std::fflush(stderr);
-            QCoreApplication::exit(0);
+            if (m_exitThen)
+                QCoreApplication::exit(0);
         });
         return false;
     }
@@ -62,6 +66,7 @@ private:
     }
 
     QWidget* m_window;
+    bool m_exitThen;
     bool m_seen = false;
 };
 
@@ -129,10 +134,13 @@ int StartKaltoApplication::run() {
 
     centreOnScreen(&main);
     if (qEnvironmentVariableIsSet(kExitWhenShownVariable))
-        new FirstListPaint(&main);
+        new FirstListPaint(&main, true);
+    else if (qEnvironmentVariableIsSet(kSayWhenShownVariable))
+        new FirstListPaint(&main, false);
     main.show();
     const int code = exec();
     m_errorPrompter = nullptr;
+    main.abandonGameListAtExit();
     // Settings that could not be saved are a failure, not an ordinary end.
     return code == 0 && main.saveFailed() ? TMain::kEndedEarlyExitCode : code;
 }

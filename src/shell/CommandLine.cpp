@@ -5,6 +5,7 @@
 #include "core/Platform.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -113,6 +114,13 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         result.m_output = error + u'\n' + helpText(parser, programPath);
         return result;
     };
+    // A folder given without --folder would be passed over, and the program would make
+    // its files in the current directory instead.
+    if (const QStringList stray = parser.positionalArguments(); !stray.isEmpty())
+        return usageError(QCoreApplication::translate(
+                              "CommandLine", "Unexpected argument '%1'. To work in a folder, give "
+                                             "--folder %1.")
+                              .arg(stray.constFirst()));
     if (parser.isSet(userFolder) && parser.isSet(folder))
         return usageError(QStringLiteral("Give either --user-folder or --folder, not both."));
     if (parser.values(folder).size() > 1)

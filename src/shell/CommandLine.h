@@ -6,7 +6,8 @@
 // What the program was started with. Without an option it works in the current
 // directory; --user-folder picks the user's own front-end folder (what the desktop
 // entry passes), --folder DIR any folder. --help and --version print and end; an
-// unknown option prints the usage and ends with status 2. Read before the application
+// unknown option, or an argument that is no option (a folder without --folder), prints
+// the usage and ends with status 2. Read before the application
 // object exists, so that these work without a display; Qt's own options (-style,
 // -platform, ...) pass through to Qt.
 class CommandLine final {

@@ -149,9 +149,17 @@ bool TMain::runStartup(bool checkEmuDate) {
     try {
         result = m_startUp.RunStartup(checkEmuDate, *this);
     } catch (const FileError& error) {
-        m_prompter.error(error.message());
+        if (!m_startUp.abortRequested())
+            m_prompter.error(error.message());
     }
     m_inStartup = false;
+    // A signal during the sequence's last box, or during a box that ended it anyway,
+    // still ends the program at once; a folder another copy holds is left alone.
+    if (m_startUp.abortRequested() && result != StartUp::Result::AlreadyRunning &&
+        result != StartUp::Result::WorkingDirectoryMissing) {
+        DeleteWorkFiles(m_paths);
+        result = StartUp::Result::Aborted;
+    }
     switch (result) {
     case StartUp::Result::Completed:
         m_startupCompleted = true;
@@ -163,7 +171,10 @@ bool TMain::runStartup(bool checkEmuDate) {
         return false;
     case StartUp::Result::AlreadyRunning:
         // Handing over to the copy that runs is an ordinary end.
-        endProgram(m_raisedRunningCopy ? 0 : kEndedEarlyExitCode);
+        if (m_abortSignal != 0)
+            endProgram(128 + m_abortSignal);
+        else
+            endProgram(m_raisedRunningCopy ? 0 : kEndedEarlyExitCode);
         return false;
     case StartUp::Result::NeededFileMissing:
     case StartUp::Result::WorkingDirectoryMissing:
@@ -183,11 +194,37 @@ bool TMain::LockFrontEndDir() {
         m_raisedRunningCopy = true;
         return false;
     }
+    const FrontEndLock::Holder& holder = m_lock.holder();
+    const QString heldBy = FrontEndLock::describe(holder, QDateTime::currentDateTime());
+    if (holder.onThisMachine) {
+        m_prompter.errorCancel(tr("StartKALTO already runs in the folder %1\r"
+                                  "Only one copy of the program can work on the files of a folder. "
+                                  "Please use the window of the copy that runs.\r\r"
+                                  "It is held by %2.")
+                                   .arg(m_paths.FrontEndDir, heldBy));
+        return false;
+    }
+    // Held on another machine, where this one cannot see whether the copy still runs:
+    // one that died there (the disk pulled out, the computer switched off) would lock
+    // the folder for good.
+    if (!m_prompter.confirm(
+            tr("StartKALTO already runs in the folder %1\r"
+               "It is held by %2.\r\r"
+               "If that copy no longer runs (its computer was switched off, or the disk was "
+               "taken away while it ran), StartKALTO can take the folder over. A copy that "
+               "still runs there would lose what it saves.\r\r"
+               "Take the folder over?")
+                .arg(m_paths.FrontEndDir, heldBy)))
+        return false;
+    if (m_lock.takeOver(m_paths.FrontEndDir) == FrontEndLock::Outcome::Locked) {
+        m_channel->listen(m_paths.FrontEndDir);
+        return true;
+    }
     m_prompter.errorCancel(
-        QStringLiteral("StartKALTO already runs in the folder %1\r"
-                       "Only one copy of the program can work on the files of a folder. "
-                       "Please use the window of the copy that runs.")
-            .arg(m_paths.FrontEndDir));
+        tr("StartKALTO could not take over the folder %1\r"
+           "It is held by %2.")
+            .arg(m_paths.FrontEndDir,
+                 FrontEndLock::describe(m_lock.holder(), QDateTime::currentDateTime())));
     return false;
 }
 
@@ -309,6 +346,12 @@ void TMain::freeGameList() {
     m_games.FreeAll();
 }
 
+void TMain::abandonGameListAtExit() {
+    m_listModel->clear();
+    forgetCurrentGame();
+    m_games.AbandonAtExit();
+}
+
 void TMain::SaveSettingsAndCleanUp() {
     // A save that fails keeps the launch script: the program goes on using it.
     SaveFrontEndSettings();
@@ -374,9 +417,9 @@ void TMain::FormClose() {
         m_prompter.error(error.message());
         DeleteWorkFiles(m_paths);
     }
-    // Nothing shows or reads a record any more. The records themselves are freed with
-    // the window, which goes right after this: forty thousand of them take longer to
-    // free than the settings take to save, and the close waits for neither then.
+    // Nothing shows or reads a record any more. The records themselves go with the
+    // window, which goes right after this: forty thousand of them take longer to free
+    // than the settings take to save, and the close waits for neither then.
     m_listModel->clear();
     forgetCurrentGame();
 }

@@ -85,6 +85,10 @@ public:
     // it goes back to when they are shown.
     int listPanelWidth() const;
 
+    // The process ends right after this window: its game records are left to the
+    // system instead of being freed one by one.
+    void abandonGameListAtExit();
+
     virtual void SaveFrontEndSettings() = 0;
     void SaveSettingsAndCleanUp();
 

@@ -262,7 +262,9 @@ void TMain1::writeSettingsFile() {
     ini.writeBool(u"View", u"MarkBadRomsets", MenuMarkBadRomsets->isChecked());
     for (const ColumnKey& column : kEmulatorColumns)
         ini.writeInteger(u"Columns", column.key, GameList->columnWidth(column.column));
-    writeFileAtomically(m_paths.FrontEndIniFile, m_games.WithSettingsSections(ini));
+    // A close that changed nothing leaves the file (a section per game) as it is.
+    writeFileIfChanged(m_paths.FrontEndIniFile,
+                       [&](const ByteSink& write) { m_games.WriteSettingsSections(ini, write); });
 }
 
 void TMain1::LoadFrontEndSettings() {

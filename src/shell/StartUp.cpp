@@ -1,5 +1,6 @@
 #include "StartUp.h"
 
+#include "core/AtomicFile.h"
 #include "core/FileError.h"
 #include "core/IniDocument.h"
 #include "core/PathSet.h"
@@ -9,6 +10,7 @@
 #include "launch/BatchFile.h"
 #include "launch/Execfile.h"
 #include "launch/Launch.h"
+#include "launch/NeededReport.h"
 #include "media/ScreenshotStore.h"
 
 #include <QCoreApplication>
@@ -68,6 +70,8 @@ StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
         return Result::NeededFileMissing;
     }
     writeBatchFile(m_paths.CaptureFile);
+    if (aborted())
+        return Result::Aborted;
     EnsureEmulatorConfig();
     if (aborted())
         return Result::Aborted;
@@ -79,16 +83,25 @@ StartUp::Result StartUp::RunStartup(bool checkEmuDate, Steps& steps) {
     if (aborted())
         return Result::Aborted;
     CreateDataDirectories();
+    RemoveSaveLeftovers();
+    // The late steps may show a box too: a signal that ends it ends the sequence there,
+    // before anything more is written.
     FinishInterruptedRun();
+    if (aborted())
+        return Result::Aborted;
     CheckDefaultSettingsFile(steps);
+    if (aborted())
+        return Result::Aborted;
     // A failed first refresh leaves no list to read; its message has said so already.
     if (m_listRefreshFailed && !QFileInfo::exists(m_paths.ListInfoFile))
         return Result::GameListUnreadable;
     // The settings load needs the records of the import, and the installed check
     // needs the rom paths and marks that the load reads.
     if (!steps.ImportGameList())
-        return Result::GameListUnreadable;
+        return aborted() ? Result::Aborted : Result::GameListUnreadable;
     steps.LoadFrontEndSettings();
+    if (aborted())
+        return Result::Aborted;
     steps.UpdateFlags();
     return Result::Completed;
 }
@@ -293,6 +306,20 @@ void StartUp::CreateDataDirectories() {
     QDir root;
     for (const QString& dir : dirs)
         root.mkdir(dir); // an existing directory, or one that cannot be made, is passed over
+}
+
+void StartUp::RemoveSaveLeftovers() {
+    QStringList frontEndFiles;
+    for (const QString& path : {m_paths.FrontEndIniFile, m_paths.BatchFile, runRecordFile(m_paths),
+                                NeededReportFile(m_paths)})
+        frontEndFiles.append(QFileInfo(path).fileName());
+    removeSaveLeftovers(m_paths.FrontEndDir,
+                        [&](QStringView name) { return frontEndFiles.contains(name); });
+    // Every game's settings and the defaults.
+    removeSaveLeftovers(m_paths.IniFilesDir,
+                        [](QStringView name) { return name.endsWith(u".ini"); });
+    const QFileInfo config(m_paths.EmuCfgFile);
+    removeSaveLeftovers(config.path(), [&](QStringView name) { return name == config.fileName(); });
 }
 
 void StartUp::CheckDefaultSettingsFile(Steps& steps) {

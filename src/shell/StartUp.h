@@ -71,6 +71,9 @@ public:
     // False when the emulator was asked and its run failed: the old list file is kept.
     bool RefreshGameListFile(bool checkEmuDate);
     void CreateDataDirectories();
+    // Removes what saves killed between writing and renaming left beside the program's
+    // files. Only while this copy holds the front-end directory.
+    void RemoveSaveLeftovers();
     // Tidies up after a game run that an earlier start did not see end.
     void FinishInterruptedRun();
     void CheckDefaultSettingsFile(Steps& steps);

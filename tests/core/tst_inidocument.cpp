@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "core/AtomicFile.h"
 #include "core/FileError.h"
 #include "core/IniDocument.h"
 
@@ -334,6 +335,51 @@ private slots:
             }
         }
         QCOMPARE(m_dir->readFile(QStringLiteral("limited.ini")), QByteArray("[Old]\r\nk=v\r\n"));
+    }
+
+    // A file written only when its bytes change is left alone, its time too, when they
+    // do not, even where nothing could be written; otherwise it gets all of them, the
+    // part made before the first difference included.
+    void writeOnlyWhenChanged_data() {
+        QTest::addColumn<QByteArray>("old"); // "-": no file
+        QTest::addColumn<QByteArrayList>("pieces");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("no file") << QByteArray("-") << QByteArrayList{"abc"} << true;
+        QTest::newRow("the same, in pieces")
+            << QByteArray("abcdef") << QByteArrayList{"ab", "cd", "ef"} << false;
+        QTest::newRow("a later piece differs")
+            << QByteArray("abcdef") << QByteArrayList{"ab", "cX", "ef"} << true;
+        QTest::newRow("longer") << QByteArray("abc") << QByteArrayList{"abc", "d"} << true;
+        QTest::newRow("shorter") << QByteArray("abcd") << QByteArrayList{"ab", "c"} << true;
+        QTest::newRow("empty, and nothing") << QByteArray() << QByteArrayList{} << false;
+    }
+    void writeOnlyWhenChanged() {
+        QFETCH(QByteArray, old);
+        QFETCH(QByteArrayList, pieces);
+        QFETCH(bool, written);
+        m_dir->makeDir(QStringLiteral("d"));
+        const QString file = m_dir->file(QStringLiteral("d/f.ini"));
+        const QDateTime before = QDateTime::currentDateTime().addDays(-3);
+        if (old != "-") {
+            m_dir->writeFile(QStringLiteral("d/f.ini"), old);
+            testsupport::setModified(file, before);
+        }
+        const auto write = [&] {
+            writeFileIfChanged(file, [&](const ByteSink& sink) {
+                for (const QByteArray& piece : pieces)
+                    sink(piece);
+            });
+        };
+        if (written) {
+            write();
+        } else {
+            testsupport::UnwritableDir locked(m_dir->file(QStringLiteral("d")));
+            write();
+        }
+        QCOMPARE(m_dir->readFile(QStringLiteral("d/f.ini")), pieces.join());
+        QCOMPARE(QFileInfo(file).lastModified().secsTo(before) == 0, !written);
+        QCOMPARE(QDir(m_dir->file(QStringLiteral("d"))).entryList(QDir::Files),
+                 QStringList{QStringLiteral("f.ini")});
     }
 
     void failedSaveKeepsTheOldFile() {

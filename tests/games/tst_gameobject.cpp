@@ -50,6 +50,44 @@ private slots:
         list.FreeAll();
         QCOMPARE(list.count(), 0);
         QCOMPARE(list.FindGame(u"darius"), nullptr);
+
+        // At the end of the process the records are left, not freed: the list is empty
+        // and takes new games, and what pointed at a record still reads it.
+        const TGameObject* kept = list.AddGame(std::move(*game(QStringLiteral("kept"))));
+        list.AbandonAtExit();
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(list.FindGame(u"kept"), nullptr);
+        QCOMPARE(kept->ZipName, QStringLiteral("kept"));
+        list.AddGame(game(QStringLiteral("kept")));
+        QCOMPARE(list.FindGame(u"kept"), list.at(0));
+    }
+
+    // Games moved over from another list stand as if they had been added one by one:
+    // in order, the first of two names alike found, their sections written alike.
+    void appendedGamesStandAsAddedOneByOne() {
+        const QStringList names = {"a", "b", "c", "B", "A", "d"};
+        TGameObjectList oneByOne;
+        TGameObjectList earlier;
+        TGameObjectList later;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            oneByOne.AddGame(game(names[i]));
+            (i < 3 ? earlier : later).AddGame(game(names[i]));
+        }
+        earlier.AppendGames(std::move(later));
+        QCOMPARE(later.count(), 0);
+        QCOMPARE(earlier.count(), names.size());
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            QCOMPARE(earlier.at(i)->ZipName, names[i]);
+            QCOMPARE(earlier.FindGame(names[i]) == earlier.at(i),
+                     oneByOne.FindGame(names[i]) == oneByOne.at(i));
+        }
+        QCOMPARE(earlier.FindGame(u"d"), earlier.at(5));
+        earlier.AddGame(game(QStringLiteral("e")));
+        QCOMPARE(earlier.FindGame(u"E"), earlier.at(6));
+        oneByOne.AddGame(game(QStringLiteral("e")));
+        IniDocument a = IniDocument::emptyFor(QString());
+        IniDocument b = IniDocument::emptyFor(QString());
+        QCOMPARE(earlier.WithSettingsSections(a), oneByOne.WithSettingsSections(b));
     }
 
     // The per-game sections are written as the document would write them key by key,
@@ -63,6 +101,12 @@ private slots:
         QTest::newRow("the front-end's section") << QStringList{"alpha", "startkalto"};
         QTest::newRow("named like the columns' section") << QStringList{"alpha", "columns"};
         QTest::newRow("none") << QStringList{};
+        // More text than one piece of the writing, and a name longer than a piece.
+        QStringList many;
+        for (int i = 0; i < 3000; ++i)
+            many.append(QStringLiteral("game%1").arg(i));
+        many.insert(1500, QString(30000, u'\u00e9'));
+        QTest::newRow("many, one very long") << many;
     }
     void settingsSectionsMatchKeyByKeyWrites() {
         QFETCH(QStringList, names);
@@ -191,14 +235,13 @@ private slots:
         TGameObjectList list;
         for (const QString& name : names)
             list.AddGame(game(name));
-        list.ReadSettingsSections(
-            IniDocument::fromBytes(
-                "[Window]\r\nLGLPos=3\r\n[Game0]\r\nZipName=gone\r\n"
-                "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
-                "PlayTime=60\r\nFavourite=1\r\n"
-                "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n"
-                "[played]\r\nCurScrShot=0\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:00:00Z\r\n"
-                "[Columns]\r\nPlayTime=70\r\n[history]\r\nPlayCount=4\r\n"));
+        list.ReadSettingsSections(IniDocument::fromBytes(
+            "[Window]\r\nLGLPos=3\r\n[Game0]\r\nZipName=gone\r\n"
+            "[secret]\r\nBadRomcheck=1\r\nCurScrShot=007\r\n"
+            "PlayTime=60\r\nFavourite=1\r\n"
+            "[beta]\r\nCurScrShot=2\r\n[shot]\r\nCurScrShot=-3\r\nGoodRomcheck=1\r\n"
+            "[played]\r\nCurScrShot=0\r\nPlayCount=1\r\nLastPlayed=2020-01-01T00:00:00Z\r\n"
+            "[Columns]\r\nPlayTime=70\r\n[history]\r\nPlayCount=4\r\n"));
         IniDocument settings = IniDocument::emptyFor(QString());
         settings.writeString(u"StartKALTO", u"EmuExePath", u"./");
         const QByteArray text = list.WithSettingsSections(settings);

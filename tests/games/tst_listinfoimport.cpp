@@ -236,8 +236,15 @@ private slots:
             for (const QString& a : g->Archives)
                 QVERIFY(!a.isEmpty() && a != QStringLiteral("..") && !a.contains(u'/'));
         }
-        // The records do not depend on the size of the blocks the file is read in.
+        // The records do not depend on the size of the blocks the file is read in, nor
+        // on reading it in two parts at once.
         const QString whole = records(m_games);
+        {
+            TGameObjectList games;
+            QString error;
+            QVERIFY(ImportGameList(games, m_dir->file(QStringLiteral("listinfo.txt")), &error, 0));
+            QVERIFY(records(games) == whole);
+        }
         for (const qsizetype blockSize : {1, 3, 61, 4096}) {
             QBuffer buffer(&text);
             QVERIFY(buffer.open(QIODevice::ReadOnly));
@@ -246,6 +253,43 @@ private slots:
             QVERIFY(ImportGameList(games, buffer, &error, blockSize));
             QVERIFY2(records(games) == whole, qPrintable(QString::number(blockSize)));
         }
+    }
+
+    // A long list is read in two parts at once, the later one from a block opener after
+    // the middle: the records are those of one reading, also where a block left open
+    // before the middle takes in the lines after it.
+    void twoPartsReadAsOne_data() {
+        QTest::addColumn<QByteArray>("text");
+        QByteArray blocks;
+        QByteArray firstBlocks;
+        for (int i = 0; i < 40; ++i) {
+            blocks += block("g" + QByteArray::number(i), "rom ( name a size 1 )\n");
+            if (i == 9)
+                firstBlocks = blocks;
+        }
+        const QByteArray open = "game (\r\n\tname open\r\n\tdescription \"O\"\r\n"
+                                "\tmanufacturer \"M\"\r\n\tyear 1\r\n";
+        QTest::newRow("between blocks") << blocks + block("last", "archive ( name \"last\" )\n");
+        QTest::newRow("a block open across the middle")
+            << firstBlocks + open + QByteArray("\trom ( name a size 1 )\r\n").repeated(200) +
+                   blocks;
+        QTest::newRow("no block after the middle")
+            << blocks + QByteArray("\tjunk\r\n").repeated(2000);
+        QTest::newRow("byte order mark, and a block cut off at the end")
+            << "\xEF\xBB\xBF" + blocks + open;
+    }
+    void twoPartsReadAsOne() {
+        QFETCH(QByteArray, text);
+        QBuffer buffer(&text);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QString error;
+        QVERIFY(ImportGameList(m_games, buffer, &error));
+        const QString once = records(m_games);
+        QVERIFY(m_games.count() > 0);
+        m_dir->writeFile(QStringLiteral("listinfo.txt"), text);
+        TGameObjectList games;
+        QVERIFY(ImportGameList(games, m_dir->file(QStringLiteral("listinfo.txt")), &error, 0));
+        QCOMPARE(records(games), once);
     }
 
 private:

@@ -46,7 +46,6 @@ private slots:
         row("folder with =", {"--folder=games"}, A::Run, F::Named);
         row("Qt's options go to Qt", {"-style", "fusion", "-platform", "offscreen", "-reverse"},
             A::Run, F::Current);
-        row("arguments are left alone as before", {"games"}, A::Run, F::Current);
         row("help", {"--help"}, A::Help, F::Current, "--user-folder");
         row("h", {"-h"}, A::Help, F::Current, "Usage: StartKALTO");
         row("version", {"--version"}, A::Version, F::Current, "StartKALTO 0.27.1 public beta 1\n");
@@ -60,6 +59,13 @@ private slots:
         row("both folders", {"--user-folder", "--folder", "a"}, A::UsageError, F::Current,
             "not both");
         row("folder twice", {"--folder", "a", "--folder", "b"}, A::UsageError, F::Current, "once");
+        // A folder without --folder is not passed over for the current directory.
+        row("stray argument", {"games"}, A::UsageError, F::Current,
+            "Unexpected argument 'games'. To work in a folder, give --folder games.");
+        row("stray argument after Qt's options", {"-style", "fusion", "~/arcade"}, A::UsageError,
+            F::Current, "Unexpected argument '~/arcade'.");
+        row("stray argument after --", {"--", "--user-folder"}, A::UsageError, F::Current,
+            "Unexpected argument '--user-folder'.");
     }
     void parse() {
         QFETCH(QStringList, arguments);
@@ -104,7 +110,8 @@ private slots:
         row("home itself keeps its collection", {}, "home", "", true, "home/");
         row("folder naming home", {"--folder", "@/start/../home/"}, "start", "@/xdg", false,
             "xdg/StartKALTO/");
-        row("folder inside home", {"--folder", "@/home/Arcade"}, "start", "", false, "home/Arcade/");
+        row("folder inside home", {"--folder", "@/home/Arcade"}, "start", "", false,
+            "home/Arcade/");
     }
     void workingFolder() {
         QFETCH(QStringList, arguments);
@@ -143,6 +150,8 @@ private slots:
                                  << "";
         QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << ""
                                  << "Unknown option 'bogus'.\nUsage: StartKALTO";
+        QTest::newRow("folder without --folder") << QStringList{"arcade"} << 2 << ""
+                                                 << "Unexpected argument 'arcade'.";
     }
     void printsAndEndsWithoutAWindowOrAFile() {
         QFETCH(QStringList, arguments);

@@ -1,5 +1,6 @@
 #include "ScriptedPrompter.h"
 #include "TestSupport.h"
+#include "shell/FrontEndLock.h"
 #include "shell/InstanceChannel.h"
 #include "shell/MainUnit1.h"
 
@@ -106,6 +107,100 @@ private slots:
         stranger.write(QByteArray(100, 'x'));
         QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
         QCOMPARE(raised.size(), 0);
+    }
+
+    // A lock left on another machine (the folder on a USB disk or a network share)
+    // cannot be checked there: the second copy says who holds it and since when, and
+    // takes the folder over when told to; told not to, it touches nothing.
+    void lockFromAnotherMachine_data() {
+        QTest::addColumn<bool>("takeOver");
+        QTest::newRow("taken over") << true;
+        QTest::newRow("left alone") << false;
+    }
+    void lockFromAnotherMachine() {
+        QFETCH(bool, takeOver);
+        const QString lockFile = m_dir->file(FrontEndLock::fileName());
+        const QByteArray foreign = "4242\nStartKALTO\narcade-pc\n";
+        m_dir->writeFile(FrontEndLock::fileName(), foreign);
+        testsupport::setModified(lockFile, QDateTime::currentDateTime().addSecs(-7500));
+        ScriptedPrompter prompter;
+        prompter.answers = {takeOver ? Prompter::Answer::Yes : Prompter::Answer::No};
+        RecordingOpener opener;
+        TMain1 main(prompter, opener);
+        QCOMPARE(main.terminating(), !takeOver);
+        QCOMPARE(prompter.shown.size(), 1);
+        const QString text = prompter.shown[0].text;
+        QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons::YesNo);
+        QVERIFY2(text.startsWith(QStringLiteral("StartKALTO already runs in the folder ") +
+                                 m_dir->path()) &&
+                     text.contains(QStringLiteral("process 4242 on the computer arcade-pc")) &&
+                     text.contains(QStringLiteral("(2 hours ago)")),
+                 qPrintable(text));
+        if (takeOver) {
+            qint64 pid = 0;
+            QString host, application;
+            QVERIFY(QLockFile(lockFile).getLockInfo(&pid, &host, &application));
+            QCOMPARE(pid, QCoreApplication::applicationPid());
+            QVERIFY(m_dir->exists(QStringLiteral("listinfo.txt")));
+            main.close();
+        } else {
+            QCOMPARE(main.exitCode(), TMain::kEndedEarlyExitCode);
+            QCOMPARE(m_dir->readFile(FrontEndLock::fileName()), foreign);
+            QVERIFY(!m_dir->exists(QStringLiteral("listinfo.txt")));
+        }
+    }
+
+    // Only the lock that was shown is taken over: not one that changed hands meanwhile,
+    // nor one whose holder still holds it open. One that names nobody (cut short on a
+    // disk pulled out) can be taken over too.
+    void takeOverTakesOnlyTheLockShown() {
+        m_dir->writeFile(FrontEndLock::fileName(), "");
+        FrontEndLock lock;
+        QCOMPARE(lock.lock(m_dir->path()), FrontEndLock::Outcome::HeldByAnotherCopy);
+        QVERIFY(!lock.holder().known && !lock.holder().onThisMachine);
+        m_dir->writeFile(FrontEndLock::fileName(), "4242\nStartKALTO\narcade-pc\n");
+        QCOMPARE(lock.takeOver(m_dir->path()), FrontEndLock::Outcome::HeldByAnotherCopy);
+        QCOMPARE(lock.holder().pid, 4242);
+        QCOMPARE(lock.holder().host, QStringLiteral("arcade-pc"));
+        QVERIFY(lock.holder().known && !lock.holder().onThisMachine);
+        QCOMPARE(lock.takeOver(m_dir->path()), FrontEndLock::Outcome::Locked);
+
+        FrontEndLock second;
+        QCOMPARE(second.lock(m_dir->path()), FrontEndLock::Outcome::HeldByAnotherCopy);
+        QVERIFY(second.holder().onThisMachine);
+        QCOMPARE(second.holder().pid, QCoreApplication::applicationPid());
+        QCOMPARE(second.takeOver(m_dir->path()), FrontEndLock::Outcome::HeldByAnotherCopy);
+    }
+
+    void holderDescription_data() {
+        QTest::addColumn<bool>("known");
+        QTest::addColumn<int>("ageSeconds");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("seconds") << true << 30 << "(less than a minute ago)";
+        QTest::newRow("a minute") << true << 60 << "(1 minute ago)";
+        QTest::newRow("minutes") << true << 3599 << "(59 minutes ago)";
+        QTest::newRow("hours") << true << 47 * 3600 << "(47 hours ago)";
+        QTest::newRow("days") << true << 3 * 86400 << "(3 days ago)";
+        QTest::newRow("a clock ahead of ours") << true << -600 << "(less than a minute ago)";
+        QTest::newRow("a lock file cut short")
+            << false << 0 << "the lock file StartKALTO.lock does not say which copy holds it";
+    }
+    void holderDescription() {
+        QFETCH(bool, known);
+        QFETCH(int, ageSeconds);
+        QFETCH(QString, expected);
+        const QDateTime now = QDateTime::currentDateTime();
+        FrontEndLock::Holder holder;
+        holder.known = known;
+        holder.pid = 4242;
+        holder.host = QStringLiteral("arcade-pc");
+        holder.since = now.addSecs(-ageSeconds);
+        const QString text = FrontEndLock::describe(holder, now);
+        QVERIFY2(text.endsWith(expected), qPrintable(text));
+        if (known)
+            QVERIFY2(
+                text.startsWith(QStringLiteral("process 4242 on the computer arcade-pc, since ")),
+                qPrintable(text));
     }
 
     void serverNameFollowsTheFolder() {

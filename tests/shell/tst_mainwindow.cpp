@@ -333,7 +333,19 @@ private slots:
         }
         const QByteArray settings = m_dir->readFile(QStringLiteral("StartKALTO.ini"));
         QVERIFY(settings.size() > 200);
+        // A close that changes nothing leaves the file alone.
+        const QString file = m_dir->file(QStringLiteral("StartKALTO.ini"));
+        const QDateTime before = QDateTime::currentDateTime().addDays(-1);
+        testsupport::setModified(file, before);
+        {
+            TMain1 same(*m_prompter, m_opener);
+            same.close();
+            QVERIFY(!same.saveFailed());
+        }
+        QCOMPARE(QFileInfo(file).lastModified().secsTo(before), 0);
+        QCOMPARE(m_dir->readFile(QStringLiteral("StartKALTO.ini")), settings);
         TMain1 main(*m_prompter, m_opener);
+        main.games().at(0)->CurScrShot = 3; // something new to save
         {
             testsupport::FileSizeLimit limit(100);
             main.close();
@@ -382,6 +394,47 @@ private slots:
         QCOMPARE(main.exitCode(), 128 + SIGTERM);
         QCOMPARE(m_prompter->openFileRequests.size(), 1);
         QCOMPARE(m_prompter->shown.size(), 0); // no "File not found" after it
+        QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
+    }
+
+    // The same during a box late in the start-up: the window does not open, and no
+    // file is written.
+    void terminationSignalDuringALateBox_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("picture migration's question")
+            << QStringLiteral("StartKALTO has changed screenshots placement.");
+        QTest::newRow("unreadable game list") << QStringLiteral("Cannot read the game list");
+    }
+    void terminationSignalDuringALateBox() {
+        QFETCH(QString, box);
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        {
+            TMain1 first(*m_prompter, m_opener);
+            first.close();
+        }
+        const QString settingsFile = m_dir->file(QStringLiteral("StartKALTO.ini"));
+        if (box.startsWith(u"Cannot")) {
+            QVERIFY(QFile::remove(m_dir->file(QStringLiteral("listinfo.txt"))));
+            m_dir->makeDir(QStringLiteral("listinfo.txt"));
+        } else {
+            // Settings of the layout from before the pictures had folders of their kinds.
+            IniDocument ini(settingsFile);
+            ini.eraseSection(u"Screenshot");
+            ini.save();
+        }
+        const QByteArray settings = m_dir->readFile(QStringLiteral("StartKALTO.ini"));
+        TerminationSignals signals_;
+        m_prompter->onShow = [] {
+            std::raise(SIGTERM);
+            QTest::qWait(100); // the box's own event loop
+        };
+        TMain1 main(*m_prompter, m_opener, &signals_);
+        QVERIFY(main.terminating());
+        QCOMPARE(main.exitCode(), 128 + SIGTERM);
+        QCOMPARE(m_prompter->shown.size(), 1);
+        QVERIFY2(m_prompter->shown[0].text.startsWith(box), qPrintable(m_prompter->shown[0].text));
+        QCOMPARE(m_dir->readFile(QStringLiteral("StartKALTO.ini")), settings);
         QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
     }
 

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QtTest>
 #include <ctime>
+#include <functional>
+#include <optional>
 
 using testsupport::FrontEndDir;
 using testsupport::ScopedEnv;
@@ -16,16 +18,26 @@ namespace {
 
 class RecordedSteps final : public StartUp::Steps {
 public:
-    void ImportOldGameSettings() override { calls.append(QStringLiteral("ImportOldGameSettings")); }
+    void ImportOldGameSettings() override { call(QStringLiteral("ImportOldGameSettings")); }
     bool ImportGameList() override {
-        calls.append(QStringLiteral("ImportGameList"));
+        call(QStringLiteral("ImportGameList"));
         return importSucceeds;
     }
-    void LoadFrontEndSettings() override { calls.append(QStringLiteral("LoadFrontEndSettings")); }
-    void UpdateFlags() override { calls.append(QStringLiteral("UpdateFlags")); }
+    void LoadFrontEndSettings() override { call(QStringLiteral("LoadFrontEndSettings")); }
+    void UpdateFlags() override { call(QStringLiteral("UpdateFlags")); }
 
     QStringList calls;
     bool importSucceeds = true;
+    // Runs inside the step of that name, as a box of the step would let a signal in.
+    QString interruptedStep;
+    std::function<void()> interrupt;
+
+private:
+    void call(const QString& step) {
+        calls.append(step);
+        if (step == interruptedStep && interrupt)
+            interrupt();
+    }
 };
 
 const QStringList kDataDirs = {QStringLiteral("IniFiles"), QStringLiteral("Gameplay"),
@@ -523,6 +535,76 @@ private slots:
         QCOMPARE(m_prompter->shown.size(), 0);
         // Default settings exist: no import of the older layout.
         QVERIFY(!steps.calls.contains(QStringLiteral("ImportOldGameSettings")));
+    }
+
+    // A save killed between writing its temporary file and renaming it leaves the
+    // temporary file ("<name>." and six letters) behind; the next start removes those
+    // of the program's own files, and nothing else.
+    void leftoversOfKilledSavesAreRemoved() {
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        const QStringList leftovers = {"StartKALTO.ini.AbCdEf",       "batch.sh.xYzAbC",
+                                       "StartKaltoRun.ini.QwErTy",    "needed.txt.mnbvcx",
+                                       "IniFiles/skyloom.ini.PoIuYt", "IniFiles/Default.ini.aaaaaa",
+                                       "Config/Kalto.cfg.ZzZzZz"};
+        const QStringList kept = {"StartKALTO.ini.bak",          "StartKALTO.ini.abc123",
+                                  "StartKALTO.ini.AbCdEfG",      "notes.txt.AbCdEf",
+                                  "listinfo.txt.AbCdEf",         "Config/Cheats.cfg.AbCdEf",
+                                  "IniFiles/skyloom.cfg.AbCdEf", "Titles/skyloom.png.AbCdEf"};
+        for (const QString& file : leftovers + kept)
+            m_dir->writeFile(file, "x");
+        // Only plain files go: not a folder, not a link, whatever their names.
+        m_dir->makeDir(QStringLiteral("IniFiles/folder.ini.Folder"));
+        QVERIFY(QFile::link(m_dir->file(QStringLiteral("notes.txt.AbCdEf")),
+                            m_dir->file(QStringLiteral("Config/Kalto.cfg.LinkIt"))));
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        for (const QString& file : leftovers)
+            QVERIFY2(!m_dir->exists(file), qPrintable(file));
+        for (const QString& file : kept + QStringList{"IniFiles/folder.ini.Folder"})
+            QVERIFY2(m_dir->exists(file), qPrintable(file));
+        QVERIFY(QFileInfo(m_dir->file(QStringLiteral("Config/Kalto.cfg.LinkIt"))).isSymLink());
+    }
+
+    // A termination signal while a late step shows a box (the box goes with it) ends
+    // the sequence right after that step: nothing later runs, and the work files go.
+    void terminationInALateStepEndsTheSequence_data() {
+        QTest::addColumn<QString>("step");
+        QTest::newRow("interrupted run's error") << QString();
+        QTest::newRow("old settings' import") << QStringLiteral("ImportOldGameSettings");
+        QTest::newRow("unreadable game list") << QStringLiteral("ImportGameList");
+        QTest::newRow("settings load's question") << QStringLiteral("LoadFrontEndSettings");
+    }
+    void terminationInALateStepEndsTheSequence() {
+        QFETCH(QString, step);
+        m_dir->installEmulator();
+        m_dir->installConfig();
+        RecordedSteps steps;
+        QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::Completed);
+        steps.calls.clear();
+        steps.importSucceeds = step != u"ImportGameList";
+        std::optional<testsupport::UnwritableDir> lockedConfig;
+        if (step.isEmpty()) {
+            // The recovery cannot point the emulator's screenshots back: an error box.
+            const QByteArray temp =
+                QFile::encodeName(m_dir->file(QStringLiteral("StartKaltoTemp/")));
+            m_dir->writeFile(QStringLiteral("Config/Kalto.cfg"),
+                             "[Directories]\r\nScreenShots = " + temp + "\r\n");
+            m_dir->writeFile(QStringLiteral("StartKaltoRun.ini"),
+                             "[Run]\r\nZipName=skyloom\r\nScreenShots=screens/\r\n");
+            lockedConfig.emplace(m_dir->file(QStringLiteral("Config")));
+            if (!lockedConfig->isActive())
+                QSKIP("no way to make a directory unwritable here");
+            m_prompter->onShow = [this] { m_startUp->requestAbort(); };
+        } else {
+            steps.interruptedStep = step;
+            steps.interrupt = [this] { m_startUp->requestAbort(); };
+        }
+        QCOMPARE(m_startUp->RunStartup(false, steps), StartUp::Result::Aborted);
+        lockedConfig.reset();
+        QCOMPARE(steps.calls.isEmpty() ? QString() : steps.calls.last(), step);
+        QCOMPARE(m_prompter->shown.size(), step.isEmpty() ? 1 : 0);
+        QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
     }
 
     void unreadableGameListSkipsTheRest() {
