@@ -162,8 +162,9 @@ public:
     TScreenShot* screenShot() const { return m_screenShot; }
     GameSoundPlayer& soundPlayer() { return *m_sound; }
 
-    // The gamepad's actions, each as the keyboard would do it; none of them reaches
-    // the window past an open box or menu, except B, which is Escape.
+    // The gamepad's actions, each as the keyboard would do it. None of them reaches the
+    // window past an open box or menu: there the D-pad moves between the box's buttons
+    // (or the menu's items), A presses the one chosen and B is Escape.
     void GamepadMove(int step);
     void GamepadPage(int step);
     void GamepadPicture(int step);
