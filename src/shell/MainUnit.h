@@ -450,4 +450,5 @@ private:
     bool m_filling = false;     // selection changes made by a fill are handled by the fill
     int m_listPanelWidth = 185; // the user's list width, kept while the pages are hidden
     Qt::WindowStates m_stateBeforeFullScreen; // kept as the window's state while full screen
+    bool m_windowPlaced = false;              // the settings gave the window its size and state
 };

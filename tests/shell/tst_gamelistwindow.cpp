@@ -509,18 +509,39 @@ private slots:
         QVERIFY(!m_main->isFullScreen());
         QVERIFY(!action("MenuFullScreen")->isChecked());
 
-        // Escape from the list leaves full screen to the normal window.
+        // Full screen from a normal window: the checks that re-read the settings keep
+        // it, and a run (which saves) and the close save the normal size, not the
+        // screen's. Escape from the list leaves full screen to the normal window.
         m_main->show();
         QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
         m_main->setWindowState(Qt::WindowNoState);
+        QTRY_COMPARE(m_main->size(), QSize(640, 480));
         action("MenuFullScreen")->trigger();
         QVERIFY(m_main->isFullScreen());
+        QTRY_VERIFY(m_main->width() > 640);
+        action("MenuCheckforSupportedgames")->trigger();
+        QVERIFY(m_main->isFullScreen());
+        action("MenuEnableSecretGames")->trigger();
+        QVERIFY(m_main->isFullScreen());
+        QVERIFY(action("MenuFullScreen")->isChecked());
+        const auto savedSize = [this] {
+            const IniDocument saved(m_dir->file(QStringLiteral("StartKALTO.ini")));
+            return QSize(saved.readInteger(u"Window", u"Width", -1),
+                         saved.readInteger(u"Window", u"Height", -1));
+        };
+        view()->selectRow(0);
+        QTest::keyClick(view()->currentView(), Qt::Key_Return);
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-game alpha -nogui"));
+        QCOMPARE(savedSize(), QSize(640, 480));
         QTest::keyClick(view()->currentView(), Qt::Key_Escape);
         QCOMPARE(m_main->windowState(), Qt::WindowStates(Qt::WindowNoState));
+        QTRY_COMPARE(m_main->size(), QSize(640, 480));
+        action("MenuFullScreen")->trigger();
         m_main->close();
         QCOMPARE(IniDocument(m_dir->file(QStringLiteral("StartKALTO.ini")))
                      .readInteger(u"Window", u"State", -1),
                  0);
+        QCOMPARE(savedSize(), QSize(640, 480));
     }
 
     // Enter in the list or in the search field starts the selected installed game, in
