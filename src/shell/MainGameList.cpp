@@ -79,7 +79,16 @@ void TMain::RefreshGameList() {
     m_filling = false;
     if (row < 0)
         UpdateSelection();
+    else
+        updateStartButton();
     updateCaption();
+}
+
+void TMain::updateStartButton() {
+    // The button starts the game that is selected and current, when it is installed.
+    const TGameObject* selected = m_listModel->gameAt(GameList->selectedRow());
+    StartEmuButton->setEnabled(!inDefaultsMode() && selected && selected == m_currentGame &&
+                               selected->Installed);
 }
 
 int TMain::rowToSelect() const {
@@ -120,6 +129,9 @@ void TMain::GameSearchChanged() {
     else if (m_listModel->rowCount() > 0)
         GameList->selectRow(0, false);
     m_filling = false;
+    // The game selected again after the list had lost its selection can start again.
+    if (row >= 0)
+        updateStartButton();
     // The same game still selected: its music plays on and its pictures stay. A search
     // that shows nothing leaves the remembered position as it was.
     if (row < 0) {
@@ -153,13 +165,9 @@ void TMain::UpdateSelection() {
     savePanelBeforeChange();
     const int row = GameList->selectedRow();
     m_currentGame = m_listModel->gameAt(row);
-    if (m_currentGame && m_currentGame->Installed) {
-        StartEmuButton->setEnabled(true);
-        m_rememberedIndex = m_listModel->unnarrowedRow(row);
-    } else {
-        StartEmuButton->setEnabled(false);
-        m_rememberedIndex = 0;
-    }
+    updateStartButton();
+    m_rememberedIndex =
+        m_currentGame && m_currentGame->Installed ? m_listModel->unnarrowedRow(row) : 0;
     // An empty selection leaves the game remembered as it was.
     if (m_currentGame)
         m_rememberedGame = m_currentGame->ZipName;

@@ -215,6 +215,8 @@ protected:
     // sound output closed, before a game's run.
     void PlayGameSound();
     void StopGameSound();
+    // Start is enabled exactly while the current game is selected and installed.
+    void updateStartButton();
     // The viewer of the window's kind, made once the page exists.
     virtual TScreenShot* createScreenShot(const ScreenShotPage& page);
     // Converts every picture of the store to PNG with the converter in the front-end

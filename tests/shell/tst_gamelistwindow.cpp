@@ -565,6 +565,33 @@ private slots:
                                                        QStringLiteral("-game zeta -nogui")}));
     }
 
+    // A game deselected by a Ctrl+click and selected again by a search can start again:
+    // the Start button, Enter and a double click.
+    void deselectedGameSelectedAgainStarts() {
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        action("MSIconsDetails")->trigger();
+        QAbstractItemView* list = view()->currentView();
+        view()->selectRow(0);
+        QVERIFY(button()->isEnabled());
+        const QPoint at = list->visualRect(model()->index(0, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+        QCOMPARE(view()->selectedRow(), -1);
+        QVERIFY(!button()->isEnabled());
+        QTest::keyClicks(search(), QStringLiteral("alp"));
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+        QVERIFY(button()->isEnabled());
+        const qsizetype runs = m_dir->runs().size();
+        QTest::keyClick(search(), Qt::Key_Return);
+        // A double click, as QTest makes it: the click, then the second press.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(m_dir->runs().mid(runs), (QStringList{QStringLiteral("-game alpha -nogui"),
+                                                       QStringLiteral("-game alpha -nogui")}));
+        m_main->close();
+    }
+
     // The selected game stays selected while it is listed, through changes of filter,
     // style and search and a check, in every style; a keystroke that keeps it does not
     // play its sound again.
