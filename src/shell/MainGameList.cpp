@@ -184,8 +184,9 @@ void TMain::UpdateSelection() {
         m_screenShot->setGame(m_currentGame ? m_currentGame->ZipName : QString(),
                               m_currentGame ? &m_currentGame->CurScrShot : nullptr);
     LoadNewScreenshots();
-    // A selection that became empty leaves the sound playing.
-    if (m_currentGame)
+    // A selection that became empty leaves the sound playing, and so does the same game
+    // selected again by a fill: its music plays on.
+    if (m_currentGame && m_currentGame->ZipName != m_soundGame)
         PlayGameSound();
     ShowGameDetails();
 }

@@ -211,8 +211,8 @@ protected:
     static constexpr int kLeastColumnWidth = 20;
     static int readColumnWidth(const IniDocument& ini, QStringView key, int defaultWidth);
 
-    // The selected game's music or samples, as the Sound menu chooses; stopped, and the
-    // sound output closed, before a game's run.
+    // The selected game's music or samples, as the Sound menu chooses, from the
+    // beginning; stopped, and the sound output closed, before a game's run.
     void PlayGameSound();
     void StopGameSound();
     // Start is enabled exactly while the current game is selected and installed.
@@ -448,6 +448,7 @@ private:
     // across a start; a fill selects it when the selected game is not listed.
     QString m_rememberedGame;
     bool m_selectFirstInstalled = false; // the first start: no game remembered yet
+    QString m_soundGame; // the zip name whose sound was started last, until it is stopped
     int m_sortColumn = 0;
     bool m_filling = false;     // selection changes made by a fill are handled by the fill
     int m_listPanelWidth = 185; // the user's list width, kept while the pages are hidden

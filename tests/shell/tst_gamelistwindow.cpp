@@ -593,8 +593,8 @@ private slots:
     }
 
     // The selected game stays selected while it is listed, through changes of filter,
-    // style and search and a check, in every style; a keystroke that keeps it does not
-    // play its sound again.
+    // style and search, a check and a romcheck of it, in every style; none of them nor a
+    // keystroke that keeps it plays its sound again.
     void selectionStaysWhileListed_data() { styles(); }
     void selectionStaysWhileListed() {
         m_dir->writeFile(QStringLiteral("Sound/eps.wav"), "not a sound");
@@ -607,10 +607,12 @@ private slots:
             action(change)->trigger();
             QVERIFY2(selectedZip() == u"eps", change);
         }
-        const int beeps = m_prompter->beeps;
+        m_main->findChild<QPushButton*>(QStringLiteral("RomcheckButton"))->click();
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-romcheck eps -verbose"));
+        QCOMPARE(selectedZip(), QStringLiteral("eps"));
         QTest::keyClicks(search(), QStringLiteral("bol"));
         QCOMPARE(selectedZip(), QStringLiteral("eps"));
-        QCOMPARE(m_prompter->beeps, beeps);
+        QCOMPARE(m_prompter->beeps, 1);
         action("MSGamesInstalled")->trigger(); // not listed: the first game shown
         QCOMPARE(selectedZip(), QStringLiteral("betaj"));
     }
