@@ -220,7 +220,21 @@ void TMain::MenuFavouriteClick() {
         return;
     }
     m_listModel->gameChanged(game);
+    resortAfterChange(GameListModel::FavouriteColumn);
     ShowGameDetails();
+}
+
+void TMain::resortAfterChange(int changedColumn) {
+    // Sorted by what changed, the list sorts again, so that the order matches the sort
+    // indicator; the selected game stays selected and in sight.
+    const bool history = changedColumn == GameListModel::PlayCountColumn;
+    const bool affected = m_sortColumn == changedColumn ||
+                          (history && (m_sortColumn == GameListModel::LastPlayedColumn ||
+                                       m_sortColumn == GameListModel::PlayTimeColumn));
+    if (!affected || m_listModel->inGivenOrder())
+        return;
+    SortOn(m_sortColumn);
+    GameList->scrollToCurrent();
 }
 
 void TMain::MenuViewGamesClick(QAction* item) {

@@ -234,6 +234,9 @@ protected:
     // The list filled again after its games changed (a run moved one up the recently
     // played), the selected game kept without the work of a new selection.
     void RefreshGameList();
+    // A game's value in a column changed (the favourite column, or the play history,
+    // named by PlayCountColumn): a list sorted by it sorts again.
+    void resortAfterChange(int changedColumn);
     // The settings file was read at the start-up: saving it loses nothing.
     bool settingsRead() const { return m_startupCompleted; }
     // Runs a file operation; a file that cannot be written is reported, and false

@@ -378,6 +378,8 @@ void TMain1::LaunchGame() {
         saveSettingsAfterRun();
         if (MenuRecentGames->isChecked())
             RefreshGameList(); // the game moves to the top
+        else
+            resortAfterChange(GameListModel::PlayCountColumn);
         ShowGameDetails();
     }
     m_romDirs = result.romDirs;

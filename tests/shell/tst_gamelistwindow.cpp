@@ -5,6 +5,7 @@
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "games/PlayHistory.h"
+#include "launch/Execfile.h"
 #include "shell/GameInfoPage.h"
 #include "shell/MainUnit1.h"
 
@@ -1000,6 +1001,47 @@ private slots:
         QVERIFY(saved.contains("[zeta]\r\nBadRomcheck=0\r\nCurScrShot=0\r\nFavourite=1\r\n"));
         QVERIFY(saved.contains("[eps]\r\nBadRomcheck=0\r\nCurScrShot=0\r\n\r\n"));
         QVERIFY(saved.contains("Favourites=1\r\nRecent=0\r\n"));
+    }
+
+    // Sorted by what a run or the favourite mark changes, the list sorts again and keeps
+    // the selected game selected and startable; games never played come last in either
+    // direction.
+    void runAndFavouriteSortAgain() {
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        qint64 now = QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
+        m_main->setLaunchClock([&] { return now; });
+        connect(m_main->ExecEmu(), &TExecFile::waitStarted, this, [&] { now += 60'000; });
+        action("MSIconsDetails")->trigger();
+        action("MenuSortByLastPlayed")->trigger();
+        action("MSOrderDescending")->trigger();
+        const auto zips = [&] {
+            QStringList result;
+            for (int row = 0; row < model()->rowCount(); ++row)
+                result.append(model()->gameAt(row)->ZipName);
+            return result.join(u' ');
+        };
+        QCOMPARE(zips(), QStringLiteral("zeta gamma eps delta betaj alpha"));
+        for (const char* zip : {"delta", "alpha"}) {
+            view()->selectRow(model()->rowOf(m_main->games().FindGame(QString::fromLatin1(zip))));
+            button()->click();
+            QCOMPARE(selectedZip(), QLatin1StringView(zip));
+            QVERIFY(button()->isEnabled());
+        }
+        QCOMPARE(zips(), QStringLiteral("alpha delta zeta gamma eps betaj"));
+        QCOMPARE(view()->detailsView()->header()->sortIndicatorSection(),
+                 int(GameListModel::LastPlayedColumn));
+        action("MSOrderAscending")->trigger();
+        QCOMPARE(zips(), QStringLiteral("delta alpha betaj eps gamma zeta"));
+
+        action("MenuSortByFavourite")->trigger();
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"zeta")));
+        action("MenuFavourite")->trigger();
+        QCOMPARE(zips(), QStringLiteral("zeta alpha betaj delta eps gamma"));
+        QCOMPARE(selectedZip(), QStringLiteral("zeta"));
+        QVERIFY(button()->isEnabled());
+        m_main->close();
     }
 
     // Recently Played: the played games, the last played first whatever the sort, at
