@@ -402,6 +402,11 @@ private:
     void endProgram(int exitCode);
     // A second start of the program asked for this window.
     void raiseForSecondStart();
+    // While the emulator runs, the commands that change the list or the files are
+    // disabled, and the controls that do so.
+    void lockCommandsForRun(bool locked);
+    QList<QAction*> commandsLockedInRuns() const;
+    QList<QWidget*> controlsLockedInRuns() const;
     void setListPanelWidth(int width);
     void setToolButtonVisible(QToolButton* button, bool visible);
     // The settings controls and their tool bar: leaving both saves.
@@ -435,7 +440,11 @@ private:
     QPointer<StartupProgress> m_progress;
     bool m_startupCompleted = false; // settings were read: saving them loses nothing
     bool m_closed = false;
-    bool m_closePending = false; // a close asked for while the emulator ran
+    bool m_closePending = false;  // a close asked for while the emulator ran
+    bool m_raiseAfterRun = false; // a second start asked for the window during a run
+    bool m_commandsLocked = false;
+    QList<QPointer<QAction>> m_lockedCommands; // disabled for the run, enabled after it
+    QPointer<QWidget> m_focusBeforeRun;
 
     TGameObject* m_currentGame = nullptr;
     // The Settings page: the pseudo-game whose settings are the defaults while they
