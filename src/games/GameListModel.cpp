@@ -253,6 +253,24 @@ int GameListModel::compare(const Row& a, const Row& b, int column) const {
     return result;
 }
 
+bool GameListModel::isEmptyCell(const Row& row, int column) {
+    // A game never played has no history to sort by, a romset without a date no date;
+    // thousands of them would otherwise come before the one played last.
+    const TGameObject& game = *row.game;
+    switch (column) {
+    case ZipDateColumn:
+        return row.dateKey == std::numeric_limits<qint64>::max();
+    case PlayCountColumn:
+        return game.PlayCount <= 0;
+    case LastPlayedColumn:
+        return game.LastPlayed <= 0;
+    case PlayTimeColumn:
+        return game.PlayCount <= 0 && game.PlayTime <= 0;
+    default:
+        return false;
+    }
+}
+
 GameListModel::SortKey GameListModel::sortKey(const Row& row, int column) {
     // The fields in the order compare() weighs them: the column, the title, the zip name.
     const TGameObject& game = *row.game;
@@ -294,14 +312,17 @@ void GameListModel::sortOn(int column, bool descending) {
     struct Keyed {
         SortKey key;
         int row;
+        bool empty; // no value in the column: after all the others in either direction
     };
     std::vector<Keyed> keyed(m_all.size());
     for (size_t i = 0; i < m_all.size(); ++i)
-        keyed[i] = {sortKey(m_all[i], column), int(i)};
+        keyed[i] = {sortKey(m_all[i], column), int(i), isEmptyCell(m_all[i], column)};
     // Rows alike in everything keep their order: their places decide last, so the
     // quicker unstable sort gives the stable sort's order.
     const int sign = descending ? -1 : 1;
     std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.empty != b.empty)
+            return b.empty;
         if (a.key != b.key)
             return descending ? b.key < a.key : a.key < b.key;
         if (const int c = compare(m_all[size_t(a.row)], m_all[size_t(b.row)], column))

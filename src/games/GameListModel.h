@@ -56,7 +56,9 @@ public:
     int shownRowAtOrAfter(int unnarrowedRow) const;
 
     // Sorts every row on one column. Rows that tie on it go by title, then by zip name,
-    // in the same direction; only rows alike in all three keep their order.
+    // in the same direction; only rows alike in all three keep their order. Rows with an
+    // empty cell in a history or date column (never played, no date) come after all the
+    // others in either direction.
     void sortOn(int column, bool descending);
 
     // Shows only the games that match the search (see GameSearch: words, quoted
@@ -95,6 +97,7 @@ private:
 
     void ensureDate(const Row& row) const;
     static SortKey sortKey(const Row& row, int column);
+    static bool isEmptyCell(const Row& row, int column);
     int compare(const Row& a, const Row& b, int column) const;
     QString text(const Row& row, int column) const;
     const Row& row(int shownRow) const { return m_all[size_t(m_shown[size_t(shownRow)])]; }

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <SDL.h>
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 
 Gamepad::Gamepad(QObject* parent) : QObject(parent), m_timer(new QTimer(this)) {
@@ -73,27 +74,69 @@ qint64 Gamepad::now() const {
     return m_clock ? m_clock() : m_elapsed.elapsed();
 }
 
+template <typename Emit> void Gamepad::act(Emit emitAction) {
+    if (m_timer->isActive())
+        m_timer->start();
+    emitAction();
+}
+
+void Gamepad::dropPending() {
+    if (!m_available)
+        return;
+    SDL_Event event;
+    SDL_PumpEvents();
+    while (takeEvent(event))
+        handle(event, false);
+    forgetHeld();
+}
+
+int Gamepad::pollInterval() const {
+    return m_timer->interval();
+}
+
 void Gamepad::poll() {
     if (!m_available)
         return;
-    const bool act = !m_ignored && !m_dropNext;
+    const bool acting = !m_ignored && !m_dropNext;
     if (!m_ignored)
         m_dropNext = false;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        handle(event, act);
+    SDL_PumpEvents();
+    while (takeEvent(event)) {
+        if (isTouch(event))
+            m_lastTouch = now();
+        handle(event, acting);
         // An action that ran the emulator or began dropping (it returns only after the
         // run): what is still queued came during the run and is dropped.
-        if (act && (m_ignored || m_dropNext))
+        if (acting && (m_ignored || m_dropNext))
             return;
     }
-    if (act && m_repeatStep != 0 && now() >= m_nextRepeat) {
+    if (acting && m_repeatStep != 0 && now() >= m_nextRepeat) {
         m_nextRepeat = now() + kRepeatIntervalMs;
-        emit moveSelection(m_repeatStep);
+        act([this] { emit moveSelection(m_repeatStep); });
+    }
+    updateInterval();
+}
+
+bool Gamepad::takeEvent(SDL_Event& event) {
+    // Not SDL_PollEvent: a reading inside an action's box would stop at the mark that the
+    // interrupted reading left in SDL's queue, without fetching the pads' newest state.
+    return SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0;
+}
+
+bool Gamepad::isTouch(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        return true;
+    case SDL_CONTROLLERAXISMOTION:
+        return std::abs(int(event.caxis.value)) >= kStickReleased;
+    default:
+        return false;
     }
 }
 
-void Gamepad::handle(const SDL_Event& event, bool act) {
+void Gamepad::handle(const SDL_Event& event, bool acting) {
     switch (event.type) {
     case SDL_CONTROLLERDEVICEADDED:
         open(event.cdevice.which);
@@ -103,7 +146,7 @@ void Gamepad::handle(const SDL_Event& event, bool act) {
         break;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP: {
-        if (!act)
+        if (!acting)
             break;
         const bool down = event.type == SDL_CONTROLLERBUTTONDOWN;
         const int id = event.cbutton.which;
@@ -128,7 +171,7 @@ void Gamepad::handle(const SDL_Event& event, bool act) {
         break;
     }
     case SDL_CONTROLLERAXISMOTION:
-        if (act)
+        if (acting)
             moveStick(event.caxis.which, event.caxis.axis, event.caxis.value);
         break;
     default:
@@ -146,6 +189,7 @@ void Gamepad::open(int deviceIndex) {
         return;
     }
     m_pads[id].controller = controller;
+    m_lastTouch = now(); // a pad just plugged in is about to be used
     updateInterval();
     emit padsChanged(padCount());
 }
@@ -166,22 +210,22 @@ void Gamepad::close(int instanceId) {
 void Gamepad::pressButton(int button) {
     switch (button) {
     case SDL_CONTROLLER_BUTTON_A:
-        emit startGame();
+        act([this] { emit startGame(); });
         break;
     case SDL_CONTROLLER_BUTTON_B:
-        emit escape();
+        act([this] { emit escape(); });
         break;
     case SDL_CONTROLLER_BUTTON_Y:
-        emit toggleFavourite();
+        act([this] { emit toggleFavourite(); });
         break;
     case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
-        emit movePage(-1);
+        act([this] { emit movePage(-1); });
         break;
     case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
-        emit movePage(1);
+        act([this] { emit movePage(1); });
         break;
     case SDL_CONTROLLER_BUTTON_START:
-        emit toggleFullScreen();
+        act([this] { emit toggleFullScreen(); });
         break;
     default:
         break;
@@ -208,14 +252,14 @@ void Gamepad::setDirection(int instanceId, Direction direction, bool stick, bool
     const int step = (direction == Up || direction == Left) ? -1 : 1;
     if (direction == Left || direction == Right) {
         if (after)
-            emit stepPicture(step);
+            act([this, step] { emit stepPicture(step); });
         return;
     }
     if (after) {
         // The direction pressed last repeats.
         m_repeatStep = step;
         m_nextRepeat = now() + kRepeatDelayMs;
-        emit moveSelection(step);
+        act([this, step] { emit moveSelection(step); });
     } else if (m_repeatStep == step) {
         const Direction other = direction == Up ? Down : Up;
         m_repeatStep = held(other) ? -step : 0;
@@ -226,17 +270,19 @@ void Gamepad::setDirection(int instanceId, Direction direction, bool stick, bool
 void Gamepad::moveStick(int instanceId, int axis, int value) {
     if (axis != SDL_CONTROLLER_AXIS_LEFTX && axis != SDL_CONTROLLER_AXIS_LEFTY)
         return;
-    const auto found = m_pads.find(instanceId);
-    if (found == m_pads.end())
-        return;
     const bool vertical = axis == SDL_CONTROLLER_AXIS_LEFTY;
     const Direction negative = vertical ? Up : Left;
     const Direction positive = vertical ? Down : Right;
-    const bool* stick = found->second.stick;
+    // The pad is looked up for each half: the first may run an action during which the
+    // pad is read again and this one found pulled out.
     const auto set = [&](Direction direction, bool pushed, bool released) {
-        if (!stick[direction] && pushed)
+        const auto found = m_pads.find(instanceId);
+        if (found == m_pads.end())
+            return;
+        const bool on = found->second.stick[direction];
+        if (!on && pushed)
             setDirection(instanceId, direction, true, true);
-        else if (stick[direction] && released)
+        else if (on && released)
             setDirection(instanceId, direction, true, false);
     };
     set(negative, value <= -kStickPushed, value > -kStickReleased);
@@ -252,5 +298,12 @@ void Gamepad::forgetHeld() {
 }
 
 void Gamepad::updateInterval() {
-    m_timer->setInterval(m_pads.empty() ? kLookMs : kPollMs);
+    int interval = kLookMs;
+    if (!m_pads.empty()) {
+        const bool inUse = m_repeatStep != 0 || now() - m_lastTouch < kIdleAfterMs;
+        interval = inUse ? kPollMs : kIdlePollMs;
+    }
+    // Setting the interval starts the timer anew: only a change does it.
+    if (m_timer->interval() != interval)
+        m_timer->setInterval(interval);
 }

@@ -119,6 +119,13 @@ QColor ColorSetting::toColor(const QPalette& palette) const {
     return QColor(int(m_value & 0xFF), int((m_value >> 8) & 0xFF), int((m_value >> 16) & 0xFF));
 }
 
+ColorSetting ColorSetting::afterChoice(const QColor& chosen, const QPalette& palette) const {
+    const QColor offered = toColor(palette);
+    if (offered.isValid() && chosen.isValid() && offered.rgba() == chosen.rgba())
+        return *this;
+    return fromColor(chosen);
+}
+
 QString ColorSetting::text() const {
     for (const NamedColor& named : kNames) {
         if (named.value == m_value)

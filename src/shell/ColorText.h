@@ -25,6 +25,10 @@ public:
     // The colour on screen; a desktop colour is looked up in the palette, "none" gives
     // an invalid colour.
     QColor toColor(const QPalette& palette) const;
+    // The setting after a dialog that offered toColor(palette) gave back chosen: the
+    // colour chosen, or this setting itself when the colour was left as offered, so
+    // that a desktop colour the user did not change goes on following the desktop.
+    ColorSetting afterChoice(const QColor& chosen, const QPalette& palette) const;
 
     // The settings file's text: a name ("clRed", "clWindow") when the value has one,
     // else "$" and eight upper-case hexadecimal digits.

@@ -103,11 +103,12 @@ void TMain::SaveViewSettings(IniDocument& ini) {
                      state & Qt::WindowMaximized   ? 2
                      : state & Qt::WindowMinimized ? 1
                                                    : 0);
-    const QRect normal =
-        (state & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) &&
-                normalGeometry().isValid()
-            ? normalGeometry()
-            : geometry();
+    // The window's own state decides where its normal size is: full screen entered from
+    // a normal window has the screen's size as its geometry, and its normal size only in
+    // normalGeometry().
+    const bool notNormal =
+        windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen);
+    const QRect normal = notNormal && normalGeometry().isValid() ? normalGeometry() : geometry();
     ini.writeInteger(u"Window", u"Width", normal.width());
     ini.writeInteger(u"Window", u"Height", normal.height());
     ini.writeInteger(u"Window", u"GLPWidth", listPanelWidth());
@@ -188,10 +189,16 @@ void TMain::LoadViewSettings(const IniDocument& ini) {
         bringToState(MSTabsheet, false);
     }
 
-    resize(windowSize);
-    // A window closed while minimised opens in the normal state.
-    setWindowState(readChoice(ini, u"Window", u"State", 0, 3) == 2 ? Qt::WindowMaximized
-                                                                   : Qt::WindowNoState);
+    // The window is placed by the first load only: a re-run of the start-up reads back
+    // what was saved just before, and must not take the window out of full screen or
+    // undo a size the user gave it since.
+    if (!m_windowPlaced) {
+        m_windowPlaced = true;
+        resize(windowSize);
+        // A window closed while minimised opens in the normal state.
+        setWindowState(readChoice(ini, u"Window", u"State", 0, 3) == 2 ? Qt::WindowMaximized
+                                                                       : Qt::WindowNoState);
+    }
     m_rememberedIndex = std::max(0, ini.readInteger(u"Window", u"LGLPos", 0));
     m_rememberedGame = ini.readString(u"Window", u"CurrentGame", QString());
     m_selectFirstInstalled = firstStart;

@@ -79,7 +79,16 @@ void TMain::RefreshGameList() {
     m_filling = false;
     if (row < 0)
         UpdateSelection();
+    else
+        updateStartButton();
     updateCaption();
+}
+
+void TMain::updateStartButton() {
+    // The button starts the game that is selected and current, when it is installed.
+    const TGameObject* selected = m_listModel->gameAt(GameList->selectedRow());
+    StartEmuButton->setEnabled(!inDefaultsMode() && selected && selected == m_currentGame &&
+                               selected->Installed);
 }
 
 int TMain::rowToSelect() const {
@@ -120,6 +129,9 @@ void TMain::GameSearchChanged() {
     else if (m_listModel->rowCount() > 0)
         GameList->selectRow(0, false);
     m_filling = false;
+    // The game selected again after the list had lost its selection can start again.
+    if (row >= 0)
+        updateStartButton();
     // The same game still selected: its music plays on and its pictures stay. A search
     // that shows nothing leaves the remembered position as it was.
     if (row < 0) {
@@ -153,13 +165,9 @@ void TMain::UpdateSelection() {
     savePanelBeforeChange();
     const int row = GameList->selectedRow();
     m_currentGame = m_listModel->gameAt(row);
-    if (m_currentGame && m_currentGame->Installed) {
-        StartEmuButton->setEnabled(true);
-        m_rememberedIndex = m_listModel->unnarrowedRow(row);
-    } else {
-        StartEmuButton->setEnabled(false);
-        m_rememberedIndex = 0;
-    }
+    updateStartButton();
+    m_rememberedIndex =
+        m_currentGame && m_currentGame->Installed ? m_listModel->unnarrowedRow(row) : 0;
     // An empty selection leaves the game remembered as it was.
     if (m_currentGame)
         m_rememberedGame = m_currentGame->ZipName;
@@ -176,8 +184,9 @@ void TMain::UpdateSelection() {
         m_screenShot->setGame(m_currentGame ? m_currentGame->ZipName : QString(),
                               m_currentGame ? &m_currentGame->CurScrShot : nullptr);
     LoadNewScreenshots();
-    // A selection that became empty leaves the sound playing.
-    if (m_currentGame)
+    // A selection that became empty leaves the sound playing, and so does the same game
+    // selected again by a fill: its music plays on.
+    if (m_currentGame && m_currentGame->ZipName != m_soundGame)
         PlayGameSound();
     ShowGameDetails();
 }
@@ -211,7 +220,21 @@ void TMain::MenuFavouriteClick() {
         return;
     }
     m_listModel->gameChanged(game);
+    resortAfterChange(GameListModel::FavouriteColumn);
     ShowGameDetails();
+}
+
+void TMain::resortAfterChange(int changedColumn) {
+    // Sorted by what changed, the list sorts again, so that the order matches the sort
+    // indicator; the selected game stays selected and in sight.
+    const bool history = changedColumn == GameListModel::PlayCountColumn;
+    const bool affected = m_sortColumn == changedColumn ||
+                          (history && (m_sortColumn == GameListModel::LastPlayedColumn ||
+                                       m_sortColumn == GameListModel::PlayTimeColumn));
+    if (!affected || m_listModel->inGivenOrder())
+        return;
+    SortOn(m_sortColumn);
+    GameList->scrollToCurrent();
 }
 
 void TMain::MenuViewGamesClick(QAction* item) {

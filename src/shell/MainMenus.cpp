@@ -299,8 +299,8 @@ void TMain::PlayGameSound() {
     const SoundChoice choice = MSSndMusic->isChecked()     ? SoundChoice::Music
                                : MSSndSamples->isChecked() ? SoundChoice::Samples
                                                            : SoundChoice::None;
-    const PlayOutcome outcome = ::PlayGameSound(
-        *m_sound, m_paths.SoundDir, m_currentGame ? m_currentGame->ZipName : QString(), choice);
+    m_soundGame = m_currentGame ? m_currentGame->ZipName : QString();
+    const PlayOutcome outcome = ::PlayGameSound(*m_sound, m_paths.SoundDir, m_soundGame, choice);
     // A file that cannot be played gets one beep and nothing else.
     if (outcome == PlayOutcome::Beep)
         m_prompter.beep();
@@ -308,6 +308,7 @@ void TMain::PlayGameSound() {
 
 void TMain::StopGameSound() {
     ::StopGameSound(*m_sound);
+    m_soundGame.clear(); // the next selection plays from the beginning
     // Called before a game's run: the emulator gets the sound card while it runs, and the
     // output opens again when the run has ended.
     m_sound->releaseOutput();

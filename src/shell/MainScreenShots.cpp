@@ -87,6 +87,8 @@ void TMain::LoadNewScreenshots() {
 }
 
 void TMain::MenuScreenShotClick() {
+    if (m_commandsLocked)
+        return; // the file commands stay disabled while the emulator runs
     MSSCRDelete->setEnabled(m_screenShot && !m_screenShot->files().isEmpty());
     MSSCRConvertFormat->setEnabled(
         QFileInfo::exists(m_paths.FrontEndDir + QStringLiteral("nconvert.exe")));

@@ -29,6 +29,7 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
@@ -36,6 +37,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -229,6 +231,12 @@ bool TMain::LockFrontEndDir() {
 }
 
 void TMain::raiseForSecondStart() {
+    // Over a game that runs the window would only be in the way: it comes once the run
+    // has ended.
+    if (m_execEmu->isRunning()) {
+        m_raiseAfterRun = true;
+        return;
+    }
     // A dialog open in front of the window is what the user has to answer first.
     QWidget* target = QApplication::activeModalWidget();
     if (!target)
@@ -286,7 +294,66 @@ void TMain::ExecEmuFail() {
     m_prompter.errorCancel(QStringLiteral("Failed to execute BatchFile, Please contact support"));
 }
 
+QList<QAction*> TMain::commandsLockedInRuns() const {
+    // What changes the list, the games' records or the files, and the sound the
+    // emulator has meanwhile.
+    QList<QAction*> items = {MSGamesInstalled,   MSGamesUninstalled, MSGamesAll,
+                             MenuFavouriteGames, MenuRecentGames,    MSSCRDelete,
+                             MSSCRConvertFormat};
+    for (const QMenu* menu : {MSListSortby, MSOrder, MenuGame, GameListPopup, MSSettings, MenuTools,
+                              Sound1, ScrSchPopup}) {
+        for (QAction* item : menu->actions()) {
+            if (!item->isSeparator() && !items.contains(item))
+                items.append(item);
+        }
+    }
+    return items;
+}
+
+QList<QWidget*> TMain::controlsLockedInRuns() const {
+    // Containers only: their children keep their own enabled state, which comes back
+    // with the container's.
+    QList<QWidget*> controls = {GameListPanel, SToolBar};
+    for (int page = 0; page < PageControl->count(); ++page) {
+        if (PageControl->widget(page) != ScreenShotTab)
+            controls.append(PageControl->widget(page));
+    }
+    return controls;
+}
+
+void TMain::lockCommandsForRun(bool locked) {
+    // Input is dropped during a run, but a desktop's global menu or an accessibility
+    // tool reaches the commands without it: they are disabled instead.
+    if (locked == m_commandsLocked)
+        return;
+    m_commandsLocked = locked;
+    if (locked) {
+        m_focusBeforeRun = QApplication::focusWidget();
+        m_lockedCommands.clear();
+        for (QAction* item : commandsLockedInRuns()) {
+            if (item->isEnabled()) {
+                item->setEnabled(false);
+                m_lockedCommands.append(item);
+            }
+        }
+        for (QWidget* control : controlsLockedInRuns())
+            control->setEnabled(false);
+        return;
+    }
+    for (const QPointer<QAction>& item : std::as_const(m_lockedCommands)) {
+        if (item)
+            item->setEnabled(true);
+    }
+    m_lockedCommands.clear();
+    for (QWidget* control : controlsLockedInRuns())
+        control->setEnabled(true);
+    if (m_focusBeforeRun && m_focusBeforeRun->isEnabled() && m_focusBeforeRun->isVisible())
+        m_focusBeforeRun->setFocus();
+    m_focusBeforeRun = nullptr;
+}
+
 void TMain::onWaitStarted(const QString&) {
+    lockCommandsForRun(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setStatusPanel(1, QStringLiteral("Running kalto.exe %1 ...").arg(m_execEmu->parameters()));
     if (m_inStartup)
@@ -307,6 +374,11 @@ void TMain::onWaitFinished() {
         m_closePending = false;
         QTimer::singleShot(0, this, &QWidget::close);
     }
+    if (m_execEmu->isRunning())
+        return; // an inner run ended; the outer one still waits
+    lockCommandsForRun(false);
+    if (std::exchange(m_raiseAfterRun, false))
+        raiseForSecondStart();
 }
 
 void TMain::forgetCurrentGame() {

@@ -166,8 +166,9 @@ public:
     TScreenShot* screenShot() const { return m_screenShot; }
     GameSoundPlayer& soundPlayer() { return *m_sound; }
 
-    // The gamepad's actions, each as the keyboard would do it; none of them reaches
-    // the window past an open box or menu, except B, which is Escape.
+    // The gamepad's actions, each as the keyboard would do it. None of them reaches the
+    // window past an open box or menu: there the D-pad moves between the box's buttons
+    // (or the menu's items), A presses the one chosen and B is Escape.
     void GamepadMove(int step);
     void GamepadPage(int step);
     void GamepadPicture(int step);
@@ -214,10 +215,12 @@ protected:
     static constexpr int kLeastColumnWidth = 20;
     static int readColumnWidth(const IniDocument& ini, QStringView key, int defaultWidth);
 
-    // The selected game's music or samples, as the Sound menu chooses; stopped, and the
-    // sound output closed, before a game's run.
+    // The selected game's music or samples, as the Sound menu chooses, from the
+    // beginning; stopped, and the sound output closed, before a game's run.
     void PlayGameSound();
     void StopGameSound();
+    // Start is enabled exactly while the current game is selected and installed.
+    void updateStartButton();
     // The viewer of the window's kind, made once the page exists.
     virtual TScreenShot* createScreenShot(const ScreenShotPage& page);
     // Converts every picture of the store to PNG with the converter in the front-end
@@ -238,6 +241,9 @@ protected:
     // The list filled again after its games changed (a run moved one up the recently
     // played), the selected game kept without the work of a new selection.
     void RefreshGameList();
+    // A game's value in a column changed (the favourite column, or the play history,
+    // named by PlayCountColumn): a list sorted by it sorts again.
+    void resortAfterChange(int changedColumn);
     // The settings file was read at the start-up: saving it loses nothing.
     bool settingsRead() const { return m_startupCompleted; }
     // Runs a file operation; a file that cannot be written is reported, and false
@@ -403,6 +409,11 @@ private:
     void endProgram(int exitCode);
     // A second start of the program asked for this window.
     void raiseForSecondStart();
+    // While the emulator runs, the commands that change the list or the files are
+    // disabled, and the controls that do so.
+    void lockCommandsForRun(bool locked);
+    QList<QAction*> commandsLockedInRuns() const;
+    QList<QWidget*> controlsLockedInRuns() const;
     void setListPanelWidth(int width);
     void setToolButtonVisible(QToolButton* button, bool visible);
     // The settings controls and their tool bar: leaving both saves.
@@ -436,7 +447,11 @@ private:
     QPointer<StartupProgress> m_progress;
     bool m_startupCompleted = false; // settings were read: saving them loses nothing
     bool m_closed = false;
-    bool m_closePending = false; // a close asked for while the emulator ran
+    bool m_closePending = false;  // a close asked for while the emulator ran
+    bool m_raiseAfterRun = false; // a second start asked for the window during a run
+    bool m_commandsLocked = false;
+    QList<QPointer<QAction>> m_lockedCommands; // disabled for the run, enabled after it
+    QPointer<QWidget> m_focusBeforeRun;
 
     TGameObject* m_currentGame = nullptr;
     // The Settings page: the pseudo-game whose settings are the defaults while they
@@ -452,8 +467,10 @@ private:
     // across a start; a fill selects it when the selected game is not listed.
     QString m_rememberedGame;
     bool m_selectFirstInstalled = false; // the first start: no game remembered yet
+    QString m_soundGame; // the zip name whose sound was started last, until it is stopped
     int m_sortColumn = 0;
     bool m_filling = false;     // selection changes made by a fill are handled by the fill
     int m_listPanelWidth = 185; // the user's list width, kept while the pages are hidden
     Qt::WindowStates m_stateBeforeFullScreen; // kept as the window's state while full screen
+    bool m_windowPlaced = false;              // the settings gave the window its size and state
 };

@@ -395,6 +395,8 @@ void TMain1::LaunchGame() {
         saveSettingsAfterRun();
         if (MenuRecentGames->isChecked())
             RefreshGameList(); // the game moves to the top
+        else
+            resortAfterChange(GameListModel::PlayCountColumn);
     }
     if (recorded || !shots.isEmpty())
         ShowGameDetails(); // the play count, the picture counts

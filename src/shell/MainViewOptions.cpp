@@ -27,7 +27,7 @@ void TMain::MSChangelistfontClick() {
     if (!chosen)
         return;
     m_listFont = chosen->font;
-    m_listTextColor = ColorSetting::fromColor(chosen->color);
+    m_listTextColor = m_listTextColor.afterChoice(chosen->color, GameList->palette());
     applyListAppearance();
 }
 
@@ -35,7 +35,7 @@ void TMain::MSListBackgroundcolorClick() {
     const auto chosen = m_prompter.chooseColor(m_listBackColor.toColor(GameList->palette()));
     if (!chosen)
         return;
-    m_listBackColor = ColorSetting::fromColor(*chosen);
+    m_listBackColor = m_listBackColor.afterChoice(*chosen, GameList->palette());
     applyListAppearance();
 }
 

@@ -71,9 +71,9 @@ void QtPrompter::beep() {
 
 std::optional<QString> QtPrompter::openFile(const OpenFileRequest& request) {
     QFileDialog dialog(m_parent, request.title, request.initialDir);
-    // The desktop's own dialog has no room for a line of ours.
-    if (!request.note.isEmpty())
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Qt's own dialog: the desktop's has no room for a line of ours, and the gamepad
+    // cannot reach into it.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(request.filterName + QStringLiteral(" (") + request.filterPattern + u')');
@@ -119,7 +119,8 @@ std::optional<Prompter::FontChoice> QtPrompter::chooseFont(const FontChoice& cur
     };
     showColor();
     QObject::connect(colorButton, &QPushButton::clicked, &dialog, [&] {
-        const QColor chosen = QColorDialog::getColor(color, &dialog);
+        const QColor chosen =
+            QColorDialog::getColor(color, &dialog, QString(), QColorDialog::DontUseNativeDialog);
         if (chosen.isValid()) {
             color = chosen;
             showColor();
@@ -140,7 +141,9 @@ std::optional<Prompter::FontChoice> QtPrompter::chooseFont(const FontChoice& cur
 }
 
 std::optional<QColor> QtPrompter::chooseColor(const QColor& current) {
-    const QColor chosen = QColorDialog::getColor(current, m_parent);
+    // Qt's own dialog, which the gamepad reaches as it does every other box.
+    const QColor chosen =
+        QColorDialog::getColor(current, m_parent, QString(), QColorDialog::DontUseNativeDialog);
     return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
 }
 

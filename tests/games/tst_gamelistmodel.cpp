@@ -271,10 +271,15 @@ private slots:
         QCOMPARE(order(model), QStringLiteral("long fav fresh"));
         model.sortOn(GameListModel::LastPlayedColumn, false);
         QCOMPARE(order(model), QStringLiteral("fav long fresh"));
+        // Never played comes last in both directions.
         model.sortOn(GameListModel::LastPlayedColumn, true);
-        QCOMPARE(order(model), QStringLiteral("fresh long fav"));
+        QCOMPARE(order(model), QStringLiteral("long fav fresh"));
         model.sortOn(GameListModel::PlayTimeColumn, false);
-        QCOMPARE(order(model), QStringLiteral("fresh fav long"));
+        QCOMPARE(order(model), QStringLiteral("fav long fresh"));
+        model.sortOn(GameListModel::PlayTimeColumn, true);
+        QCOMPARE(order(model), QStringLiteral("long fav fresh"));
+        model.sortOn(GameListModel::PlayCountColumn, false);
+        QCOMPARE(order(model), QStringLiteral("fav long fresh"));
 
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
         fresh->Favourite = true;
@@ -422,7 +427,7 @@ private slots:
         }
     }
 
-    void datesSortAfterAscendingAndBeforeDescending() {
+    void gamesWithoutADateSortLastBothWays() {
         FrontEndDir dir;
         dir.writeFile(QStringLiteral("roms/old.zip"), "");
         dir.writeFile(QStringLiteral("roms/new.zip"), "");
@@ -442,9 +447,9 @@ private slots:
         model.sortOn(GameListModel::ZipDateColumn, false);
         QCOMPARE(order(model), QStringLiteral("old new none1 none2"));
         model.sortOn(GameListModel::ZipDateColumn, true);
-        QCOMPARE(order(model), QStringLiteral("none2 none1 new old"));
-        QVERIFY(!model.index(2, GameListModel::ZipDateColumn).data().toString().isEmpty());
-        QVERIFY(model.index(0, GameListModel::ZipDateColumn).data().toString().isEmpty());
+        QCOMPARE(order(model), QStringLiteral("new old none2 none1"));
+        QVERIFY(!model.index(0, GameListModel::ZipDateColumn).data().toString().isEmpty());
+        QVERIFY(model.index(2, GameListModel::ZipDateColumn).data().toString().isEmpty());
     }
 
 private:

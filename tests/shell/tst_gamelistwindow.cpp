@@ -5,6 +5,7 @@
 #include "games/GameListModel.h"
 #include "games/GameListView.h"
 #include "games/PlayHistory.h"
+#include "launch/Execfile.h"
 #include "media/ScreenshotStore.h"
 #include "shell/GameInfoPage.h"
 #include "shell/MainUnit1.h"
@@ -510,18 +511,39 @@ private slots:
         QVERIFY(!m_main->isFullScreen());
         QVERIFY(!action("MenuFullScreen")->isChecked());
 
-        // Escape from the list leaves full screen to the normal window.
+        // Full screen from a normal window: the checks that re-read the settings keep
+        // it, and a run (which saves) and the close save the normal size, not the
+        // screen's. Escape from the list leaves full screen to the normal window.
         m_main->show();
         QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
         m_main->setWindowState(Qt::WindowNoState);
+        QTRY_COMPARE(m_main->size(), QSize(640, 480));
         action("MenuFullScreen")->trigger();
         QVERIFY(m_main->isFullScreen());
+        QTRY_VERIFY(m_main->width() > 640);
+        action("MenuCheckforSupportedgames")->trigger();
+        QVERIFY(m_main->isFullScreen());
+        action("MenuEnableSecretGames")->trigger();
+        QVERIFY(m_main->isFullScreen());
+        QVERIFY(action("MenuFullScreen")->isChecked());
+        const auto savedSize = [this] {
+            const IniDocument saved(m_dir->file(QStringLiteral("StartKALTO.ini")));
+            return QSize(saved.readInteger(u"Window", u"Width", -1),
+                         saved.readInteger(u"Window", u"Height", -1));
+        };
+        view()->selectRow(0);
+        QTest::keyClick(view()->currentView(), Qt::Key_Return);
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-game alpha -nogui"));
+        QCOMPARE(savedSize(), QSize(640, 480));
         QTest::keyClick(view()->currentView(), Qt::Key_Escape);
         QCOMPARE(m_main->windowState(), Qt::WindowStates(Qt::WindowNoState));
+        QTRY_COMPARE(m_main->size(), QSize(640, 480));
+        action("MenuFullScreen")->trigger();
         m_main->close();
         QCOMPARE(IniDocument(m_dir->file(QStringLiteral("StartKALTO.ini")))
                      .readInteger(u"Window", u"State", -1),
                  0);
+        QCOMPARE(savedSize(), QSize(640, 480));
     }
 
     // Enter in the list or in the search field starts the selected installed game, in
@@ -545,9 +567,36 @@ private slots:
                                                        QStringLiteral("-game zeta -nogui")}));
     }
 
+    // A game deselected by a Ctrl+click and selected again by a search can start again:
+    // the Start button, Enter and a double click.
+    void deselectedGameSelectedAgainStarts() {
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        action("MSIconsDetails")->trigger();
+        QAbstractItemView* list = view()->currentView();
+        view()->selectRow(0);
+        QVERIFY(button()->isEnabled());
+        const QPoint at = list->visualRect(model()->index(0, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+        QCOMPARE(view()->selectedRow(), -1);
+        QVERIFY(!button()->isEnabled());
+        QTest::keyClicks(search(), QStringLiteral("alp"));
+        QCOMPARE(selectedZip(), QStringLiteral("alpha"));
+        QVERIFY(button()->isEnabled());
+        const qsizetype runs = m_dir->runs().size();
+        QTest::keyClick(search(), Qt::Key_Return);
+        // A double click, as QTest makes it: the click, then the second press.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(m_dir->runs().mid(runs), (QStringList{QStringLiteral("-game alpha -nogui"),
+                                                       QStringLiteral("-game alpha -nogui")}));
+        m_main->close();
+    }
+
     // The selected game stays selected while it is listed, through changes of filter,
-    // style and search and a check, in every style; a keystroke that keeps it does not
-    // play its sound again.
+    // style and search, a check and a romcheck of it, in every style; none of them nor a
+    // keystroke that keeps it plays its sound again.
     void selectionStaysWhileListed_data() { styles(); }
     void selectionStaysWhileListed() {
         m_dir->writeFile(QStringLiteral("Sound/eps.wav"), "not a sound");
@@ -560,10 +609,12 @@ private slots:
             action(change)->trigger();
             QVERIFY2(selectedZip() == u"eps", change);
         }
-        const int beeps = m_prompter->beeps;
+        m_main->findChild<QPushButton*>(QStringLiteral("RomcheckButton"))->click();
+        QCOMPARE(m_dir->runs().last(), QStringLiteral("-romcheck eps -verbose"));
+        QCOMPARE(selectedZip(), QStringLiteral("eps"));
         QTest::keyClicks(search(), QStringLiteral("bol"));
         QCOMPARE(selectedZip(), QStringLiteral("eps"));
-        QCOMPARE(m_prompter->beeps, beeps);
+        QCOMPARE(m_prompter->beeps, 1);
         action("MSGamesInstalled")->trigger(); // not listed: the first game shown
         QCOMPARE(selectedZip(), QStringLiteral("betaj"));
     }
@@ -956,6 +1007,47 @@ private slots:
         QVERIFY(saved.contains("[zeta]\r\nBadRomcheck=0\r\nCurScrShot=0\r\nFavourite=1\r\n"));
         QVERIFY(saved.contains("[eps]\r\nBadRomcheck=0\r\nCurScrShot=0\r\n\r\n"));
         QVERIFY(saved.contains("Favourites=1\r\nRecent=0\r\n"));
+    }
+
+    // Sorted by what a run or the favourite mark changes, the list sorts again and keeps
+    // the selected game selected and startable; games never played come last in either
+    // direction.
+    void runAndFavouriteSortAgain() {
+        start();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+        qint64 now = QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
+        m_main->setLaunchClock([&] { return now; });
+        connect(m_main->ExecEmu(), &TExecFile::waitStarted, this, [&] { now += 60'000; });
+        action("MSIconsDetails")->trigger();
+        action("MenuSortByLastPlayed")->trigger();
+        action("MSOrderDescending")->trigger();
+        const auto zips = [&] {
+            QStringList result;
+            for (int row = 0; row < model()->rowCount(); ++row)
+                result.append(model()->gameAt(row)->ZipName);
+            return result.join(u' ');
+        };
+        QCOMPARE(zips(), QStringLiteral("zeta gamma eps delta betaj alpha"));
+        for (const char* zip : {"delta", "alpha"}) {
+            view()->selectRow(model()->rowOf(m_main->games().FindGame(QString::fromLatin1(zip))));
+            button()->click();
+            QCOMPARE(selectedZip(), QLatin1StringView(zip));
+            QVERIFY(button()->isEnabled());
+        }
+        QCOMPARE(zips(), QStringLiteral("alpha delta zeta gamma eps betaj"));
+        QCOMPARE(view()->detailsView()->header()->sortIndicatorSection(),
+                 int(GameListModel::LastPlayedColumn));
+        action("MSOrderAscending")->trigger();
+        QCOMPARE(zips(), QStringLiteral("delta alpha betaj eps gamma zeta"));
+
+        action("MenuSortByFavourite")->trigger();
+        view()->selectRow(model()->rowOf(m_main->games().FindGame(u"zeta")));
+        action("MenuFavourite")->trigger();
+        QCOMPARE(zips(), QStringLiteral("zeta alpha betaj delta eps gamma"));
+        QCOMPARE(selectedZip(), QStringLiteral("zeta"));
+        QVERIFY(button()->isEnabled());
+        m_main->close();
     }
 
     // Recently Played: the played games, the last played first whatever the sort, at

@@ -10,13 +10,17 @@
 #include "media/Gamepad.h"
 #include "media/ScreenShotHandeling.h"
 #include "shell/MainUnit1.h"
+#include "shell/QtPrompter.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 #include <SDL.h>
@@ -118,6 +122,21 @@ private slots:
         }
         pad.poll();
         QCOMPARE(pad.padCount(), 0);
+
+        // An action that pulls the pad out (its handler reads the pad again, which finds
+        // it gone) ends the reading of that pad's stick without touching its entry.
+        std::optional<VirtualPad> pulled(std::in_place);
+        pad.poll();
+        const auto connection = connect(&pad, &Gamepad::moveSelection, this, [&] {
+            pulled.reset();
+            pad.poll();
+            QCOMPARE(pad.padCount(), 0);
+        });
+        pulled->axis(SDL_CONTROLLER_AXIS_LEFTY, -32768);
+        pad.poll();
+        disconnect(connection);
+        QCOMPARE(pad.padCount(), 0);
+        QCOMPARE(said.take(), QStringLiteral("move-"));
     }
 
     // Up and down repeat while held, first after the delay, then at the interval; the
@@ -170,6 +189,27 @@ private slots:
             at(now + 1);
         }
         QCOMPARE(said.take(), QStringLiteral("picture+ picture+ picture-"));
+
+        // A pad left untouched is read slowly; a hand on it, or a direction held, reads
+        // it quickly again. A stick resting near its centre is no hand.
+        virtualPad.axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+        virtualPad.button(SDL_CONTROLLER_BUTTON_X, true);
+        at(20000);
+        QCOMPARE(pad.pollInterval(), Gamepad::kPollMs);
+        at(20000 + Gamepad::kIdleAfterMs);
+        QCOMPARE(pad.pollInterval(), Gamepad::kIdlePollMs);
+        virtualPad.axis(SDL_CONTROLLER_AXIS_LEFTX, Gamepad::kStickReleased - 1);
+        at(now + 1);
+        QCOMPARE(pad.pollInterval(), Gamepad::kIdlePollMs);
+        virtualPad.button(SDL_CONTROLLER_BUTTON_DPAD_UP, true);
+        at(now + 1);
+        QCOMPARE(pad.pollInterval(), Gamepad::kPollMs);
+        at(now + Gamepad::kIdleAfterMs + 1);
+        QCOMPARE(pad.pollInterval(), Gamepad::kPollMs); // held: it repeats
+        virtualPad.button(SDL_CONTROLLER_BUTTON_DPAD_UP, false);
+        at(now + 1);
+        at(now + Gamepad::kIdleAfterMs);
+        QCOMPARE(pad.pollInterval(), Gamepad::kIdlePollMs);
     }
 
     // While ignored, what the pad does is dropped, not kept for later (nor what came
@@ -282,7 +322,7 @@ private slots:
             QVERIFY(box);
             press(SDL_CONTROLLER_BUTTON_DPAD_DOWN);
             press(SDL_CONTROLLER_BUTTON_START);
-            press(SDL_CONTROLLER_BUTTON_A);
+            press(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
             press(SDL_CONTROLLER_BUTTON_Y);
             whileOpen = m_main->currentGame()->ZipName + (m_main->isFullScreen() ? "+full" : "") +
                         (m_main->currentGame()->Favourite ? "+favourite" : "");
@@ -304,6 +344,130 @@ private slots:
         QTRY_VERIFY(!view1->isVisible());
         QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("g1"));
         m_main->close();
+    }
+
+    // Real boxes: the D-pad moves between a box's buttons and A presses the one chosen.
+    // A box that the pad's own reading opened (a launch that fails) is worked by the pad
+    // too, B closes it; what was pressed while a box was open and not read when it
+    // closed does nothing afterwards. A on a game that is not installed says why, as
+    // Enter does.
+    void padWorksInsideBoxes() {
+        QFile::remove(m_dir->file(QStringLiteral("roms/g5.zip")));
+        QtPrompter prompter;
+        m_main = std::make_unique<TMain1>(prompter, m_opener);
+        QVERIFY(!m_main->terminating());
+        prompter.setParentWidget(m_main.get());
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        Gamepad* pad = m_main->gamepad();
+        QTRY_VERIFY(pad->isPolling());
+        VirtualPad virtualPad;
+        QTRY_COMPARE(pad->padCount(), 1);
+        const auto press = [&](SDL_GameControllerButton button) {
+            virtualPad.button(button, true);
+            pad->poll();
+            virtualPad.button(button, false);
+            pad->poll();
+        };
+        // Runs once a box is open, inside the box's own event loop.
+        const auto whenBoxOpens = [this](std::function<void(QMessageBox*)> what) {
+            auto* watch = new QTimer(this);
+            watch->setInterval(5);
+            connect(watch, &QTimer::timeout, this, [watch, what] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    watch->deleteLater();
+                    watch->stop();
+                    what(box);
+                }
+            });
+            watch->start();
+        };
+
+        const QByteArray cfg = m_dir->readFile(QStringLiteral("Config/Kalto.cfg"));
+        for (const bool yes : {false, true}) {
+            bool moved = false;
+            bool reached = false;
+            bool closedByA = false;
+            whenBoxOpens([&](QMessageBox* box) {
+                QWidget* before = box->focusWidget();
+                press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+                moved = box->focusWidget() != before &&
+                        qobject_cast<QPushButton*>(box->focusWidget()) != nullptr;
+                QAbstractButton* wanted = box->button(yes ? QMessageBox::Yes : QMessageBox::No);
+                for (int i = 0; box->focusWidget() != wanted && i < 3; ++i)
+                    press(SDL_CONTROLLER_BUTTON_DPAD_UP);
+                reached = box->focusWidget() == wanted;
+                press(SDL_CONTROLLER_BUTTON_A);
+                closedByA = !box->isVisible();
+                if (!closedByA)
+                    box->reject();
+            });
+            action("MenuSetMameKeys")->trigger();
+            QVERIFY(moved);
+            QVERIFY(reached);
+            QVERIFY(closedByA);
+            QCOMPARE(m_dir->readFile(QStringLiteral("Config/Kalto.cfg")) != cfg, yes);
+        }
+
+        // The window is active again once a box has gone, as a desktop makes it.
+        const auto activate = [&] {
+            m_main->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+        };
+        activate();
+        action("MenuFullScreen")->trigger();
+        m_main->ExecEmu()->setInterpreter(m_dir->file(QStringLiteral("no-such-shell")));
+        QStringList boxes;
+        bool closedByPad = false;
+        whenBoxOpens([&](QMessageBox* box) {
+            boxes.append(box->text());
+            virtualPad.button(SDL_CONTROLLER_BUTTON_A, false);
+            virtualPad.button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+            virtualPad.button(SDL_CONTROLLER_BUTTON_START, true);
+            virtualPad.button(SDL_CONTROLLER_BUTTON_B, true);
+            closedByPad = QTest::qWaitFor([box] { return !box->isVisible(); });
+            if (!closedByPad)
+                box->reject();
+        });
+        virtualPad.button(SDL_CONTROLLER_BUTTON_A, true); // read by the window's own timer
+        QTRY_COMPARE(boxes.size(), 1);
+        QVERIFY(closedByPad);
+        QVERIFY(boxes[0].startsWith(QStringLiteral("Failed to execute BatchFile")));
+        for (const auto button : {SDL_CONTROLLER_BUTTON_DPAD_DOWN, SDL_CONTROLLER_BUTTON_START,
+                                  SDL_CONTROLLER_BUTTON_B})
+            virtualPad.button(button, false);
+        pad->poll();
+        activate();
+        whenBoxOpens([&](QMessageBox* box) {
+            boxes.append(box->text());
+            // Pressed, then the box closed by other means before the pad was read.
+            virtualPad.button(SDL_CONTROLLER_BUTTON_A, false);
+            virtualPad.button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
+            virtualPad.button(SDL_CONTROLLER_BUTTON_B, true);
+            box->reject();
+        });
+        virtualPad.button(SDL_CONTROLLER_BUTTON_A, true);
+        QTRY_COMPARE(boxes.size(), 2);
+        activate();
+        pad->poll();
+        QCOMPARE(boxes.size(), 2);
+        QVERIFY(m_main->isFullScreen());
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("g0"));
+        QCOMPARE(m_dir->runs().size(), 1); // the list run of the start-up only
+        virtualPad.button(SDL_CONTROLLER_BUTTON_DPAD_DOWN, false);
+        virtualPad.button(SDL_CONTROLLER_BUTTON_B, false);
+        pad->poll();
+
+        // A game that is not installed: A says why, as Enter does.
+        activate();
+        view()->selectRow(5);
+        QCOMPARE(m_main->currentGame()->ZipName, QStringLiteral("g5"));
+        press(SDL_CONTROLLER_BUTTON_A);
+        auto* status = m_main->findChild<QLabel*>(QStringLiteral("StatusPanel1"));
+        QCOMPARE(status->text(),
+                 QStringLiteral("Game 105 is not installed: no romset in the rompaths"));
+        m_main->close();
+        m_main.reset();
     }
 
     // A starts the selected game. The game owns the pad while it runs: what is pressed

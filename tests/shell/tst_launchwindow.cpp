@@ -12,6 +12,7 @@
 #include "launch/Execfile.h"
 #include "launch/SettingsPanel.h"
 #include "media/GameSound.h"
+#include "shell/InstanceChannel.h"
 #include "shell/MainUnit1.h"
 #include "shell/Version.h"
 
@@ -35,6 +36,7 @@
 #include <QToolButton>
 #include <QtTest>
 #include <csignal>
+#include <thread>
 
 using testsupport::FrontEndDir;
 using testsupport::ScopedEnv;
@@ -767,6 +769,80 @@ private slots:
         select("cogrider");
         select("lumabolt");
         QVERIFY(player.isPlaying());
+    }
+
+    // While a game runs, the commands that change the list or the files are disabled,
+    // so that a desktop's global menu or an accessibility tool, which need no input,
+    // cannot re-run the start-up under the launch; they come back afterwards as they
+    // were. A second start meanwhile brings the window up only once the run has ended.
+    void runLocksTheCommandsAndDefersTheRaise() {
+        start();
+        select("lumabolt");
+        view()->setFocus();
+        ScopedEnv slow("KALTO_SIM_SLEEP_MS", "20000");
+        const char* const locked[] = {"MenuCheckforSupportedgames",
+                                      "MenuCheckForInstalledGames",
+                                      "MenuEnableSecretGames",
+                                      "MenuRomCheck",
+                                      "MenuSetDefaultSettings",
+                                      "MSGamesInstalled",
+                                      "MenuSortByYear",
+                                      "MSOrderDescending",
+                                      "MenuFavourite",
+                                      "MSSndSamples",
+                                      "ScrshotRenumber"};
+        const char* const unlocked[] = {"MenuExit", "About1", "MSHotTracking", "MenuFullScreen"};
+        QStringList duringRun;
+        const TGameObject* game = m_main->currentGame();
+        const qsizetype runs = m_dir->runs().size();
+        std::thread second;
+        bool minimizedWhenAsked = false;
+        bool gameStarted = false;
+        auto* channel = m_main->findChild<InstanceChannel*>();
+        connect(channel, &InstanceChannel::raiseRequested, this, [&] {
+            minimizedWhenAsked = m_main->isMinimized() && m_main->ExecEmu()->isRunning();
+            // The game has started (it logs its run first) before it is ended.
+            gameStarted = QTest::qWaitFor([&] { return m_dir->runs().size() > runs; });
+            m_main->ExecEmu()->terminateRuns();
+        });
+        connect(m_main->ExecEmu(), &TExecFile::waitStarted, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                for (const char* name : locked) {
+                    if (action(name)->isEnabled())
+                        duringRun.append(QLatin1StringView(name));
+                    action(name)->trigger();
+                }
+                for (const char* name : unlocked) {
+                    if (!action(name)->isEnabled())
+                        duringRun.append(QStringLiteral("not %1").arg(QLatin1StringView(name)));
+                }
+                for (QWidget* control :
+                     {static_cast<QWidget*>(button()), static_cast<QWidget*>(view()),
+                      m_main->findChild<QWidget*>(QStringLiteral("GameSearch")),
+                      m_main->findChild<QWidget*>(QStringLiteral("RomcheckButton"))}) {
+                    if (control->isEnabled())
+                        duringRun.append(control->objectName());
+                }
+                m_main->showMinimized();
+                second = std::thread([dir = m_dir->path()] { InstanceChannel::askToRaise(dir); });
+            });
+        });
+        button()->click();
+        second.join();
+        QVERIFY2(duringRun.isEmpty(), qPrintable(duringRun.join(u' ')));
+        QVERIFY(minimizedWhenAsked);
+        QVERIFY(gameStarted);
+        QTRY_VERIFY(!m_main->isMinimized());
+        // Nothing that was triggered ran: the same record, no other run, the filter kept.
+        QCOMPARE(m_main->currentGame(), game);
+        QCOMPARE(m_dir->runs().size(), runs + 1);
+        QVERIFY(action("MSGamesAll")->isChecked());
+        QVERIFY(!action("MenuEnableSecretGames")->isChecked());
+        QCOMPARE(m_prompter->shown.size(), 0);
+        for (const char* name : locked)
+            QVERIFY2(action(name)->isEnabled(), name);
+        QVERIFY(button()->isEnabled());
+        QCOMPARE(m_main->focusWidget(), view());
     }
 
 private:

@@ -10,6 +10,7 @@
 #include "shell/WindowPlacement.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
@@ -244,6 +245,46 @@ private slots:
         QCOMPARE(saved.readString(u"GameList", u"FgColor", {}), QStringLiteral("clWindowText"));
         QCOMPARE(saved.readString(u"GameList", u"BgColor", {}), QStringLiteral("clBlue"));
         QCOMPARE(saved.readInteger(u"zeta", u"CurScrShot", -1), 7);
+    }
+
+    // The list's colours as the dialogs leave them: confirmed unchanged, they go on
+    // following the desktop (a dark scheme turns the list's text light) and are saved as
+    // the desktop's; a colour changed in the dialog is kept as chosen.
+    void unchangedColoursFollowTheDesktop() {
+        start();
+        const QPalette desktop = QApplication::palette();
+        const QColor text = ColorSetting(ColorSetting::kWindowText).toColor(view()->palette());
+        const QColor back = ColorSetting(ColorSetting::kWindow).toColor(view()->palette());
+        m_prompter->fontAnswers.append(
+            Prompter::FontChoice{QFont(QStringLiteral("DejaVu Sans"), 11), text});
+        m_prompter->colorAnswers.append(back);
+        action("MSListChangefont")->trigger();
+        action("MSListBackgroundcolor")->trigger();
+        QCOMPARE(m_prompter->fontRequests.value(0).color, text);
+        QCOMPARE(m_prompter->colorRequests.value(0), back);
+        QPalette dark = desktop;
+        dark.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xEE));
+        dark.setColor(QPalette::Base, QColor(0x30, 0x30, 0x30));
+        QApplication::setPalette(dark);
+        QTRY_COMPARE(view()->currentView()->palette().color(QPalette::Text),
+                     QColor(0xEE, 0xEE, 0xEE));
+        QApplication::setPalette(desktop);
+        m_main->close();
+        IniDocument saved(m_dir->file(QStringLiteral("StartKALTO.ini")));
+        QCOMPARE(saved.readString(u"GameList", u"FgColor", {}), QStringLiteral("clWindowText"));
+        QCOMPARE(saved.readString(u"GameList", u"BgColor", {}), QStringLiteral("clWindow"));
+        QCOMPARE(saved.readInteger(u"GameList", u"FontSize", 0), 11);
+
+        start();
+        m_prompter->fontAnswers.append(
+            Prompter::FontChoice{QFont(QStringLiteral("DejaVu Sans"), 11), QColor(0, 0, 0x80)});
+        m_prompter->colorAnswers.append(QColor(0xFF, 0xFF, 0));
+        action("MSListChangefont")->trigger();
+        action("MSListBackgroundcolor")->trigger();
+        m_main->close();
+        saved = IniDocument(m_dir->file(QStringLiteral("StartKALTO.ini")));
+        QCOMPARE(saved.readString(u"GameList", u"FgColor", {}), QStringLiteral("clNavy"));
+        QCOMPARE(saved.readString(u"GameList", u"BgColor", {}), QStringLiteral("clYellow"));
     }
 
     // Games of one section: names alike without case share it. A game that has no
