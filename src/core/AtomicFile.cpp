@@ -113,10 +113,20 @@ QStringView savedNameOfLeftover(QStringView name) {
     if (name.size() < kLetters + 2 || name[name.size() - kLetters - 1] != u'.')
         return {};
     const QStringView letters = name.last(kLetters);
-    const bool random = std::all_of(letters.begin(), letters.end(), [](QChar c) {
-        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-    });
-    return random ? name.first(name.size() - kLetters - 1) : QStringView();
+    const auto upper = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+    const auto lower = [](QChar c) { return c >= u'a' && c <= u'z'; };
+    if (!std::all_of(letters.begin(), letters.end(), [&](QChar c) { return upper(c) || lower(c); }))
+        return {};
+    // A name a person gives a copy ("Kalto.cfg.backup", ".BACKUP", ".Before") is
+    // written in one case, or capitalised: such a file is never taken for a leftover.
+    // The few leftovers whose random letters look like that stay, as they did before.
+    const bool anyUpper = std::any_of(letters.begin(), letters.end(), upper);
+    const bool anyLower = std::any_of(letters.begin(), letters.end(), lower);
+    const bool capitalised =
+        upper(letters.front()) && std::all_of(letters.begin() + 1, letters.end(), lower);
+    if (!anyUpper || !anyLower || capitalised)
+        return {};
+    return name.first(name.size() - kLetters - 1);
 }
 
 int removeSaveLeftovers(const QString& dir,

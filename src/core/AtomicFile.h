@@ -24,7 +24,8 @@ void writeFileIfChanged(const QString& path, const std::function<void(const Byte
 
 // The temporary file of such a write is named after the file with "." and six letters
 // added ("StartKALTO.ini.aBcDeF"); a write killed before its rename leaves it behind.
-// The name of the file that a leftover's name stands for, or an empty view.
+// The name of the file that a leftover's name stands for, or an empty view. Letters in
+// one case or capitalised read as a name a person gave a copy, not as a leftover.
 QStringView savedNameOfLeftover(QStringView name);
 // Removes from dir the leftovers of the files whose names isSavedName accepts: plain
 // files only, never a link or a folder. Returns how many went.

@@ -544,13 +544,15 @@ private slots:
         m_dir->installEmulator();
         m_dir->installConfig();
         const QStringList leftovers = {"StartKALTO.ini.AbCdEf",       "batch.sh.xYzAbC",
-                                       "StartKaltoRun.ini.QwErTy",    "needed.txt.mnbvcx",
-                                       "IniFiles/skyloom.ini.PoIuYt", "IniFiles/Default.ini.aaaaaa",
+                                       "StartKaltoRun.ini.QwErTy",    "needed.txt.mnBvcx",
+                                       "IniFiles/skyloom.ini.PoIuYt", "IniFiles/Default.ini.aaaaaA",
                                        "Config/Kalto.cfg.ZzZzZz"};
         const QStringList kept = {"StartKALTO.ini.bak",          "StartKALTO.ini.abc123",
                                   "StartKALTO.ini.AbCdEfG",      "notes.txt.AbCdEf",
                                   "listinfo.txt.AbCdEf",         "Config/Cheats.cfg.AbCdEf",
-                                  "IniFiles/skyloom.cfg.AbCdEf", "Titles/skyloom.png.AbCdEf"};
+                                  "IniFiles/skyloom.cfg.AbCdEf", "Titles/skyloom.png.AbCdEf",
+                                  "Config/Kalto.cfg.backup",     "StartKALTO.ini.BACKUP",
+                                  "IniFiles/Default.ini.Before"};
         for (const QString& file : leftovers + kept)
             m_dir->writeFile(file, "x");
         // Only plain files go: not a folder, not a link, whatever their names.
