@@ -39,6 +39,14 @@ public:
 
     // Shows a modal message; "\r" in the text starts a new line.
     virtual Answer message(Icon icon, Buttons buttons, const QString& text) = 0;
+    // A question whose two buttons say what they do ("&Point to kalto.exe...", "&Quit");
+    // true for the first. Closing the box counts as the second.
+    virtual bool choose(Icon icon, const QString& text, const QString& accept,
+                        const QString& reject) {
+        Q_UNUSED(accept);
+        Q_UNUSED(reject);
+        return message(icon, Buttons::YesNo, text) == Answer::Yes;
+    }
     virtual void beep() = 0;
     // An existing file chosen by the user, or nothing on Cancel.
     virtual std::optional<QString> openFile(const OpenFileRequest& request) = 0;

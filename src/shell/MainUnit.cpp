@@ -209,14 +209,15 @@ bool TMain::LockFrontEndDir() {
     // Held on another machine, where this one cannot see whether the copy still runs:
     // one that died there (the disk pulled out, the computer switched off) would lock
     // the folder for good.
-    if (!m_prompter.confirm(
+    if (!m_prompter.choose(
+            Prompter::Icon::Question,
             tr("StartKALTO already runs in the folder %1\r"
                "It is held by %2.\r\r"
                "If that copy no longer runs (its computer was switched off, or the disk was "
                "taken away while it ran), StartKALTO can take the folder over. A copy that "
-               "still runs there would lose what it saves.\r\r"
-               "Take the folder over?")
-                .arg(m_paths.FrontEndDir, heldBy)))
+               "still runs there would lose what it saves.")
+                .arg(m_paths.FrontEndDir, heldBy),
+            tr("&Take Over"), tr("&Quit")))
         return false;
     if (m_lock.takeOver(m_paths.FrontEndDir) == FrontEndLock::Outcome::Locked) {
         m_channel->listen(m_paths.FrontEndDir);

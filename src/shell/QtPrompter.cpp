@@ -18,10 +18,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-Prompter::Answer QtPrompter::message(Icon icon, Buttons buttons, const QString& text) {
-    QMessageBox box(m_parent);
-    box.setWindowTitle(QString(version::kProgramName));
-    box.setText(displayText(text));
+namespace {
+
+void setBoxIcon(QMessageBox& box, Prompter::Icon icon) {
+    using Icon = Prompter::Icon;
     switch (icon) {
     case Icon::Error:
         box.setIcon(QMessageBox::Critical);
@@ -36,6 +36,15 @@ Prompter::Answer QtPrompter::message(Icon icon, Buttons buttons, const QString& 
         box.setIcon(QMessageBox::Question);
         break;
     }
+}
+
+} // namespace
+
+Prompter::Answer QtPrompter::message(Icon icon, Buttons buttons, const QString& text) {
+    QMessageBox box(m_parent);
+    box.setWindowTitle(QString(version::kProgramName));
+    box.setText(displayText(text));
+    setBoxIcon(box, icon);
     switch (buttons) {
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -63,6 +72,22 @@ Prompter::Answer QtPrompter::message(Icon icon, Buttons buttons, const QString& 
         // Closing the box counts as its cancelling button.
         return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
     }
+}
+
+bool QtPrompter::choose(Icon icon, const QString& text, const QString& accept,
+                        const QString& reject) {
+    QMessageBox box(m_parent);
+    box.setWindowTitle(QString(version::kProgramName));
+    box.setText(displayText(text));
+    setBoxIcon(box, icon);
+    QPushButton* acceptButton = box.addButton(accept, QMessageBox::AcceptRole);
+    QPushButton* rejectButton = box.addButton(reject, QMessageBox::RejectRole);
+    acceptButton->setObjectName(QStringLiteral("AcceptButton"));
+    rejectButton->setObjectName(QStringLiteral("RejectButton"));
+    box.setDefaultButton(acceptButton);
+    box.setEscapeButton(rejectButton);
+    box.exec();
+    return box.clickedButton() == acceptButton;
 }
 
 void QtPrompter::beep() {

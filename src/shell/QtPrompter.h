@@ -11,6 +11,8 @@ public:
     void setParentWidget(QWidget* parent) { m_parent = parent; }
 
     Answer message(Icon icon, Buttons buttons, const QString& text) override;
+    bool choose(Icon icon, const QString& text, const QString& accept,
+                const QString& reject) override;
     void beep() override;
     std::optional<QString> openFile(const OpenFileRequest& request) override;
     std::optional<FontChoice> chooseFont(const FontChoice& current) override;

@@ -144,14 +144,16 @@ bool StartUp::offerToPointAgain() {
     // The full path: a path relative to a folder the user never chose says nothing.
     const QString where =
         QDir::cleanPath(QFileInfo(m_paths.EmuDir + platform::emuExeName()).absoluteFilePath());
-    const Prompter::Answer answer =
-        m_prompter.message(Prompter::Icon::Warning, Prompter::Buttons::YesNo,
-                           QCoreApplication::translate(
-                               "StartUp", "StartKALTO needs the Kalto emulator, but there is no "
-                                          "kalto.exe at\r%1\r\rDo you want to point to kalto.exe? "
-                                          "No ends StartKALTO.")
-                               .arg(where));
-    return answer == Prompter::Answer::Yes && !m_abort;
+    const bool again = m_prompter.choose(
+        Prompter::Icon::Warning,
+        QCoreApplication::translate("StartUp",
+                                    "StartKALTO needs the Kalto emulator, but there is no "
+                                    "kalto.exe at\r%1\r\rPoint to kalto.exe where the emulator "
+                                    "is installed, or quit StartKALTO.")
+            .arg(where),
+        QCoreApplication::translate("StartUp", "&Point to kalto.exe..."),
+        QCoreApplication::translate("StartUp", "&Quit"));
+    return again && !m_abort;
 }
 
 void StartUp::AskForEmulator() {

@@ -1,7 +1,7 @@
 #include "ScriptedPrompter.h"
 
 Prompter::Answer ScriptedPrompter::message(Icon icon, Buttons buttons, const QString& text) {
-    shown.append({icon, buttons, text});
+    shown.append({icon, buttons, text, {}});
     if (onShow)
         onShow();
     if (!answers.isEmpty())
@@ -19,6 +19,17 @@ Prompter::Answer ScriptedPrompter::message(Icon icon, Buttons buttons, const QSt
         return Answer::Cancel;
     }
     return Answer::Cancel;
+}
+
+bool ScriptedPrompter::choose(Icon icon, const QString& text, const QString& accept,
+                              const QString& reject) {
+    shown.append({icon, Buttons::YesNo, text, {accept, reject}});
+    if (onShow)
+        onShow();
+    if (!answers.isEmpty())
+        return answers.takeFirst() == Answer::Yes;
+    ++unscripted;
+    return false;
 }
 
 std::optional<QString> ScriptedPrompter::openFile(const OpenFileRequest& request) {

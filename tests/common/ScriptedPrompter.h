@@ -14,9 +14,13 @@ public:
         Icon icon;
         Buttons buttons;
         QString text;
+        QStringList captions; // the two buttons of a choice, else empty
     };
 
     Answer message(Icon icon, Buttons buttons, const QString& text) override;
+    // A choice is scripted as a Yes/No question: Yes takes the first button.
+    bool choose(Icon icon, const QString& text, const QString& accept,
+                const QString& reject) override;
     void beep() override { ++beeps; }
     std::optional<QString> openFile(const OpenFileRequest& request) override;
     std::optional<FontChoice> chooseFont(const FontChoice& current) override;

@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(main.terminating(), !takeOver);
         QCOMPARE(prompter.shown.size(), 1);
         const QString text = prompter.shown[0].text;
-        QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons::YesNo);
+        QCOMPARE(prompter.shown[0].captions, (QStringList{"&Take Over", "&Quit"}));
         QVERIFY2(text.startsWith(QStringLiteral("StartKALTO already runs in the folder ") +
                                  m_dir->path()) &&
                      text.contains(QStringLiteral("process 4242 on the computer arcade-pc")) &&

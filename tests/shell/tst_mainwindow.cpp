@@ -461,6 +461,26 @@ private slots:
         QVERIFY(!m_dir->exists(QStringLiteral("batch.sh")));
     }
 
+    // A choice's box names its two buttons; Enter takes the first, Escape the second.
+    void choiceBoxAnswersTheKeyboard() {
+        QtPrompter prompter;
+        for (const bool enter : {true, false}) {
+            QStringList captions;
+            QTimer::singleShot(0, [&] {
+                QWidget* box = QApplication::activeModalWidget();
+                QVERIFY(box);
+                for (const char* name : {"AcceptButton", "RejectButton"})
+                    captions.append(box->findChild<QPushButton*>(QLatin1StringView(name))->text());
+                QTest::keyClick(box, enter ? Qt::Key_Return : Qt::Key_Escape);
+            });
+            QCOMPARE(prompter.choose(Prompter::Icon::Warning, QStringLiteral("No emulator"),
+                                     QStringLiteral("&Point to kalto.exe..."),
+                                     QStringLiteral("&Quit")),
+                     enter);
+            QCOMPARE(captions, (QStringList{"&Point to kalto.exe...", "&Quit"}));
+        }
+    }
+
     // A slow list run shows a progress window after half a second; its Cancel button
     // ends the run, and the start-up carries on with the list it had.
     void slowListRunShowsProgressAndCancels() {

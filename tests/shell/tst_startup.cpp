@@ -157,14 +157,14 @@ private slots:
         QCOMPARE(m_startUp->RunStartup(true, steps), StartUp::Result::NeededFileMissing);
         const auto box = [](const QString& path) {
             return QStringLiteral("StartKALTO needs the Kalto emulator, but there is no kalto.exe "
-                                  "at\r%1\r\rDo you want to point to kalto.exe? No ends "
-                                  "StartKALTO.")
+                                  "at\r%1\r\rPoint to kalto.exe where the emulator is "
+                                  "installed, or quit StartKALTO.")
                 .arg(path);
         };
         QCOMPARE(m_prompter->texts(),
                  (QStringList{box(m_dir->file(QStringLiteral("kalto.exe"))),
                               box(m_dir->file(QStringLiteral("wrong/kalto.exe")))}));
-        QCOMPARE(m_prompter->shown[0].buttons, Prompter::Buttons::YesNo);
+        QCOMPARE(m_prompter->shown[0].captions, (QStringList{"&Point to kalto.exe...", "&Quit"}));
         QCOMPARE(m_prompter->openFileRequests.size(), 2);
         QCOMPARE(m_prompter->unscripted, 0);
         QVERIFY(steps.calls.isEmpty());
