@@ -281,5 +281,8 @@ QByteArray EmulatorConfigFile::bytes() const {
 }
 
 void EmulatorConfigFile::save() const {
-    writeFileAtomically(m_path, bytes());
+    // Most saves (every close writes the rompaths) change nothing: the emulator's file
+    // then keeps its time and is not written again.
+    const QByteArray content = bytes();
+    writeFileIfChanged(m_path, [&](const ByteSink& sink) { sink(content); });
 }

@@ -49,7 +49,8 @@ public:
     void eraseSection(QStringView section);
 
     QByteArray bytes() const;
-    // Replaces the file on disk. Throws FileError (the old file stays whole).
+    // Replaces the file on disk, unless it holds these bytes already. Throws FileError
+    // (the old file stays whole).
     void save() const;
 
     // A value's bytes as text, by the rule readString() follows.

@@ -435,8 +435,11 @@ void TMain1::renameRomsets(RomsetNames names) {
     const QLatin1StringView kind(names == RomsetNames::Long ? "long" : "short");
     const std::vector<RomsetRename> renames = PlanRomsetRenames(m_games, m_romsets, names);
     if (renames.empty()) {
+        // A set whose game has no such name (a short name that is no archive name, where
+        // the emulator would not look) is never renamed, so it counts as named already.
         m_prompter.information(QStringLiteral("There is nothing to rename:\revery installed "
-                                              "romset has its %1 filename already.")
+                                              "romset that can have its %1 filename has it "
+                                              "already.")
                                    .arg(kind));
         return;
     }

@@ -873,7 +873,7 @@ private slots:
         action("MenuRenameShort")->trigger();
         QCOMPARE(m_prompter->texts(),
                  QStringList{QStringLiteral("There is nothing to rename:\revery installed romset "
-                                            "has its short filename already.")});
+                                            "that can have its short filename has it already.")});
         QCOMPARE(m_prompter->shown[0].icon, Prompter::Icon::Information);
 
         m_prompter->answers = {Prompter::Answer::No};

@@ -226,7 +226,12 @@ private slots:
         testsupport::UnwritableDir locked(m_dir->file(QStringLiteral("Config")));
         if (!locked.isActive())
             QSKIP("no way to make a directory unwritable here");
+        // A use that changes nothing leaves the file alone; one that changes it must
+        // write it, and says so when it cannot.
+        runModal(form, dirs, [] {});
+        dirs = dirsOf({m_dir->path() + "other/", "", "", ""});
         QVERIFY_THROWS_EXCEPTION(FileError, runModal(form, dirs, [] {}));
+        QCOMPARE(ReadRomDirs(cfg), dirsOf({m_dir->path() + "more/", "", "", ""}));
     }
 
     void browsePutsThePickedFolderIntoTheEdit() {
